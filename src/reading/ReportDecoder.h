@@ -1,0 +1,63 @@
+#pragma once
+
+#include "reading/TagReport.h"
+
+#include <QByteArrayView>
+#include <QObject>
+#include <optional>
+
+// Which report types are accepted (the type check boxes). Raw-word reports have no switch.
+struct ReportTypeSwitches
+{
+    bool standard = true;            // "Standard TAG"
+    bool oneTemperature = true;      // "One Temperature"
+    bool twoTemperature = true;      // "Two Temperature" (both 31-character temperature kinds)
+    bool temperatureHumidity = true; // "Temperature && Humidity"
+};
+
+// Turns report lines into TTagReport values and keeps the tamper alarm.
+//
+// A frame is the text of one line (CR included). Frames shorter than 18 characters, frames with an
+// "R" (command replies), lines of unlisted length, switched-off types and lines whose hex fields do
+// not read as hex are dropped. A "J" marks a tamper-bearing line with a three-character prefix.
+class ReportDecoder : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kTamperCountdownLimit = 10;
+
+    explicit ReportDecoder(QObject *parent = nullptr);
+
+    void setTypeSwitches(const ReportTypeSwitches &switches) { m_switches = switches; }
+    const ReportTypeSwitches &typeSwitches() const { return m_switches; }
+    // Frames are decoded only while the reading page is in front.
+    void setReadingActive(bool active) { m_readingActive = active; }
+
+    // Decodes one frame; emits reportDecoded for an accepted report.
+    void decodeReport(QByteArrayView frame, const QString &label);
+
+    // The line without tamper prefix, decoded alone (no tamper state, no page check).
+    static std::optional<TTagReport> parseLine(QByteArrayView line, const ReportTypeSwitches &switches);
+
+    bool tamperShown() const { return m_tamperShown; }
+    int tamperCountdown() const { return m_tamperCountdown; }
+    // Hides the alarm and sets the countdown to 0 (session start and end, tamper reset).
+    void resetTamper();
+
+    quint64 discardedFrames() const { return m_discarded; }
+
+signals:
+    void reportDecoded(const TTagReport &report, const QString &label);
+    // The alarm panel: shown or hidden, and its caption ("Tamper Alarm" or "Tamper Alarm (n)").
+    void tamperAlarmChanged(bool shown, const QString &caption);
+
+private:
+    void handleTamperMarker(QByteArrayView frame);
+    void countDownTamper();
+
+    ReportTypeSwitches m_switches;
+    bool m_readingActive = true;
+    bool m_tamperShown = false;
+    int m_tamperCountdown = 0;
+    quint64 m_discarded = 0;
+};
