@@ -1,0 +1,147 @@
+#include "i18n/LanguageTable.h"
+
+#include <QHash>
+
+namespace {
+// Key, English display, Traditional Chinese, Simplified Chinese. The spaces inside and at the end of
+// some Chinese texts are part of them.
+constexpr LanguageTable::Row kRows[LanguageTable::kRowCount] = {
+    {"Local Listen Port :", "Local Listen Port :", "本地接收埠 :", "本地接收埠 :"},
+    {"Destination Port :", "Destination Port :", "目的通訊埠 :", "目的通讯埠 :"},
+    {"IP :", "IP :", "IP位址 :", "IP位址 :"},
+    {"Port :", "Port :", "連接埠 :", "连接埠 :"},
+    {"TAG Count:", "TAG Count:", "標籤數量:", "标签数量:"},
+    {"TAG ID:", "TAG ID:", "標籤序號:", "标签序号:"},
+    {"Read TAG", "Read TAG", "讀取標籤", "读取标签"},
+    {"Set TAG", "Set TAG", "設定標籤", "设定标签"},
+    {"RSSI Filter:", "RSSI Filter:", "強度過濾:", "强度过滤:"},
+    {"Tamper Alarm", "Tamper Alarm", "防拆警示", "防拆警示"},
+    {"Tamper Alarm Reset", "Tamper Alarm Reset", "防拆警示重設", "防拆警示重设"},
+    {"Start", "Start", "啟動", "启动"},
+    {"Stop", "Stop", "停止", "停止"},
+    {"Clear", "Clear", "清除", "清除"},
+    {"Exit", "Exit", "離開", "离开"},
+    {"View All TAG", "View All TAG", "所有標籤檢視", "所有标签检视"},
+    {"View Select TAG", "View Select TAG", "選取標籤檢視", "选取标签检视"},
+    {"No.", "No.", "No.", "No."},
+    {"UID", "UID", "標籤序號", "标签序号"},
+    {"RSSI", "RSSI", "訊號強度", "讯号强度"},
+    {"LQI", "LQI", "訊號品質", "讯号品质"},
+    {"DI", "DI", "觸發事件", "触发事件"},
+    {"T1", "T1", "室溫", "室温"},
+    {"T2", "T2", "體溫/溼度", "体温/  度"},
+    {"Count", "Count", "讀取次數", "读取次数"},
+    {"Tag ID Filter :", "Tag ID Filter :", "標籤序號過濾:", "标签序号过滤:"},
+    {"Standard TAG", "Standard TAG", "標準型標籤", "标准型标签"},
+    {"One Temperature", "One Temperature", "溫度標籤", "温度标签"},
+    {"Temperature && Humidity", "Temperature && Humidity", "溫溼度標籤", "温  度标签"},
+    {"Two Temperature", "Two Temperature", "雙溫度標籤", "双温度标签"},
+    {"Select TAG ID (Double Click)", "Select TAG ID (Double Click)", "選取標籤序號", "选取标签序号"},
+    {"Set Reader", "Set Reader", "設定讀卡機", "设定读卡机"},
+    {"Send Data:", "Send Data:", "傳送資料:", "传送资料:"},
+    {"Recv Data:", "Recv Data:", "接收資料:", "接收资料:"},
+    {"Reader Reset", "Reader Reset", "重新開機", "重新开机"},
+    {"Reader Initial", "Reader Initial", "出廠預設", "出厂预设"},
+    {"Get Version", "Get Version", "讀卡機版本", "读卡机版本"},
+    {"Get Reader S/N", "Get Reader S/N", "讀卡機序號", "读卡机序号"},
+    {"Get Reader ID", "Get Reader ID", "讀取讀卡機ID", "读取读卡机ID"},
+    {"Set Reader ID", "Set Reader ID", "設定讀卡機ID", "设定读卡机ID"},
+    {"Set Baudrate", "Set Baudrate", "設定傳輸速率", "设定传输速率"},
+    {"Set Auto Send", "Set Auto Send", "設定傳送格式", "设定传送格式"},
+    {"Mode #0 NONE", "Mode #0 NONE", "Mode #0 NONE", "Mode #0 NONE"},
+    {"Mode #1 BCC", "Mode #1 BCC", "Mode #1 BCC", "Mode #1 BCC"},
+    {"Mode #2 ID", "Mode #2 ID", "Mode #2 ID", "Mode #2 ID"},
+    {"Mode #3 ASCII", "Mode #3 ASCII", "Mode #3 ASCII", "Mode #3 ASCII"},
+    {"Mode #4 OFF", "Mode #4 OFF", "Mode #4 OFF", "Mode #4 OFF"},
+    {"Set Net Port", "Set Net Port", "設定傳輸界面", "设定传输界面"},
+    {"ALL", "ALL", "所有界面", "所有界面"},
+    {"NET", "NET", "網路介面 ", "网路介面 "},
+    {"RS232", "RS232", "RS232介面", "RS232介面"},
+    {"RS485", "RS485", "RS485介面", "RS485介面"},
+    {"Set RSSI Level", "Set RSSI Level", "設定訊號強度等級", "设定讯号强度等级"},
+    {"Set Gain Level", "Set Gain Level", "設定天線增益等級", "设定天线增益等级"},
+    {"Select Function", "Select Function", "選擇功能", "选择功能"},
+    {"TAG", "TAG", "標準型標籤", "标准型标签"},
+    {"WK", "WK", "腕帶型標籤", "腕带型标签"},
+    {"RQ", "RQ", "溫溼度標籤", "温  度标签"},
+    {"FZ", "FZ", "閃光燈標籤", "闪光灯标签"},
+    {"Set TAG Active Time", "Set TAG Active Time", "設定標籤發射頻率", "设定标签发射频率"},
+    {"Get TAG Active Time", "Get TAG Active Time", "讀取標籤發射頻率", "读取标签发射频率"},
+    {"TAG OFF", "TAG OFF", "關機", "关机"},
+    {"TAG ON", "TAG ON", "開機", "开机"},
+    {"Set TAG Receive Count", "Set TAG Receive Count", "設定標籤接收間隔", "设定标签接收间隔"},
+    {"Get TAG Receive Count", "Get TAG Receive Count", "讀取標籤接收間隔", "读取标签接收间隔"},
+    {"0-255 (0=No Receive)", "0-255 (0=No Receive)", "0-255 (0=不接收)", "0-255 (0=不接收)"},
+    {"X 0.1 second", "X 0.1 second", "X 0.1 秒", "X 0.1 秒"},
+    {"TAG Beep", "TAG Beep", "觸發標籤聲音", "触发标签声音"},
+    {"LED1", "LED1", "燈號1", "灯号1"},
+    {"LED2", "LED2", "燈號2", "灯号2"},
+    {"TAG LED Mode", "TAG LED Mode", "標籤燈號模式設定", "标签灯号模式设定"},
+    {"TAG LED", "TAG LED", "觸發標籤燈號", "触发标签灯号"},
+    {"TAG Version", "TAG Version", "標籤版本", "标签版本"},
+    {"Key CanNot On/Off", "Key CanNot On/Off", "關閉按鍵開關標籤", "关闭按键开关标签"},
+    {"Key Press 5 Sec Off TAG", "Key Press 5 Sec Off TAG", "按鍵五秒關閉標籤(一次性)", "按键五秒关闭标签(一次性)"},
+    {"Key Press On TAG", "Key Press On TAG", "按按鍵開啟標籤(一次性)", "按按键开启标签(一次性)"},
+    {"Key Press On/Off TAG", "Key Press On/Off TAG", "開啟按鍵開關標籤", "开启按键开关标签"},
+    {"Power On/Off Mode", "Power On/Off Mode", "標籤開關模式設定", "标签开关模式设定"},
+    {"Please Read TAG First !", "Please Read TAG First !", "請先讀取標籤 !", "请先读取标签 !"},
+    {"Setting TAG", "Setting TAG", "設定標籤中", "设定标签中"},
+    {"Set TAG Ok", "Set TAG Ok", "設定 TAG 成功", "设定 TAG 成功"},
+    {"Set TAG Error", "Set TAG Error", "設定 TAG 失敗", "设定 TAG 失败"},
+    {"Number:", "Number:", "次數 :", "次数 :"},
+    {"Time:", "Time:", "時間 :", "时间 :"},
+    {"Save", "Save", "存檔", "存档"},
+    {"Auto Save To File", "Auto Save To File", "自動存檔", "自动存档"},
+    {"All tags", "All Tags", "全部 Tag 資料", "全部 Tag 资料"},
+    {"Anti-Tamper", "Anti-Tamper", "防拆偵測", "防拆侦测"},
+    {"IR detect times", "IR detect times", "MO觸發後讀取次數", "MO触发後读取次数"},
+    {"IR detect interval", "IR detect interval", "MO觸發後Sense Timer", "MO触发後Sense Timer"},
+    {"Temp difference", "Temp difference", "Sense IR溫度差", "Sense IR温度差"},
+    {"Alarm count", "Alarm count", "Alarm 次數", "Alarm 次数"},
+    {"Anti-Tamper detect:", "Anti-Tamper detect:", "防拆偵測:", "防拆侦测:"},
+    {"ON", "ON", "開", "开"},
+    {"OFF", "OFF", "關", "关"},
+    {"Temperature Alarm", "Temperature Alarm", "超溫偵測", "超温侦测"},
+    {"Top Level", "Top Level", "Top Level", "Top Level"},
+    {"High Level", "High Level", "High Level", "High Level"},
+    {"Standard Temp", "Standard Temp", "Standard Temp", "Standard Temp"},
+    {"Low Level", "Low Level", "Low Level", "Low Level"},
+    {"Bottom Level", "Bottom Level", "Bottom Level", "Bottom Level"},
+    {"Temperature alarm:", "Temperature alarm:", "超溫偵測：", "超温侦测："},
+};
+
+// Key -> first row with that key, built once.
+const QHash<QString, int> &keyIndex()
+{
+    static const QHash<QString, int> index = [] {
+        QHash<QString, int> h;
+        for (int i = 0; i < LanguageTable::kRowCount; ++i) {
+            const QString key = QString::fromUtf8(kRows[i].key);
+            if (!h.contains(key))
+                h.insert(key, i);
+        }
+        return h;
+    }();
+    return index;
+}
+} // namespace
+
+const LanguageTable::Row &LanguageTable::row(int index)
+{
+    return kRows[index];
+}
+
+int LanguageTable::find(const QString &key)
+{
+    return keyIndex().value(key, -1);
+}
+
+QString LanguageTable::translate(int language, const QString &english)
+{
+    if (language != kTraditionalChinese && language != kSimplifiedChinese)
+        return english;
+    const int r = find(english);
+    if (r < 0)
+        return english;
+    return QString::fromUtf8(language == kTraditionalChinese ? kRows[r].traditional : kRows[r].simplified);
+}
