@@ -1,0 +1,72 @@
+#include "app/AudioTonePlayer.h"
+
+#include <QBuffer>
+#include <QtMath>
+#include <cstring>
+
+#ifdef TALVO_HAVE_MULTIMEDIA
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QMediaDevices>
+#endif
+
+AudioTonePlayer::AudioTonePlayer(QObject *parent) : QObject(parent)
+{
+#ifdef TALVO_HAVE_MULTIMEDIA
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return;
+    QAudioFormat format;
+    format.setSampleRate(m_sampleRate);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!device.isFormatSupported(format))
+        return;
+    m_sink = std::make_unique<QAudioSink>(device, format);
+    m_buffer = std::make_unique<QBuffer>();
+    connect(m_sink.get(), &QAudioSink::stateChanged, this, [this](QAudio::State state) {
+        if (state == QAudio::IdleState)
+            m_sink->stop();
+    });
+    m_hasDevice = true;
+#endif
+}
+
+AudioTonePlayer::~AudioTonePlayer()
+{
+#ifdef TALVO_HAVE_MULTIMEDIA
+    if (m_sink)
+        m_sink->stop();
+#endif
+}
+
+QByteArray AudioTonePlayer::sinePcm(int frequencyHz, int durationMs, int sampleRate)
+{
+    const int samples = qMax(0, int(qint64(sampleRate) * durationMs / 1000));
+    QByteArray pcm(samples * 2, Qt::Uninitialized);
+    const double step = 2.0 * M_PI * frequencyHz / sampleRate;
+    for (int i = 0; i < samples; ++i) {
+        const auto v = qint16(qSin(step * i) * 12000.0);
+        std::memcpy(pcm.data() + 2 * i, &v, 2);
+    }
+    return pcm;
+}
+
+void AudioTonePlayer::play(int frequencyHz, int durationMs)
+{
+#ifdef TALVO_HAVE_MULTIMEDIA
+    if (!m_hasDevice || frequencyHz <= 0 || durationMs <= 0)
+        return;
+    if (m_sink->state() == QAudio::ActiveState)
+        return;
+    m_sink->stop();
+    m_buffer->close();
+    m_buffer->setData(sinePcm(frequencyHz, durationMs, m_sampleRate));
+    m_buffer->open(QIODevice::ReadOnly);
+    m_sink->start(m_buffer.get());
+#else
+    Q_UNUSED(frequencyHz)
+    Q_UNUSED(durationMs)
+#endif
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "base/TonePlayer.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <memory>
+
+class QAudioSink;
+class QBuffer;
+
+// Plays a sine tone on the default audio output (Qt Multimedia). Without an audio device, or in a
+// build without Qt Multimedia, it stays silent. A tone asked for while one still sounds is skipped,
+// so a beep per report never piles up.
+class AudioTonePlayer : public QObject, public TonePlayer
+{
+    Q_OBJECT
+public:
+    explicit AudioTonePlayer(QObject *parent = nullptr);
+    ~AudioTonePlayer() override;
+
+    void play(int frequencyHz, int durationMs) override;
+    bool hasDevice() const { return m_hasDevice; }
+
+    // 16-bit mono PCM of a sine of `frequencyHz` lasting `durationMs` at `sampleRate`.
+    static QByteArray sinePcm(int frequencyHz, int durationMs, int sampleRate);
+
+private:
+    bool m_hasDevice = false;
+    int m_sampleRate = 22050;
+#ifdef TALVO_HAVE_MULTIMEDIA
+    std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<QBuffer> m_buffer;
+#endif
+};

@@ -1,0 +1,185 @@
+#include "app/ReadLinkPages.h"
+
+#include "app/Controls.h"
+#include "base/SettingsStore.h"
+
+#include <QGridLayout>
+#include <QVBoxLayout>
+
+using namespace Controls;
+
+ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTagMain"), parent)
+{
+    addPage(buildComPage(), QStringLiteral("tsCOM"), QStringLiteral("COM"));
+    addPage(buildUdpPage(), QStringLiteral("tsUDP"), QStringLiteral("UDP"));
+    addPage(buildTcpServerPage(), QStringLiteral("tsNET"), QStringLiteral("TCP Server"));
+    addPage(buildTcpClientPage(), QStringLiteral("tsNetServer"), QStringLiteral("TCP Client"));
+}
+
+QString ReadLinkPages::pageForLinkMode(int linkMode)
+{
+    switch (linkMode) {
+    case 0:
+        return QStringLiteral("tsNET");
+    case 1:
+        return QStringLiteral("tsCOM");
+    case 2:
+        return QStringLiteral("tsNetServer");
+    default:
+        return QStringLiteral("tsUDP");
+    }
+}
+
+int ReadLinkPages::linkMode() const
+{
+    const QString name = currentPageName();
+    if (name == QLatin1String("tsNET"))
+        return 0;
+    if (name == QLatin1String("tsCOM"))
+        return 1;
+    if (name == QLatin1String("tsNetServer"))
+        return 2;
+    return 3;
+}
+
+void ReadLinkPages::showLinkMode(int linkMode)
+{
+    showPage(pageForLinkMode(linkMode));
+}
+
+QWidget *ReadLinkPages::buildComPage()
+{
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
+    grid->setVerticalSpacing(2);
+    for (int n = 1; n <= kCount; ++n) {
+        const int row = (n - 1) % 10;
+        const int col = (n - 1) / 10 * 2;
+        auto *box = check(page, QStringLiteral("chkCOM") + twoDigits(n), QStringLiteral("COM%1").arg(n));
+        box->setProperty("Tag", n);
+        auto *device = edit(page, QStringLiteral("edDevCOM") + twoDigits(n), QString());
+        device->setToolTip(tr("Device this port number opens"));
+        device->setMinimumWidth(70);
+        device->setMaximumWidth(110);
+        grid->addWidget(box, row, col);
+        grid->addWidget(device, row, col + 1);
+        m_com[size_t(n - 1)] = box;
+        m_comDevice[size_t(n - 1)] = device;
+    }
+    grid->setRowStretch(10, 1);
+    return page;
+}
+
+QWidget *ReadLinkPages::buildUdpPage()
+{
+    auto *page = new QWidget;
+    auto *outer = new QVBoxLayout(page);
+    m_pnlIP = frame(page, "pnlIP");
+    auto *grid = new QGridLayout(m_pnlIP);
+    grid->addWidget(label(m_pnlIP, "lblLocalPort", QStringLiteral("Local Listen Port :")), 0, 0);
+    m_edLocalPort = edit(m_pnlIP, QStringLiteral("edLocalPort"), QStringLiteral("4001"));
+    grid->addWidget(m_edLocalPort, 0, 1);
+    grid->addWidget(label(m_pnlIP, "lblDesPort", QStringLiteral("Destination Port :")), 1, 0);
+    m_edDesPort = edit(m_pnlIP, QStringLiteral("edDesPort"), QStringLiteral("4001"));
+    grid->addWidget(m_edDesPort, 1, 1);
+    grid->setRowStretch(2, 1);
+    m_pnlMemo = frame(page, "pnlMemo");
+    auto *memoLayout = new QVBoxLayout(m_pnlMemo);
+    memoLayout->setContentsMargins(0, 0, 0, 0);
+    m_memoUdp = memo(m_pnlMemo, "MemoUDP");
+    memoLayout->addWidget(m_memoUdp);
+    m_pnlMemo->hide();
+    outer->addWidget(m_pnlIP);
+    outer->addWidget(m_pnlMemo);
+    return page;
+}
+
+QWidget *ReadLinkPages::buildTcpServerPage()
+{
+    auto *page = new QWidget;
+    auto *outer = new QVBoxLayout(page);
+    m_pnlTcpServerSet = frame(page, "pnlTcpServerSet");
+    auto *grid = new QGridLayout(m_pnlTcpServerSet);
+    grid->setVerticalSpacing(2);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int n = 1; n <= kCount; ++n) {
+        const int row = (n - 1) % 10;
+        const int col = (n - 1) / 10 * 2;
+        auto *box = check(m_pnlTcpServerSet, QStringLiteral("chkIP") + twoDigits(n), twoDigits(n));
+        box->setProperty("Tag", n);
+        auto *address = edit(m_pnlTcpServerSet, QStringLiteral("edIP") + twoDigits(n), SettingsStore::designIp(n));
+        address->setProperty("Tag", n);
+        address->setMinimumWidth(110);
+        address->setMaximumWidth(120);
+        grid->addWidget(box, row, col);
+        grid->addWidget(address, row, col + 1);
+        m_ipCheck[size_t(n - 1)] = box;
+        m_ipEdit[size_t(n - 1)] = address;
+    }
+    grid->addWidget(label(m_pnlTcpServerSet, "lblTcpRemotePort", QStringLiteral("Port :")), 10, 0);
+    m_edtTcpRemotePort = edit(m_pnlTcpServerSet, QStringLiteral("edtTcpRemotePort"), QStringLiteral("4001"));
+    grid->addWidget(m_edtTcpRemotePort, 10, 1);
+    grid->setRowStretch(11, 1);
+    m_pnlTcpServerView = frame(page, "PnlTcpServerView");
+    auto *viewLayout = new QVBoxLayout(m_pnlTcpServerView);
+    viewLayout->setContentsMargins(0, 0, 0, 0);
+    m_moTcpServer = memo(m_pnlTcpServerView, "moTcpServer");
+    viewLayout->addWidget(m_moTcpServer);
+    m_pnlTcpServerView->hide();
+    outer->addWidget(m_pnlTcpServerSet);
+    outer->addWidget(m_pnlTcpServerView);
+    return page;
+}
+
+QWidget *ReadLinkPages::buildTcpClientPage()
+{
+    auto *page = new QWidget;
+    auto *outer = new QVBoxLayout(page);
+    m_pnlTcpClient = frame(page, "pnlTcpClient");
+    auto *grid = new QGridLayout(m_pnlTcpClient);
+    grid->addWidget(label(m_pnlTcpClient, "lblListenPort", QStringLiteral("Local Listen Port :")), 0, 0);
+    m_edtListenPort = edit(m_pnlTcpClient, QStringLiteral("edtListenPort"), QStringLiteral("4001"));
+    grid->addWidget(m_edtListenPort, 0, 1);
+    grid->setRowStretch(1, 1);
+    m_memoClient0 = memo(page, "MemoClient0");
+    m_memoClient0->hide();
+    m_memoClient1 = memo(page, "MemoClient1");
+    m_memoClient1->hide();
+    outer->addWidget(m_pnlTcpClient);
+    outer->addWidget(m_memoClient0);
+    return page;
+}
+
+void ReadLinkPages::showConnectionLists(bool reading)
+{
+    const int mode = linkMode();
+    m_pnlIP->setVisible(!(reading && mode == 3));
+    m_pnlMemo->setVisible(reading && mode == 3);
+    m_pnlTcpServerSet->setVisible(!(reading && mode == 0));
+    m_pnlTcpServerView->setVisible(reading && mode == 0);
+    m_pnlTcpClient->setVisible(!(reading && mode == 2));
+    m_memoClient0->setVisible(reading && mode == 2);
+    if (reading) {
+        m_memoUdp->clear();
+        m_moTcpServer->clear();
+        m_memoClient0->clear();
+        m_memoClient1->clear();
+    }
+}
+
+void ReadLinkPages::appendLog(const QString &line)
+{
+    switch (linkMode()) {
+    case 0:
+        m_moTcpServer->appendPlainText(line);
+        break;
+    case 2:
+        m_memoClient0->appendPlainText(line);
+        break;
+    case 3:
+        m_memoUdp->appendPlainText(line);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/PageControl.h"
+
+#include <array>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QFrame;
+
+// `pcTagMain`: the link kind of the reading side, one page per kind: "COM" (`tsCOM`, twenty port
+// boxes, each with the device its number stands for), "UDP" (`tsUDP`), "TCP Server" (`tsNET`, twenty
+// reader addresses) and "TCP Client" (`tsNetServer`, the listen port).
+class ReadLinkPages : public PageControl
+{
+    Q_OBJECT
+public:
+    static constexpr int kCount = 20;
+
+    explicit ReadLinkPages(QWidget *parent = nullptr);
+
+    // Link kind of the page in front: 0 TCP Server, 1 COM, 2 TCP Client, 3 UDP.
+    int linkMode() const;
+    void showLinkMode(int linkMode);
+    static QString pageForLinkMode(int linkMode);
+
+    // n = 1..20.
+    QCheckBox *comCheck(int n) const { return m_com[size_t(n - 1)]; }
+    QLineEdit *comDevice(int n) const { return m_comDevice[size_t(n - 1)]; }
+    QCheckBox *ipCheck(int n) const { return m_ipCheck[size_t(n - 1)]; }
+    QLineEdit *ipEdit(int n) const { return m_ipEdit[size_t(n - 1)]; }
+
+    QLineEdit *edLocalPort() const { return m_edLocalPort; }
+    QLineEdit *edDesPort() const { return m_edDesPort; }
+    QLineEdit *edtTcpRemotePort() const { return m_edtTcpRemotePort; }
+    QLineEdit *edtListenPort() const { return m_edtListenPort; }
+
+    // While reading, each network page shows its connection list instead of its settings.
+    void showConnectionLists(bool reading);
+    void appendLog(const QString &line);
+
+private:
+    QWidget *buildComPage();
+    QWidget *buildUdpPage();
+    QWidget *buildTcpServerPage();
+    QWidget *buildTcpClientPage();
+
+    std::array<QCheckBox *, kCount> m_com{};
+    std::array<QLineEdit *, kCount> m_comDevice{};
+    std::array<QCheckBox *, kCount> m_ipCheck{};
+    std::array<QLineEdit *, kCount> m_ipEdit{};
+    QLineEdit *m_edLocalPort = nullptr;
+    QLineEdit *m_edDesPort = nullptr;
+    QLineEdit *m_edtTcpRemotePort = nullptr;
+    QLineEdit *m_edtListenPort = nullptr;
+    QFrame *m_pnlIP = nullptr;
+    QFrame *m_pnlMemo = nullptr;
+    QPlainTextEdit *m_memoUdp = nullptr;
+    QFrame *m_pnlTcpServerSet = nullptr;
+    QFrame *m_pnlTcpServerView = nullptr;
+    QPlainTextEdit *m_moTcpServer = nullptr;
+    QFrame *m_pnlTcpClient = nullptr;
+    QPlainTextEdit *m_memoClient0 = nullptr;
+    QPlainTextEdit *m_memoClient1 = nullptr;
+};

@@ -1,0 +1,220 @@
+#include "app/ReadTagController.h"
+
+#include "app/ReadButtonPanel.h"
+#include "app/ReadLinkPages.h"
+#include "app/ReadTagPage.h"
+#include "app/WindowTranslator.h"
+#include "base/PortText.h"
+#include "base/SettingsStore.h"
+#include "base/TonePlayer.h"
+#include "i18n/LanguageTable.h"
+#include "link/ReadingLinks.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone,
+                                     QObject *parent)
+    : QObject(parent), m_page(page), m_settings(settings), m_tone(tone)
+{
+    ReadButtonPanel *buttons = m_page->buttons();
+    connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
+    connect(&m_session, &ReadingSession::ended, this, &ReadTagController::handleSessionEnded);
+    connect(&m_session, &ReadingSession::blinkPhaseChanged, buttons, &ReadButtonPanel::setBlinkPhase);
+    connect(&m_session, &ReadingSession::problem, this, &ReadTagController::problemReported);
+    connect(&m_session, &ReadingSession::logLine, m_page->links(), &ReadLinkPages::appendLog);
+    connect(&m_decoder, &ReportDecoder::tamperAlarmChanged, this, &ReadTagController::handleTamper);
+    connect(buttons->btnStart(), &QPushButton::clicked, this, &ReadTagController::startOrStop);
+    connect(buttons->btnTemperReset(), &QPushButton::clicked, this, &ReadTagController::handleTemperReset);
+    connect(buttons->sbRSSI(), &QScrollBar::valueChanged, buttons->pnRSSI(),
+            [label = buttons->pnRSSI()](int v) { label->setText(QString::number(v)); });
+    for (int n = 1; n <= 4; ++n)
+        connect(m_page->typeCheck(n), &QCheckBox::toggled, this, &ReadTagController::updateTypeSwitches);
+    connect(m_page->edtTagFilter(), &QLineEdit::textEdited, this, [this](const QString &text) {
+        const QString trimmed = text.trimmed();
+        if (trimmed != text)
+            m_page->edtTagFilter()->setText(trimmed);
+        m_settings->writeTagFilter(trimmed);
+    });
+    m_refresh.setInterval(100);
+    connect(&m_refresh, &QTimer::timeout, this, &ReadTagController::refreshCounters);
+    WindowTranslator::setKey(buttons->btnStart(), m_sessionState);
+    updateTypeSwitches();
+}
+
+ReadTagController::~ReadTagController()
+{
+    if (m_links)
+        disconnect(m_links.get(), nullptr, nullptr, nullptr);
+}
+
+void ReadTagController::setTiming(const Timing &timing)
+{
+    m_session.setTiming(timing);
+}
+
+void ReadTagController::setLanguage(int language)
+{
+    m_language = language;
+    m_page->buttons()->btnStart()->setText(translate(m_language, m_sessionState));
+}
+
+void ReadTagController::setSessionState(const QString &state)
+{
+    m_sessionState = state;
+    QPushButton *start = m_page->buttons()->btnStart();
+    WindowTranslator::setKey(start, state);
+    start->setText(translate(m_language, state));
+}
+
+void ReadTagController::updateTypeSwitches()
+{
+    ReportTypeSwitches s;
+    s.standard = m_page->typeCheck(1)->isChecked();
+    s.oneTemperature = m_page->typeCheck(2)->isChecked();
+    s.twoTemperature = m_page->typeCheck(3)->isChecked();
+    s.temperatureHumidity = m_page->typeCheck(4)->isChecked();
+    m_decoder.setTypeSwitches(s);
+}
+
+void ReadTagController::startOrStop()
+{
+    if (m_sessionState == QLatin1String("Start"))
+        start();
+    else
+        requestStop();
+}
+
+void ReadTagController::stopIfRunning()
+{
+    if (m_sessionState == QLatin1String("Stop"))
+        requestStop();
+}
+
+void ReadTagController::normalizePortTexts()
+{
+    ReadLinkPages *links = m_page->links();
+    for (QLineEdit *e : {links->edLocalPort(), links->edDesPort(), links->edtListenPort(), links->edtTcpRemotePort()})
+        e->setText(PortText::normalized(e->text()));
+}
+
+void ReadTagController::saveStartSettings()
+{
+    m_page->edtTagFilter()->setText(m_page->edtTagFilter()->text().trimmed());
+    normalizePortTexts();
+    ReadLinkPages *links = m_page->links();
+    SettingsStore::ReadingStart s;
+    s.tagFilterUid = m_page->edtTagFilter()->text();
+    s.tcpRemotePort = links->edtTcpRemotePort()->text();
+    s.localPort = links->edLocalPort()->text();
+    s.desPort = links->edDesPort()->text();
+    s.listenPort = links->edtListenPort()->text();
+    s.page = links->linkMode();
+    for (int n = 1; n <= ReadLinkPages::kCount; ++n) {
+        s.com[size_t(n - 1)] = links->comCheck(n)->isChecked();
+        s.net[size_t(n - 1)] = links->ipCheck(n)->isChecked();
+        s.ip[size_t(n - 1)] = links->ipEdit(n)->text();
+    }
+    m_settings->writeReadingStart(s);
+}
+
+ReadingLinkRequest ReadTagController::buildRequest() const
+{
+    ReadLinkPages *links = m_page->links();
+    ReadingLinkRequest r;
+    r.linkMode = links->linkMode();
+    for (int n = 1; n <= ReadLinkPages::kCount; ++n) {
+        if (links->comCheck(n)->isChecked())
+            r.comPorts.append({n, links->comDevice(n)->text().trimmed()});
+        if (links->ipCheck(n)->isChecked())
+            r.readerAddresses.append({n, links->ipEdit(n)->text().trimmed()});
+    }
+    r.tcpRemotePort = PortText::value(links->edtTcpRemotePort()->text());
+    r.listenPort = PortText::value(links->edtListenPort()->text());
+    r.localPort = PortText::value(links->edLocalPort()->text());
+    r.desPort = PortText::value(links->edDesPort()->text());
+    r.localHostAddress = m_localHostAddress;
+    return r;
+}
+
+void ReadTagController::start()
+{
+    ReadButtonPanel *buttons = m_page->buttons();
+    buttons->btnExit()->setEnabled(false);
+    buttons->setEnabled(false);
+    setSessionState(QStringLiteral("Stop"));
+    saveStartSettings();
+    m_page->pnlTime()->setText(QStringLiteral("0.0"));
+    m_page->pnCount()->setText(QStringLiteral("0"));
+    m_links = m_factory ? m_factory(buildRequest()) : nullptr;
+    buttons->setEnabled(true);
+    m_page->links()->setEnabled(false);
+    m_decoder.resetTamper();
+    handleTamper(false, QStringLiteral("Tamper Alarm"));
+    emit statusText(QString());
+    m_page->links()->showConnectionLists(true);
+    if (!m_links) {
+        emit problemReported(tr("This link kind is not available"));
+        handleSessionEnded();
+        return;
+    }
+    m_refresh.start();
+    m_session.start(m_links.get());
+}
+
+void ReadTagController::requestStop()
+{
+    ReadButtonPanel *buttons = m_page->buttons();
+    buttons->btnExit()->setEnabled(false);
+    buttons->setEnabled(false);
+    buttons->btnStart()->setEnabled(false);
+    buttons->btnClear()->setEnabled(false);
+    setSessionState(QStringLiteral("Start"));
+    m_session.stop();
+}
+
+void ReadTagController::handleSessionEnded()
+{
+    m_refresh.stop();
+    refreshCounters();
+    if (m_links) {
+        // The links are still inside their closed() signal: delete them once it has returned.
+        m_links.release()->deleteLater();
+    }
+    ReadButtonPanel *buttons = m_page->buttons();
+    setSessionState(QStringLiteral("Start"));
+    m_page->links()->setEnabled(true);
+    m_page->links()->showConnectionLists(false);
+    buttons->btnStart()->setEnabled(true);
+    buttons->btnClear()->setEnabled(true);
+    buttons->btnExit()->setEnabled(true);
+    buttons->setEnabled(true);
+    buttons->setIdleLook();
+    m_decoder.resetTamper();
+    handleTamper(false, QStringLiteral("Tamper Alarm"));
+    emit sessionEnded();
+}
+
+void ReadTagController::handleTamper(bool shown, const QString &caption)
+{
+    ReadButtonPanel *buttons = m_page->buttons();
+    buttons->pnlTamper()->setText(caption);
+    buttons->pnlTamper()->setVisible(shown);
+    buttons->btnTemperReset()->setVisible(shown);
+}
+
+void ReadTagController::handleTemperReset()
+{
+    if (m_links && m_session.isRunning())
+        m_links->broadcastCommand(QByteArrayLiteral("BT"));
+    m_decoder.resetTamper();
+    handleTamper(false, m_page->buttons()->pnlTamper()->text());
+}
+
+void ReadTagController::refreshCounters()
+{
+    // Tag counts and the report counter come from the tag tables.
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/ReadTagController.h"
+#include "base/SettingsStore.h"
+
+#include <QMainWindow>
+
+class PageControl;
+class QLabel;
+class QPushButton;
+class QStandardItemModel;
+class QStringListModel;
+class ReadTagPage;
+class SetReaderPage;
+class SetTagPage;
+class TonePlayer;
+
+// The main window: "Set Reader", "Read TAG" and the tab-less "Set TAG" page in `pcMain`, the status
+// bar and the language buttons. It assembles the pages, loads the settings at start-up, switches
+// languages and leaves through "Exit" (a close request from the window manager takes the same path:
+// a running session is stopped first, then "PAGE" and "LanguageIndex" are stored).
+class TfrmModule : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr const char *kTitle = "Talvo Utility V0304";
+
+    TfrmModule(SettingsStore *settings, TonePlayer *tone, QWidget *parent = nullptr);
+    ~TfrmModule() override;
+
+    ReadTagController *reading() const { return m_reading; }
+    int language() const { return m_language; }
+    int linkMode() const { return m_linkMode; }
+
+    // Window size on a screen of `screen`: 1024 x 768, else 1000 x 700, else the screen.
+    static QSize startupSize(const QSize &screen);
+    // "Talvo Utility V0304", an ideographic space, "[" + the program file's date + "]".
+    static QString caption(const QString &programFile);
+
+    void setLanguage(int language);
+    // Re-translates every caption, refills `cmbNet` and resets the grids to their header rows.
+    void applyLanguage();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+    void buildStatusBar();
+    void fillComList();
+    void loadSettings();
+    void applyStoredValues(const SettingsStore::Values &v);
+    void handleTagMainChange();
+    void handleMainPageShown(int index);
+    void handleSessionEnded();
+    void resetGrids();
+    QString findLocalHostAddress() const;
+
+    SettingsStore *m_settings;
+    TonePlayer *m_tone;
+    PageControl *m_pcMain = nullptr;
+    SetReaderPage *m_setReader = nullptr;
+    ReadTagPage *m_readTag = nullptr;
+    SetTagPage *m_setTag = nullptr;
+    ReadTagController *m_reading = nullptr;
+    QLabel *m_statusPanel = nullptr;
+    QLabel *m_problemPanel = nullptr;
+    QStandardItemModel *m_allTags = nullptr;
+    QStandardItemModel *m_selectedTags = nullptr;
+    QStandardItemModel *m_setTagGrid = nullptr;
+    QStringListModel *m_tagList = nullptr;
+    QStringListModel *m_selection = nullptr;
+    int m_language = 0;
+    int m_linkMode = 0;
+    bool m_closing = false;     // a close waits for the session to end
+    bool m_shutDown = false;    // the close steps ran
+    QString m_localHostAddress = QStringLiteral("192.168.1.1");
+};

@@ -1,0 +1,244 @@
+#include "app/DemoReplayLinks.h"
+#include "app/TfrmModule.h"
+#include "app/WindowTranslator.h"
+#include "base/SettingsStore.h"
+#include "base/TonePlayer.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+template <typename T> T *control(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+QString tabCaption(QWidget *w, const char *pageControl, const char *page)
+{
+    auto *pc = control<QTabWidget>(w, pageControl);
+    return pc->tabText(pc->indexOf(control<QWidget>(w, page)));
+}
+
+const QByteArray kRecording = "0000000000001234" "50A3FF\r"
+                              "0000000000005678" "60B4FE0320\r";
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    SilentTonePlayer m_tone;
+    int m_files = 0;
+
+    QString freshIni()
+    {
+        return m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_files));
+    }
+
+private slots:
+    void startupSizeFollowsTheScreen()
+    {
+        QCOMPARE(TfrmModule::startupSize({1280, 1024}), QSize(1024, 768));
+        QCOMPARE(TfrmModule::startupSize({1010, 720}), QSize(1000, 700));
+        QCOMPARE(TfrmModule::startupSize({800, 600}), QSize(800, 600));
+        const QString title = TfrmModule::caption(QCoreApplication::applicationFilePath());
+        QVERIFY(title.startsWith(QStringLiteral("Talvo Utility V0304") + QChar(0x3000) + "[20"));
+        QVERIFY(QRegularExpression("\\[\\d{4}-\\d{2}-\\d{2}\\]$").match(title).hasMatch());
+    }
+
+    void firstRunShowsDesignValues()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone);
+        QCOMPARE(control<QLineEdit>(&w, "edIP11")->text(), QStringLiteral("192.168.1.101"));
+        QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(), QStringLiteral("tsNET"));
+        QCOMPARE(w.linkMode(), 0);
+        QCOMPARE(control<QTabWidget>(&w, "pcMain")->currentWidget()->objectName(), QStringLiteral("tsReadTag"));
+        QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsTcpServer"));
+        QVERIFY(!control<QTabWidget>(&w, "pcMain")->isTabVisible(2));
+        QVERIFY(control<QCheckBox>(&w, "chk04")->isChecked());
+        QVERIFY(!control<QCheckBox>(&w, "cbxBeep")->isChecked());
+        QVERIFY(control<QComboBox>(&w, "cbxCom")->count() > 0);
+    }
+
+    void storedValuesAndTheirDefaults()
+    {
+        const QString path = freshIni();
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue("PAGE", 7);
+            raw.setValue("COM4", 2);
+            raw.setValue("COM5", 1);
+            raw.setValue("LanguageIndex", 4);
+            raw.setValue("TcpRemotePort", "abc");
+            raw.setValue("TagFilterUID", "0000");
+        }
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone);
+        QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(), QStringLiteral("tsUDP"));
+        QCOMPARE(w.linkMode(), 3);
+        QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsUdpServer"));
+        QVERIFY(!control<QCheckBox>(&w, "chkCOM04")->isChecked());
+        QVERIFY(control<QCheckBox>(&w, "chkCOM05")->isChecked());
+        QCOMPARE(control<QLineEdit>(&w, "edIP11")->text(), QStringLiteral("192.168.1.111"));
+        QCOMPARE(control<QLineEdit>(&w, "edtTcpRemotePort")->text(), QStringLiteral("4001"));
+        QCOMPARE(control<QLineEdit>(&w, "edtTagFilter")->text(), QStringLiteral("0000"));
+        QCOMPARE(w.language(), 0);
+        QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("Start"));
+    }
+
+    void languageSwitchingRestoresEnglish()
+    {
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone);
+        control<QComboBox>(&w, "cmbNet")->setCurrentIndex(2);
+        control<QPushButton>(&w, "btnCHT")->click();
+        QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("啟動"));
+        QCOMPARE(tabCaption(&w, "pcMain", "tsReadTag"), QStringLiteral("讀取標籤"));
+        QCOMPARE(control<QCheckBox>(&w, "chk04")->text(), QStringLiteral("溫溼度標籤"));
+        QCOMPARE(control<QComboBox>(&w, "cmbNet")->itemText(1), QStringLiteral("網路介面 "));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("LanguageIndex").toInt(), 1);
+        control<QPushButton>(&w, "btnCHS")->click();
+        QCOMPARE(control<QLabel>(&w, "lblTagCount")->text(), QStringLiteral("标签数量:"));
+        QCOMPARE(control<QTableView>(&w, "grdUID")->model()->headerData(6, Qt::Horizontal).toString(),
+                 QStringLiteral("体温/  度"));
+        // A caption without a row stays as it is.
+        QCOMPARE(control<QPushButton>(&w, "btnTemperReset")->text(), QStringLiteral("Temper Alarm Reset"));
+        control<QPushButton>(&w, "btnEng")->click();
+        const auto widgets = w.findChildren<QWidget *>();
+        int keyed = 0;
+        for (QWidget *c : widgets) {
+            const QString key = WindowTranslator::key(c);
+            if (key.isEmpty())
+                continue;
+            ++keyed;
+            QCOMPARE(WindowTranslator::caption(c), key);
+        }
+        QVERIFY(keyed > 60);
+        QCOMPARE(control<QCheckBox>(&w, "chbAllTags")->text(), QStringLiteral("All tags"));
+        QCOMPARE(control<QComboBox>(&w, "cmbNet")->currentIndex(), 0);
+        QCOMPARE(control<QComboBox>(&w, "cmbNet")->currentText(), QStringLiteral("ALL"));
+        for (const char *grid : {"grdUID", "grdSel", "grdTagUID"}) {
+            QAbstractItemModel *m = control<QTableView>(&w, grid)->model();
+            QCOMPARE(m->rowCount(), 0);
+            QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("UID"));
+        }
+        QCOMPARE(control<QTableView>(&w, "grdUID")->model()->columnCount(), 8);
+        QCOMPARE(control<QTableView>(&w, "grdSel")->model()->columnCount(), 7);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys(), QStringList{"LanguageIndex"});
+    }
+
+    void exitWritesOnlyPageAndLanguage()
+    {
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone);
+        w.show();
+        control<QTabWidget>(&w, "pcTagMain")->setCurrentWidget(control<QWidget>(&w, "tsCOM"));
+        control<QCheckBox>(&w, "chkCOM03")->setChecked(true);
+        control<QLineEdit>(&w, "edIP02")->setText("10.1.1.1");
+        control<QPushButton>(&w, "btnExit")->click();
+        QVERIFY(!w.isVisible());
+        QSettings raw(path, QSettings::IniFormat);
+        QStringList keys = raw.allKeys();
+        keys.sort();
+        QCOMPARE(keys, QStringList({"LanguageIndex", "PAGE"}));
+        QCOMPARE(raw.value("PAGE").toInt(), 1);
+    }
+
+    void readingSessionStartsAndStops()
+    {
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone);
+        w.show();
+        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(kRecording, 2, 5);
+        });
+        control<QLineEdit>(&w, "edtListenPort")->setText("x12");
+        QSignalSpy reports(&w.reading()->decoder(), &ReportDecoder::reportDecoded);
+        auto *start = control<QPushButton>(&w, "btnStart");
+        start->click();
+        QCOMPARE(start->text(), QStringLiteral("Stop"));
+        QVERIFY(!control<QPushButton>(&w, "btnExit")->isEnabled());
+        QVERIFY(!control<QWidget>(&w, "pcTagMain")->isEnabled());
+        QVERIFY(control<QWidget>(&w, "pnlFun")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(reports.size() >= 4, 5000);
+        QCOMPARE(reports.at(0).at(0).value<TTagReport>().uid, QStringLiteral("0000000000001234"));
+        QCOMPARE(reports.at(1).at(0).value<TTagReport>().t1, QStringLiteral("25.00 C / 77.00 F"));
+        // Reading start wrote its settings, port texts as numbers.
+        QSettings raw(path, QSettings::IniFormat);
+        QCOMPARE(raw.value("ListenPort").toString(), QStringLiteral("4001"));
+        QCOMPARE(raw.value("IP11").toString(), QStringLiteral("192.168.1.101"));
+        QCOMPARE(control<QLineEdit>(&w, "edtListenPort")->text(), QStringLiteral("4001"));
+
+        // Switching languages during a session shows the translated "Stop".
+        control<QPushButton>(&w, "btnCHT")->click();
+        QCOMPARE(start->text(), QStringLiteral("停止"));
+        control<QPushButton>(&w, "btnEng")->click();
+
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        start->click();
+        QVERIFY(!start->isEnabled() || ended.size() == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QCOMPARE(start->text(), QStringLiteral("Start"));
+        QVERIFY(start->isEnabled());
+        QVERIFY(control<QPushButton>(&w, "btnExit")->isEnabled());
+        QVERIFY(control<QWidget>(&w, "pcTagMain")->isEnabled());
+    }
+
+    void showingAnotherPageStopsTheSession()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone);
+        w.show();
+        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(kRecording, 1, 5);
+        });
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        control<QTabWidget>(&w, "pcMain")->setCurrentWidget(control<QWidget>(&w, "tsSetReader"));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QCOMPARE(w.reading()->sessionState(), QStringLiteral("Start"));
+        // The configuration page follows the reading link page.
+        QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsTcpServer"));
+    }
+
+    void closingDuringASessionStopsItFirst()
+    {
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone);
+        w.show();
+        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(kRecording, 1, 5);
+        });
+        control<QPushButton>(&w, "btnStart")->click();
+        QSettings(path, QSettings::IniFormat).remove("LanguageIndex");
+        w.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+        QVERIFY(!w.reading()->isBusy());
+        QVERIFY(QSettings(path, QSettings::IniFormat).contains("LanguageIndex"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

@@ -1,0 +1,104 @@
+#include "app/LanguageFonts.h"
+#include "app/TfrmModule.h"
+#include "app/WindowTranslator.h"
+#include "base/SettingsStore.h"
+#include "base/TonePlayer.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Shows the window in each language, checks that no caption is cut short and that Chinese has a font
+// with its glyphs, and saves a picture of each page when TALVO_SCREENSHOT_DIR names a folder.
+class TestWindowScreenshots : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    SilentTonePlayer m_tone;
+
+    static QStringList clippedCaptions(QWidget *root)
+    {
+        QStringList clipped;
+        const auto widgets = root->findChildren<QWidget *>();
+        for (QWidget *w : widgets) {
+            if (WindowTranslator::key(w).isEmpty() || !w->isVisible())
+                continue;
+            if (!qobject_cast<QAbstractButton *>(w) && !qobject_cast<QLabel *>(w))
+                continue;
+            if (w->width() < w->minimumSizeHint().width())
+                clipped << w->objectName() + QLatin1Char('=') + WindowTranslator::caption(w);
+        }
+        return clipped;
+    }
+
+private slots:
+    void chineseHasGlyphs_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("system");
+        QTest::newRow("CHT") << 1 << int(QFontDatabase::TraditionalChinese);
+        QTest::newRow("CHS") << 2 << int(QFontDatabase::SimplifiedChinese);
+    }
+    void chineseHasGlyphs()
+    {
+        QFETCH(int, language);
+        QFETCH(int, system);
+        const QFont font = LanguageFonts::fontFor(language);
+        QVERIFY(font.bold());
+        QCOMPARE(font.pointSize(), 10);
+        bool covered = false;
+        for (const QString &family : font.families())
+            covered |= QFontDatabase::writingSystems(family).contains(QFontDatabase::WritingSystem(system));
+        if (!covered && QFontDatabase::families(QFontDatabase::WritingSystem(system)).isEmpty())
+            QSKIP("no font with Chinese glyphs is installed");
+        QVERIFY2(covered, qPrintable(font.families().join(',')));
+    }
+
+    void eachLanguageFits_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("ENG") << 0 << "eng";
+        QTest::newRow("CHT") << 1 << "cht";
+        QTest::newRow("CHS") << 2 << "chs";
+    }
+    void eachLanguageFits()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, tag);
+        SettingsStore store(m_dir.filePath(tag + QStringLiteral(".ini")));
+        TfrmModule w(&store, &m_tone);
+        w.resize(TfrmModule::startupSize({1024, 768}));
+        w.setLanguage(language);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QString outDir = qEnvironmentVariable("TALVO_SCREENSHOT_DIR");
+        auto *pcMain = w.findChild<QTabWidget *>(QStringLiteral("pcMain"));
+        auto *pcReadTag = w.findChild<QTabWidget *>(QStringLiteral("pcReadTag"));
+        auto *pcTagMain = w.findChild<QTabWidget *>(QStringLiteral("pcTagMain"));
+        const struct
+        {
+            const char *name;
+            int main, view, link;
+        } shots[] = {{"readtag-all", 1, 0, 2}, {"readtag-select", 1, 1, 0}, {"readtag-udp", 1, 0, 1},
+                     {"setreader", 0, 0, 2}};
+        for (const auto &shot : shots) {
+            pcMain->setCurrentIndex(shot.main);
+            pcReadTag->setCurrentIndex(shot.view);
+            pcTagMain->setCurrentIndex(shot.link);
+            QApplication::processEvents();
+            if (!outDir.isEmpty())
+                QVERIFY(w.grab().save(QDir(outDir).filePath(tag + QLatin1Char('-') + shot.name + ".png")));
+            const QStringList clipped = clippedCaptions(&w);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+        }
+    }
+};
+
+QTEST_MAIN(TestWindowScreenshots)
+#include "tst_window_screenshots.moc"
