@@ -9,6 +9,7 @@
 #include "base/TonePlayer.h"
 #include "i18n/LanguageTable.h"
 #include "link/ReadingLinks.h"
+#include "link/SerialReadingLinks.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -39,6 +40,10 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
             m_page->edtTagFilter()->setText(trimmed);
         m_settings->writeTagFilter(trimmed);
     });
+    for (int n = 1; n <= ReadLinkPages::kCount; ++n)
+        connect(m_page->links()->comDevice(n), &QLineEdit::editingFinished, this,
+                [this, n] { handleDeviceEdited(n); });
+    m_factory = &ReadTagController::createLinks;
     m_refresh.setInterval(100);
     connect(&m_refresh, &QTimer::timeout, this, &ReadTagController::refreshCounters);
     WindowTranslator::setKey(buttons->btnStart(), m_sessionState);
@@ -53,7 +58,42 @@ ReadTagController::~ReadTagController()
 
 void ReadTagController::setTiming(const Timing &timing)
 {
+    m_timing = timing;
     m_session.setTiming(timing);
+}
+
+std::unique_ptr<ReadingLinks> ReadTagController::createLinks(const ReadingLinkRequest &request)
+{
+    if (request.linkMode != 1)
+        return nullptr;
+    SerialPortMap map;
+    QList<int> numbers;
+    for (const auto &[number, device] : request.comPorts) {
+        map.setDevice(number, device);
+        numbers << number;
+    }
+    return std::make_unique<SerialReadingLinks>(map, numbers, request.timing);
+}
+
+void ReadTagController::loadPortMap()
+{
+    m_portMap = SerialPortMap::fromVariantMap(m_settings->comDevices());
+    for (int n = 1; n <= ReadLinkPages::kCount; ++n)
+        m_page->links()->comDevice(n)->setText(m_portMap.device(n));
+}
+
+void ReadTagController::handleDeviceEdited(int number)
+{
+    QLineEdit *box = m_page->links()->comDevice(number);
+    const QString device = box->text().trimmed();
+    if (device == m_portMap.device(number))
+        return;
+    if (device.isEmpty() || device == SerialPortMap::defaultDevice(number))
+        m_portMap.clearDevice(number);
+    else
+        m_portMap.setDevice(number, device);
+    box->setText(m_portMap.device(number));
+    m_settings->writeComDevices(m_portMap.toVariantMap());
 }
 
 void ReadTagController::setLanguage(int language)
@@ -128,7 +168,7 @@ ReadingLinkRequest ReadTagController::buildRequest() const
     r.linkMode = links->linkMode();
     for (int n = 1; n <= ReadLinkPages::kCount; ++n) {
         if (links->comCheck(n)->isChecked())
-            r.comPorts.append({n, links->comDevice(n)->text().trimmed()});
+            r.comPorts.append({n, m_portMap.device(n)});
         if (links->ipCheck(n)->isChecked())
             r.readerAddresses.append({n, links->ipEdit(n)->text().trimmed()});
     }
@@ -137,6 +177,7 @@ ReadingLinkRequest ReadTagController::buildRequest() const
     r.localPort = PortText::value(links->edLocalPort()->text());
     r.desPort = PortText::value(links->edDesPort()->text());
     r.localHostAddress = m_localHostAddress;
+    r.timing = m_timing;
     return r;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ReadingLinkRequest.h"
 #include "base/Timing.h"
+#include "link/SerialPortMap.h"
 #include "reading/ReadingSession.h"
 #include "reading/ReportDecoder.h"
 
@@ -28,6 +29,11 @@ public:
     ~ReadTagController() override;
 
     void setLinksFactory(LinksFactory factory) { m_factory = std::move(factory); }
+    // The links this build offers for a request: serial ports; the other kinds arrive with the
+    // network links (nullptr until then).
+    static std::unique_ptr<ReadingLinks> createLinks(const ReadingLinkRequest &request);
+    // Shows next to each COM box the device its number opens.
+    void loadPortMap();
     void setTiming(const Timing &timing);
     void setLanguage(int language);
     void setLocalHostAddress(const QString &address) { m_localHostAddress = address; }
@@ -64,6 +70,7 @@ private:
     void refreshCounters();
     void setSessionState(const QString &state);
     void saveStartSettings();
+    void handleDeviceEdited(int number);
     ReadingLinkRequest buildRequest() const;
 
     ReadTagPage *m_page;
@@ -73,6 +80,8 @@ private:
     ReadingSession m_session;
     ReportDecoder m_decoder;
     std::unique_ptr<ReadingLinks> m_links;
+    SerialPortMap m_portMap;
+    Timing m_timing;
     QTimer m_refresh; // counters are repainted ten times a second, never per report
     QString m_sessionState = QStringLiteral("Start");
     QString m_localHostAddress = QStringLiteral("192.168.1.1");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Timing.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -16,4 +18,5 @@ struct ReadingLinkRequest
     int localPort = 4001;
     int desPort = 4001;
     QString localHostAddress = QStringLiteral("192.168.1.1");
+    Timing timing;
 };

@@ -170,6 +170,7 @@ void TfrmModule::loadSettings()
         applyStoredValues(*stored);
     else
         applyStoredValues(SettingsStore::designValues());
+    m_reading->loadPortMap();
     m_localHostAddress = findLocalHostAddress();
     m_reading->setLocalHostAddress(m_localHostAddress);
 }

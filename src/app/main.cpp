@@ -7,10 +7,18 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 namespace {
-// The demo replays the recorded reports that ship with the program.
+struct Options
+{
+    QCommandLineOption settings{QStringLiteral("settings"), QStringLiteral("Keep the settings in the INI file <file>."),
+                                QStringLiteral("file")};
+    QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("Start reading from a built-in demo reader.")};
+};
+
+// The demo replays the recorded reports that ship inside the program.
 void startDemo(TfrmModule &window)
 {
     QFile file(QStringLiteral(":/demo/demo-reports.txt"));
@@ -24,27 +32,41 @@ void startDemo(TfrmModule &window)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Talvo Utility"));
-    QApplication::setApplicationVersion(QStringLiteral("V0304"));
+    QCoreApplication::setApplicationName(QStringLiteral("talvo-utility"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("V0304"));
+    // The options are read before the window system is touched, so --help and --version work anywhere.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Reads, logs and configures active RFID readers and tags."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption settingsOption(QStringLiteral("settings"),
-                                            QStringLiteral("Keep the settings in the INI file <file>."),
-                                            QStringLiteral("file"));
-    const QCommandLineOption demoOption(QStringLiteral("demo"),
-                                        QStringLiteral("Start reading from a built-in simulated reader."));
-    parser.addOption(settingsOption);
-    parser.addOption(demoOption);
-    parser.process(app);
+    parser.setApplicationDescription(QStringLiteral("Talvo Utility: reads, logs and configures active RFID readers and tags."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    Options options;
+    parser.addOption(options.settings);
+    parser.addOption(options.demo);
+    // Options this parser does not know may be the window system's own (-platform, -style).
+    if (!parser.parse(arguments) && parser.unknownOptionNames().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("talvo-utility"));
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("Talvo Utility %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
 
-    auto settings = parser.isSet(settingsOption) ? std::make_unique<SettingsStore>(parser.value(settingsOption))
-                                                 : std::make_unique<SettingsStore>();
+    QApplication app(argc, argv);
+    auto settings = parser.isSet(options.settings) ? std::make_unique<SettingsStore>(parser.value(options.settings))
+                                                   : std::make_unique<SettingsStore>();
     AudioTonePlayer tone;
     TfrmModule window(settings.get(), &tone);
-    if (parser.isSet(demoOption))
+    if (parser.isSet(options.demo))
         startDemo(window);
     window.show();
     return app.exec();

@@ -182,3 +182,14 @@ void SettingsStore::writeAutoSave(bool autoSaveFile, bool allTags)
     write(kAllTags, allTags ? 1 : 0);
     sync();
 }
+
+QVariantMap SettingsStore::comDevices() const
+{
+    return read(kComDevices).value_or(QVariant()).toMap();
+}
+
+void SettingsStore::writeComDevices(const QVariantMap &devices)
+{
+    write(kComDevices, devices);
+    sync();
+}

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <QVariantMap>
 #include <array>
 #include <memory>
 #include <optional>
@@ -33,6 +34,8 @@ public:
     static constexpr const char *kComPrefix = "COM";
     static constexpr const char *kNetPrefix = "NET";
     static constexpr const char *kIpPrefix = "IP";
+    // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
+    static constexpr const char *kComDevices = "ComDevices";
 
     // The values of the settings table, as the controls hold them. Index n-1 of the arrays is port,
     // reader or address n.
@@ -100,6 +103,8 @@ public:
     void writeTagFilter(const QString &filter);
     void writeFileName(const QString &fileName);
     void writeAutoSave(bool autoSaveFile, bool allTags);
+    QVariantMap comDevices() const;
+    void writeComDevices(const QVariantMap &devices);
 
     // Raw access for values kept beside the table (e.g. the device of each serial port number).
     std::optional<QVariant> read(const QString &name) const;

@@ -1,8 +1,11 @@
+#include "PtyPair.h"
 #include "app/DemoReplayLinks.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "link/CommandFrame.h"
+#include "link/SerialPortMap.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -202,6 +205,44 @@ private slots:
         QVERIFY(start->isEnabled());
         QVERIFY(control<QPushButton>(&w, "btnExit")->isEnabled());
         QVERIFY(control<QWidget>(&w, "pcTagMain")->isEnabled());
+    }
+
+    void serialSessionThroughAPty()
+    {
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone);
+        w.show();
+        w.reading()->setTiming(Timing().scaled(20));
+        control<QTabWidget>(&w, "pcTagMain")->setCurrentWidget(control<QWidget>(&w, "tsCOM"));
+        QCOMPARE(w.linkMode(), 1);
+        // COM2 stands for the pty on this system; the choice is kept.
+        auto *device = control<QLineEdit>(&w, "edDevCOM02");
+        device->setText(pty.slavePath());
+        QMetaObject::invokeMethod(device, "editingFinished");
+        QCOMPARE(SerialPortMap::fromVariantMap(store.comDevices()).device(2), pty.slavePath());
+        control<QCheckBox>(&w, "chkCOM02")->setChecked(true);
+        QSignalSpy reports(&w.reading()->decoder(), &ReportDecoder::reportDecoded);
+        control<QPushButton>(&w, "btnStart")->click();
+        // The reader is greeted ("M0", then "A3") on its port.
+        QByteArray greeting;
+        QTRY_VERIFY_WITH_TIMEOUT((greeting += pty.readAvailable()).size() >= 6, 3000);
+        QVERIFY(greeting.startsWith(CommandFrame::buildCommandFrame("M0")));
+        QVERIFY(pty.write("00000000000012" "34" "50A3FF\r0000000000005678"));
+        QVERIFY(pty.write("60B4FE\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 2, 5000);
+        QCOMPARE(reports.at(0).at(1).toString(), QStringLiteral("COM02"));
+        QCOMPARE(reports.at(1).at(0).value<TTagReport>().uid, QStringLiteral("0000000000005678"));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("COM2").toInt(), 1);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("PAGE").toInt(), 1);
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QByteArray farewell;
+        QTRY_VERIFY_WITH_TIMEOUT((farewell += pty.readAvailable()).contains(CommandFrame::buildCommandFrame("A0")),
+                                 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
     }
 
     void showingAnotherPageStopsTheSession()
