@@ -31,6 +31,8 @@ public:
     virtual bool sendReports(const QByteArray &lines) = 0;
     // A peer is there to take reports.
     virtual bool hasPeer() const = 0;
+    // The local port listened on or bound (TCP server, UDP; useful after asking for port 0), else 0.
+    virtual quint16 localPort() const { return 0; }
 
     QString errorText() const { return m_errorText; }
 

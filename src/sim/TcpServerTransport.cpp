@@ -41,14 +41,14 @@ void TcpServerTransport::close()
     m_server.reset();
 }
 
-quint16 TcpServerTransport::port() const
+quint16 TcpServerTransport::localPort() const
 {
     return m_server ? m_server->serverPort() : m_port;
 }
 
 QString TcpServerTransport::endpoint() const
 {
-    return QStringLiteral("tcp-server %1:%2").arg(m_address.toString()).arg(port());
+    return QStringLiteral("tcp-server %1:%2").arg(m_address.toString()).arg(localPort());
 }
 
 void TcpServerTransport::handleNewConnection()

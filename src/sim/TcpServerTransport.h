@@ -25,8 +25,7 @@ public:
     void sendTo(PeerId peer, const QByteArray &bytes) override;
     bool sendReports(const QByteArray &lines) override;
     bool hasPeer() const override { return !m_peers.isEmpty(); }
-    // The port actually listened on (useful with port 0).
-    quint16 port() const;
+    quint16 localPort() const override;
 
 private:
     void handleNewConnection();

@@ -38,14 +38,14 @@ void UdpTransport::close()
         m_reportHost = QHostAddress();
 }
 
-quint16 UdpTransport::port() const
+quint16 UdpTransport::localPort() const
 {
     return m_socket ? m_socket->localPort() : m_port;
 }
 
 QString UdpTransport::endpoint() const
 {
-    return QStringLiteral("udp %1:%2").arg(m_address.toString()).arg(port());
+    return QStringLiteral("udp %1:%2").arg(m_address.toString()).arg(localPort());
 }
 
 void UdpTransport::handleReadyRead()

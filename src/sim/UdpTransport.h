@@ -29,7 +29,7 @@ public:
     void sendTo(PeerId peer, const QByteArray &bytes) override;
     bool sendReports(const QByteArray &lines) override;
     bool hasPeer() const override { return !m_reportHost.isNull(); }
-    quint16 port() const;
+    quint16 localPort() const override;
 
 private:
     struct Peer

@@ -126,8 +126,8 @@ private slots:
         ReaderChannel channel(&tags, std::move(transport), networkReader());
         QVERIFY(channel.open());
         QTcpSocket host, other;
-        host.connectToHost(QHostAddress::LocalHost, server->port());
-        other.connectToHost(QHostAddress::LocalHost, server->port());
+        host.connectToHost(QHostAddress::LocalHost, server->localPort());
+        other.connectToHost(QHostAddress::LocalHost, server->localPort());
         QTRY_VERIFY(host.state() == QAbstractSocket::ConnectedState &&
                     other.state() == QAbstractSocket::ConnectedState);
         QTRY_VERIFY(server->hasPeer());
@@ -192,11 +192,11 @@ private slots:
         QCOMPARE(channel.linesDropped(), quint64(3));
         QUdpSocket host;
         QVERIFY(host.bind(QHostAddress::LocalHost, 0));
-        host.writeDatagram(buildCommandFrame("M0"), QHostAddress::LocalHost, udp->port());
+        host.writeDatagram(buildCommandFrame("M0"), QHostAddress::LocalHost, udp->localPort());
         QTRY_VERIFY(host.hasPendingDatagrams());
         QNetworkDatagram reply = host.receiveDatagram();
         QCOMPARE(reply.data(), QByteArray("\x02M0" "7F\r"));
-        QCOMPARE(reply.senderPort(), int(udp->port()));
+        QCOMPARE(reply.senderPort(), int(udp->localPort()));
         channel.deliverReports(100);
         int lines = 0;
         QTRY_VERIFY((host.hasPendingDatagrams() ? lines += countLines(host.receiveDatagram().data()) : 0,

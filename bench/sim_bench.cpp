@@ -1,0 +1,134 @@
+// Throughput of talvo-sim's report generation over loopback TCP: N simulated readers connect (each
+// from its own 127.0.0.x address) to a counting listener running on a second thread, and the
+// simulator is asked for a total rate. Prints the lines generated and received per second.
+//
+//   sim_bench [--readers N] [--rate R] [--seconds S]
+#include "sim/SimOptions.h"
+#include "sim/Simulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::atomic<quint64> g_linesReceived{0};
+std::atomic<int> g_connections{0};
+
+// Accepts connections and counts CR bytes; lives on its own thread.
+class CountingSink : public QObject
+{
+public:
+    bool listen()
+    {
+        m_server = new QTcpServer(this);
+        connect(m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server->nextPendingConnection()) {
+                s->setReadBufferSize(0);
+                ++g_connections;
+                connect(s, &QTcpSocket::readyRead, s, [s] {
+                    char buf[65536];
+                    qint64 n;
+                    quint64 lines = 0;
+                    while ((n = s->read(buf, sizeof buf)) > 0) {
+                        for (const char *p = buf, *end = buf + n; (p = static_cast<const char *>(
+                                                                      std::memchr(p, '\r', size_t(end - p))));
+                             ++p)
+                            ++lines;
+                    }
+                    g_linesReceived += lines;
+                });
+            }
+        });
+        return m_server->listen(QHostAddress::LocalHost, 0);
+    }
+    quint16 port() const { return m_server->serverPort(); }
+
+private:
+    QTcpServer *m_server = nullptr;
+};
+
+int intArg(const QStringList &args, const QString &name, int fallback)
+{
+    const int i = int(args.indexOf(name));
+    return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : fallback;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int readers = intArg(args, "--readers", 128);
+    const int rate = intArg(args, "--rate", 400000);
+    const int seconds = intArg(args, "--seconds", 5);
+
+    QThread sinkThread;
+    CountingSink sink;
+    sink.moveToThread(&sinkThread);
+    sinkThread.start();
+    quint16 port = 0;
+    QMetaObject::invokeMethod(&sink, [&] { port = sink.listen() ? sink.port() : 0; }, Qt::BlockingQueuedConnection);
+    if (port == 0) {
+        std::fprintf(stderr, "sim_bench: cannot listen\n");
+        return 1;
+    }
+
+    SimOptions o;
+    o.transport = SimOptions::Transport::TcpClient;
+    o.host = "127.0.0.1";
+    o.port = port;
+    o.bind = QHostAddress("127.0.0.2");
+    o.readers = readers;
+    o.rate = rate;
+    o.tags = 500;
+    Simulator sim(o);
+    QString error;
+    if (!sim.start(&error)) {
+        std::fprintf(stderr, "sim_bench: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    // Measure from the moment every reader is connected, after one second of warm-up.
+    QElapsedTimer clock;
+    quint64 sent0 = 0, received0 = 0;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        if (!clock.isValid()) {
+            if (g_connections.load() < readers)
+                return;
+            clock.start();
+            return;
+        }
+        if (sent0 == 0 && clock.elapsed() >= 1000) {
+            sent0 = sim.linesSent();
+            received0 = g_linesReceived.load();
+            clock.restart();
+            return;
+        }
+        if (sent0 != 0 && clock.elapsed() >= seconds * 1000) {
+            const double s = clock.elapsed() / 1000.0;
+            const double sent = double(sim.linesSent() - sent0) / s;
+            const double received = double(g_linesReceived.load() - received0) / s;
+            std::printf("sim_bench: %d readers over loopback TCP, asked %d lines/s: generated %.0f lines/s, "
+                        "received %.0f lines/s, dropped %llu lines in all\n",
+                        readers, rate, sent, received, static_cast<unsigned long long>(sim.linesDropped()));
+            app.quit();
+        }
+    });
+    poll.start();
+    const int rc = app.exec();
+    sim.stop();
+    sinkThread.quit();
+    sinkThread.wait();
+    return rc;
+}
