@@ -75,7 +75,9 @@ bool PtyTransport::writeOrQueue(const QByteArray &bytes, bool mayDrop)
 {
     if (m_master < 0)
         return false;
-    if (mayDrop && m_pending.size() >= kBacklogLimit)
+    // Report lines only go out when the pty has room now: a serial line nobody reads loses them,
+    // and a host that opens the port later should not get a flood of stale lines.
+    if (mayDrop && !m_pending.isEmpty())
         return false;
     if (!m_pending.isEmpty()) {
         m_pending.append(bytes);

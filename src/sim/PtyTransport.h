@@ -9,7 +9,7 @@ class QSocketNotifier;
 // A pseudo-terminal standing for a reader's serial port: the host opens the slave device (its path is
 // endpoint()), the simulator works the master side. The simulator keeps its own slave descriptor open
 // so the pty survives the host closing and reopening it; report lines that find the pty's buffer full
-// are dropped.
+// are dropped (a burst that only partly fits is finished later, so no line is ever cut).
 class PtyTransport : public SimTransport
 {
     Q_OBJECT

@@ -223,6 +223,63 @@ private slots:
         ::close(host.fd);
     }
 
+    void faultsAreInjectedDeterministically()
+    {
+        TagPopulation tags(4, 1);
+        auto run = [&tags](double drop, double badBcc, int delayMs, QByteArray *received, QStringList *log) {
+            ReaderChannel::Settings s = networkReader();
+            s.seed = 77;
+            s.dropReplies = drop;
+            s.badBcc = badBcc;
+            s.replyDelayMs = delayMs;
+            s.log = log != nullptr;
+            auto transport = std::make_unique<TcpServerTransport>(QHostAddress::LocalHost, 0);
+            TcpServerTransport *server = transport.get();
+            ReaderChannel channel(&tags, std::move(transport), s);
+            if (log)
+                QObject::connect(&channel, &ReaderChannel::logLine, [log](const QString &l) { *log << l; });
+            QString pattern;
+            QObject::connect(&channel, &ReaderChannel::commandAnswered,
+                             [&pattern](const QByteArray &, const QByteArray &reply) {
+                                 pattern += reply.isEmpty() ? '-' : 'r';
+                             });
+            if (!channel.open())
+                return QString();
+            QTcpSocket host;
+            host.connectToHost(QHostAddress::LocalHost, server->localPort());
+            if (!QTest::qWaitFor([&] { return host.state() == QAbstractSocket::ConnectedState; }, 5000))
+                return QString("no connection");
+            QElapsedTimer clock;
+            clock.start();
+            for (int i = 0; i < 40; ++i)
+                host.write(buildCommandFrame("T"));
+            if (!QTest::qWaitFor([&] { return pattern.size() == 40; }, 5000))
+                return QString("not all answered");
+            if (!QTest::qWaitFor([&] {
+                    *received += host.readAll();
+                    return received->count('\r') == pattern.count('r');
+                }, 5000))
+                return QString("replies missing");
+            if (delayMs > 0 && clock.elapsed() < delayMs)
+                return QString("too early");
+            return pattern;
+        };
+        QByteArray a, b, c, d;
+        const QString first = run(0.5, 0, 0, &a, nullptr);
+        QCOMPARE(first.size(), 40);
+        QVERIFY(first.contains('-') && first.contains('r'));
+        QCOMPARE(run(0.5, 0, 0, &b, nullptr), first); // same seed, same replies lost
+        QCOMPARE(a, b);
+        QCOMPARE(run(0, 1.0, 0, &c, nullptr), QString(40, 'r'));
+        for (const QByteArray &frame : c.split('\r').mid(0, 40))
+            QVERIFY(!CommandFrame::checkReplyBcc(frame + '\r'));
+        QStringList log;
+        QCOMPARE(run(0, 0, 60, &d, &log), QString(40, 'r'));
+        QCOMPARE(d.count("\x02T000157\r"), 40);
+        QVERIFY(log.contains("reader 1 <- 01 54 35 35 0D  |.T55.|"));
+        QVERIFY(log.contains("reader 1 -> 02 54 30 30 30 31 35 37 0D  |.T000157.|"));
+    }
+
     void optionsAreChecked()
     {
         QString error, exitText;
