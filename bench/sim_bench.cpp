@@ -1,8 +1,10 @@
 // Throughput of talvo-sim's report generation over loopback TCP: N simulated readers connect (each
 // from its own 127.0.0.x address) to a counting listener running on a second thread, and the
-// simulator is asked for a total rate. Prints the lines generated and received per second.
+// simulator is asked for a total rate. Prints the lines generated and received per second, and checks
+// the lines' sequence UIDs for loss.
 //
 //   sim_bench [--readers N] [--rate R] [--seconds S]
+#include "sim/SequenceChecker.h"
 #include "sim/SimOptions.h"
 #include "sim/Simulator.h"
 
@@ -15,17 +17,18 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
 std::atomic<quint64> g_linesReceived{0};
 std::atomic<int> g_connections{0};
 
-// Accepts connections and counts CR bytes; lives on its own thread.
+// Accepts connections, cuts lines and checks their sequence UIDs; lives on its own thread.
 class CountingSink : public QObject
 {
 public:
+    SequenceChecker checker; // read by the main thread only after the sink thread has ended
+
     bool listen()
     {
         m_server = new QTcpServer(this);
@@ -33,16 +36,17 @@ public:
             while (QTcpSocket *s = m_server->nextPendingConnection()) {
                 s->setReadBufferSize(0);
                 ++g_connections;
-                connect(s, &QTcpSocket::readyRead, s, [s] {
-                    char buf[65536];
-                    qint64 n;
+                auto *rest = new QByteArray;
+                connect(s, &QObject::destroyed, [rest] { delete rest; });
+                connect(s, &QTcpSocket::readyRead, s, [this, s, rest] {
+                    *rest += s->readAll();
                     quint64 lines = 0;
-                    while ((n = s->read(buf, sizeof buf)) > 0) {
-                        for (const char *p = buf, *end = buf + n; (p = static_cast<const char *>(
-                                                                      std::memchr(p, '\r', size_t(end - p))));
-                             ++p)
-                            ++lines;
+                    qsizetype start = 0;
+                    for (qsizetype cr; (cr = rest->indexOf('\r', start)) >= 0; start = cr + 1) {
+                        checker.check(QByteArrayView(*rest).sliced(start, cr - start));
+                        ++lines;
                     }
+                    rest->remove(0, start);
                     g_linesReceived += lines;
                 });
             }
@@ -76,7 +80,8 @@ int main(int argc, char **argv)
     sink.moveToThread(&sinkThread);
     sinkThread.start();
     quint16 port = 0;
-    QMetaObject::invokeMethod(&sink, [&] { port = sink.listen() ? sink.port() : 0; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        &sink, [&] { port = sink.listen() ? sink.port() : 0; }, Qt::BlockingQueuedConnection);
     if (port == 0) {
         std::fprintf(stderr, "sim_bench: cannot listen\n");
         return 1;
@@ -90,6 +95,7 @@ int main(int argc, char **argv)
     o.readers = readers;
     o.rate = rate;
     o.tags = 500;
+    o.sequenceUids = true;
     Simulator sim(o);
     QString error;
     if (!sim.start(&error)) {
@@ -130,5 +136,9 @@ int main(int argc, char **argv)
     sim.stop();
     sinkThread.quit();
     sinkThread.wait();
+    std::printf("sim_bench: sequence check: %llu lines from %d readers, %llu lost, %llu out of order\n",
+                static_cast<unsigned long long>(sink.checker.received()), sink.checker.readersSeen(),
+                static_cast<unsigned long long>(sink.checker.lost()),
+                static_cast<unsigned long long>(sink.checker.outOfOrder()));
     return rc;
 }

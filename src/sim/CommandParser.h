@@ -11,10 +11,11 @@
 class CommandParser
 {
 public:
-    enum class Status {
-        Ok,       // well-formed, BCC correct
-        BadBcc,   // BCC digits missing, not upper-case hex, or not the XOR of the bytes before them
-        TooLong,  // no CR within the longest frame a reader takes
+    enum class Status
+    {
+        Ok,      // well-formed, BCC correct
+        BadBcc,  // BCC digits missing, not upper-case hex, or not the XOR of the bytes before them
+        TooLong, // no CR within the longest frame a reader takes
     };
 
     struct Frame

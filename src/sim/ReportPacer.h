@@ -34,8 +34,8 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     std::vector<ReaderChannel *> m_channels;
-    quint64 m_issued = 0;   // lines handed to readers
-    quint64 m_skipped = 0;  // lines given up after a stall
+    quint64 m_issued = 0;  // lines handed to readers
+    quint64 m_skipped = 0; // lines given up after a stall
     quint64 m_limit = 0;
-    size_t m_rotation = 0;  // which reader gets the remainder first
+    size_t m_rotation = 0; // which reader gets the remainder first
 };

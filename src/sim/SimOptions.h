@@ -10,7 +10,14 @@
 // a loopback address.
 struct SimOptions
 {
-    enum class Transport { Pty, Serial, TcpServer, TcpClient, Udp };
+    enum class Transport
+    {
+        Pty,
+        Serial,
+        TcpServer,
+        TcpClient,
+        Udp
+    };
 
     Transport transport = Transport::Pty;
     QString device;                             // --serial

@@ -18,15 +18,19 @@ class SimReader
 {
 public:
     // Which reader port a transport stands for; "M" selects which ports carry reports.
-    enum class PortKind { Serial, Network };
+    enum class PortKind
+    {
+        Serial,
+        Network
+    };
 
     struct Settings
     {
-        int readerNumber = 1;      // 1-based; the serial number and digital inputs derive from it
+        int readerNumber = 1; // 1-based; the serial number and digital inputs derive from it
         PortKind portKind = PortKind::Network;
-        int startMode = 3;         // auto-send mode after power-up (3: report lines)
-        int airDelayMs = 200;      // from "E" to the tag's acknowledgement being ready for "C"
-        bool noAck = false;        // tags never answer over the air
+        int startMode = 3;    // auto-send mode after power-up (3: report lines)
+        int airDelayMs = 200; // from "E" to the tag's acknowledgement being ready for "C"
+        bool noAck = false;   // tags never answer over the air
     };
 
     static constexpr int kPollCreditLimit = 64; // reports kept for "C" while not in mode 3

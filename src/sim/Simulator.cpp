@@ -36,7 +36,8 @@ std::unique_ptr<SimTransport> Simulator::makeTransport(int index) const
         // Each reader's connection starts from its own address, so the host tells them apart; only
         // on loopback, where every 127.x.y.z is ours.
         const bool loopback = QHostAddress(o.host).isLoopback() || o.host == QLatin1String("localhost");
-        const QHostAddress source = loopback || o.bindGiven ? SimOptions::nthAddress(o.bind, index) : QHostAddress();
+        const QHostAddress source =
+            loopback || o.bindGiven ? SimOptions::nthAddress(o.bind, index) : QHostAddress();
         return std::make_unique<TcpClientTransport>(o.host, o.port, source, o.reconnectMs);
     }
     case SimOptions::Transport::Udp:

@@ -8,7 +8,8 @@
 
 // The report types a simulated tag sends; the line length and the top two bits of the first sensor
 // word tell them apart on the wire.
-enum class SimTagKind : quint8 {
+enum class SimTagKind : quint8
+{
     Standard,             // 23-character line, no sensor word
     OneTemperature,       // 27: one temperature word (1/32 degree, sign at bit 13)
     TwoTemperature,       // 31, word 1 bits 00: two temperature words

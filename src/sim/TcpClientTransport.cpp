@@ -58,9 +58,8 @@ void TcpClientTransport::connectNow()
     if (!m_localAddress.isNull() && m_socket->bind(m_localAddress, 0))
         m_boundAddress = m_localAddress;
     QTcpSocket *socket = m_socket;
-    connect(socket, &QTcpSocket::readyRead, this, [this, id, socket] {
-        emit bytesReceived(id, socket->readAll());
-    });
+    connect(socket, &QTcpSocket::readyRead, this,
+            [this, id, socket] { emit bytesReceived(id, socket->readAll()); });
     connect(socket, &QTcpSocket::connected, this, [this] {
         m_connected = true;
         emit peerConnected(m_host + ':' + QString::number(m_port));

@@ -58,9 +58,8 @@ void TcpServerTransport::handleNewConnection()
         m_peers.insert(id, socket);
         socket->setParent(this);
         const QString name = socket->peerAddress().toString() + ':' + QString::number(socket->peerPort());
-        connect(socket, &QTcpSocket::readyRead, this, [this, id, socket] {
-            emit bytesReceived(id, socket->readAll());
-        });
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this, id, socket] { emit bytesReceived(id, socket->readAll()); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id, name] {
             dropPeer(id);
             emit peerDisconnected(name);

@@ -26,9 +26,8 @@ int main(int argc, char **argv)
     }
 
     Simulator simulator(*options);
-    QObject::connect(&simulator, &Simulator::logLine, [](const QString &line) {
-        std::fprintf(stderr, "%s\n", qPrintable(line));
-    });
+    QObject::connect(&simulator, &Simulator::logLine,
+                     [](const QString &line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
     StopSignals stopSignals;
     stopSignals.install();
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&simulator](int) {

@@ -1,6 +1,7 @@
 // Report lines of the simulated tags: formats, stable UIDs, sensor encodings, markers.
 #include "reading/ReportDecoder.h"
 #include "sim/ReportGenerator.h"
+#include "sim/SequenceChecker.h"
 #include "sim/TagPopulation.h"
 
 #include <QtTest>
@@ -111,6 +112,34 @@ private slots:
         QCOMPARE(lines[1].left(16), QByteArray("0007000000000002"));
         QCOMPARE(lines[2].left(16), QByteArray("0007000000000003"));
         QCOMPARE(poll.left(16), QByteArray("0007000000000004"));
+    }
+
+    void sequenceCheckerFindsLostAndRepeatedLines()
+    {
+        TagPopulation tags(5, 1);
+        SequenceChecker checker;
+        for (int reader : {1, 2}) {
+            ReportGenerator::Settings s;
+            s.sequenceUids = true;
+            s.readerNumber = reader;
+            ReportGenerator generator(&tags, 1, s);
+            QByteArray stream;
+            generator.appendLines(stream, 100);
+            QList<QByteArray> lines = linesOf(stream);
+            if (reader == 2) {
+                lines.removeAt(10);        // one lost
+                lines.removeAt(20);        // and another
+                lines.append(lines.at(5)); // one repeated
+            }
+            for (const QByteArray &line : lines)
+                QVERIFY(checker.check(line.left(16)));
+        }
+        QCOMPARE(checker.readersSeen(), 2);
+        QCOMPARE(checker.received(), quint64(199));
+        QCOMPARE(checker.lost(), quint64(2));
+        QCOMPARE(checker.outOfOrder(), quint64(1));
+        QCOMPARE(checker.highest(1), quint64(100));
+        QVERIFY(!checker.check("00010000000000x1"));
     }
 
     void tamperMarkersAndNoise()

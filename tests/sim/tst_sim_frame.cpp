@@ -37,9 +37,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::newRow("lower-case BCC") << QByteArray("\x01M07c\r");
-        QTest::newRow("wrong BCC") << QByteArray("\x01" "A371\r");
+        QTest::newRow("wrong BCC") << QByteArray("\x01"
+                                                 "A371\r");
         QTest::newRow("no BCC") << QByteArray("\x01\r");
-        QTest::newRow("one digit") << QByteArray("\x01" "7\r");
+        QTest::newRow("one digit") << QByteArray("\x01"
+                                                 "7\r");
         QTest::newRow("non-hex BCC") << QByteArray("\x01VG7\r");
     }
     void rejectsDamagedFrames()
@@ -61,7 +63,9 @@ private slots:
         parser.feed(QByteArray("junk\r1234\x01M"));
         QVERIFY(!parser.hasFrame());
         parser.feed(QByteArray("0"));
-        parser.feed(QByteArray("7C\r\x01" "A3\x01" "A373\rtail"));
+        parser.feed(QByteArray("7C\r\x01"
+                               "A3\x01"
+                               "A373\rtail"));
         QVERIFY(parser.hasFrame());
         QCOMPARE(parser.takeFrame().command, QByteArray("M0"));
         QVERIFY(parser.hasFrame());
@@ -95,7 +99,8 @@ private slots:
         QCOMPARE(reply.size(), 9);
         // The host's own check agrees on the worked example.
         QVERIFY(CommandFrame::checkReplyBcc(reply));
-        QCOMPARE(SimFrame::replyFrame("A3"), QByteArray("\x02" "A370\r"));
+        QCOMPARE(SimFrame::replyFrame("A3"), QByteArray("\x02"
+                                                        "A370\r"));
         QCOMPARE(SimFrame::parseHexByte("FA"), std::optional<quint8>(0xFA));
         QCOMPARE(SimFrame::parseHexByte("fa"), std::optional<quint8>());
         QCOMPARE(SimFrame::parseHexByte("fa", false), std::optional<quint8>(0xFA));

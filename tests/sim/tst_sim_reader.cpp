@@ -50,8 +50,10 @@ private slots:
     void answersWithWorkedFrames()
     {
         Rig rig;
-        QCOMPARE(rig.exchange("A3"), QByteArray("\x02" "A370\r"));
-        QCOMPARE(rig.exchange("M1"), QByteArray("\x02M1" "7E\r"));
+        QCOMPARE(rig.exchange("A3"), QByteArray("\x02"
+                                                "A370\r"));
+        QCOMPARE(rig.exchange("M1"), QByteArray("\x02M1"
+                                                "7E\r"));
         QCOMPARE(rig.exchange("T"), QByteArray("\x02T000157\r"));
         QCOMPARE(rig.exchange("T0012"), QByteArray("\x02T001255\r"));
         QCOMPARE(rig.exchange("T"), QByteArray("\x02T001255\r"));
@@ -61,8 +63,8 @@ private slots:
     void settingsCommandsStoreTheirValues()
     {
         Rig rig;
-        const QList<QByteArray> commands = {"A0", "M3", "YA", "Y0", "NFA", "N00", "W1C01BF", "BT", "BR", "R022706",
-                                            "R010001", "X5A"};
+        const QList<QByteArray> commands = {"A0",      "M3", "YA", "Y0",      "NFA",     "N00",
+                                            "W1C01BF", "BT", "BR", "R022706", "R010001", "X5A"};
         for (const QByteArray &c : commands) {
             const QByteArray reply = rig.exchange(c);
             verifyReply(reply, c[0]);
@@ -106,8 +108,9 @@ private slots:
     void badCommandsGetAReplyTheHostTellsFromSuccess_data()
     {
         QTest::addColumn<QByteArray>("command");
-        for (const char *c : {"A5", "A", "A33", "M4", "YC", "Ya", "Nfa", "N1", "W1C01", "BX", "X00", "VV", "S1",
-                              "T12345", "T1 2", "L031", "L012", "L01", "R03FFFF", "R010002", "C1", "E123", "Z", "?"})
+        for (const char *c : {"A5",    "A",   "A33",     "M4",      "YC", "Ya",     "Nfa",  "N1",
+                              "W1C01", "BX",  "X00",     "VV",      "S1", "T12345", "T1 2", "L031",
+                              "L012",  "L01", "R03FFFF", "R010002", "C1", "E123",   "Z",    "?"})
             QTest::newRow(c) << QByteArray(c);
         QTest::newRow("empty") << QByteArray();
     }

@@ -88,7 +88,9 @@ private slots:
         const QByteArray start = buildCommandFrame("M0") + buildCommandFrame("A3");
         QCOMPARE(::write(host.fd, start.constData(), size_t(start.size())), ssize_t(start.size()));
         QTRY_VERIFY((host.poll(), host.data.size() >= 12));
-        QCOMPARE(host.data, QByteArray("\x02M0" "7F\r\x02" "A370\r"));
+        QCOMPARE(host.data, QByteArray("\x02M0"
+                                       "7F\r\x02"
+                                       "A370\r"));
         host.data.clear();
         channel.deliverReports(5);
         QTRY_COMPARE((host.poll(), countLines(host.data)), 5);
@@ -138,7 +140,9 @@ private slots:
         host.write(greeting.mid(4));
         QByteArray got;
         QTRY_VERIFY((got += host.readAll(), got.size() >= 12));
-        QCOMPARE(got, QByteArray("\x02M1" "7E\r\x02" "A370\r"));
+        QCOMPARE(got, QByteArray("\x02M1"
+                                 "7E\r\x02"
+                                 "A370\r"));
         channel.deliverReports(20);
         QByteArray a, b;
         QTRY_COMPARE((a += host.readAll(), countLines(a)), 20);
@@ -162,8 +166,9 @@ private slots:
         QString error;
         QVERIFY2(sim.start(&error), qPrintable(error));
         QList<QTcpSocket *> accepted;
-        QTRY_VERIFY((listener.hasPendingConnections() ? accepted << listener.nextPendingConnection() : accepted,
-                     accepted.size() == 3));
+        QTRY_VERIFY(
+            (listener.hasPendingConnections() ? accepted << listener.nextPendingConnection() : accepted,
+             accepted.size() == 3));
         QSet<QString> addresses;
         for (QTcpSocket *s : accepted)
             addresses.insert(s->peerAddress().toString());
@@ -177,7 +182,8 @@ private slots:
         back->write(buildCommandFrame("A0"));
         QByteArray reply;
         QTRY_VERIFY((reply += back->readAll(), reply.endsWith('\r')));
-        QCOMPARE(reply, QByteArray("\x02" "A073\r"));
+        QCOMPARE(reply, QByteArray("\x02"
+                                   "A073\r"));
         sim.stop();
     }
 
@@ -195,7 +201,8 @@ private slots:
         host.writeDatagram(buildCommandFrame("M0"), QHostAddress::LocalHost, udp->localPort());
         QTRY_VERIFY(host.hasPendingDatagrams());
         QNetworkDatagram reply = host.receiveDatagram();
-        QCOMPARE(reply.data(), QByteArray("\x02M0" "7F\r"));
+        QCOMPARE(reply.data(), QByteArray("\x02M0"
+                                          "7F\r"));
         QCOMPARE(reply.senderPort(), int(udp->localPort()));
         channel.deliverReports(100);
         int lines = 0;
@@ -255,10 +262,12 @@ private slots:
                 host.write(buildCommandFrame("T"));
             if (!QTest::qWaitFor([&] { return pattern.size() == 40; }, 5000))
                 return QString("not all answered");
-            if (!QTest::qWaitFor([&] {
-                    *received += host.readAll();
-                    return received->count('\r') == pattern.count('r');
-                }, 5000))
+            if (!QTest::qWaitFor(
+                    [&] {
+                        *received += host.readAll();
+                        return received->count('\r') == pattern.count('r');
+                    },
+                    5000))
                 return QString("replies missing");
             if (delayMs > 0 && clock.elapsed() < delayMs)
                 return QString("too early");
