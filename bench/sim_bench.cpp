@@ -4,6 +4,8 @@
 // the lines' sequence UIDs for loss.
 //
 //   sim_bench [--readers N] [--rate R] [--seconds S]
+//   sim_bench --listen PORT [--readers N] [--seconds S]   (only the listener, for the talvo-sim program:
+//       talvo-sim --tcp-client 127.0.0.1:PORT --readers N --rate R --sequence-uids)
 #include "sim/SequenceChecker.h"
 #include "sim/SimOptions.h"
 #include "sim/Simulator.h"
@@ -17,6 +19,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -29,7 +32,7 @@ class CountingSink : public QObject
 public:
     SequenceChecker checker; // read by the main thread only after the sink thread has ended
 
-    bool listen()
+    bool listen(quint16 port)
     {
         m_server = new QTcpServer(this);
         connect(m_server, &QTcpServer::newConnection, this, [this] {
@@ -51,7 +54,7 @@ public:
                 });
             }
         });
-        return m_server->listen(QHostAddress::LocalHost, 0);
+        return m_server->listen(QHostAddress::LocalHost, port);
     }
     quint16 port() const { return m_server->serverPort(); }
 
@@ -74,6 +77,7 @@ int main(int argc, char **argv)
     const int readers = intArg(args, "--readers", 128);
     const int rate = intArg(args, "--rate", 400000);
     const int seconds = intArg(args, "--seconds", 5);
+    const int listenPort = intArg(args, "--listen", 0);
 
     QThread sinkThread;
     CountingSink sink;
@@ -81,7 +85,8 @@ int main(int argc, char **argv)
     sinkThread.start();
     quint16 port = 0;
     QMetaObject::invokeMethod(
-        &sink, [&] { port = sink.listen() ? sink.port() : 0; }, Qt::BlockingQueuedConnection);
+        &sink, [&] { port = sink.listen(quint16(listenPort)) ? sink.port() : 0; },
+        Qt::BlockingQueuedConnection);
     if (port == 0) {
         std::fprintf(stderr, "sim_bench: cannot listen\n");
         return 1;
@@ -96,16 +101,21 @@ int main(int argc, char **argv)
     o.rate = rate;
     o.tags = 500;
     o.sequenceUids = true;
-    Simulator sim(o);
-    QString error;
-    if (!sim.start(&error)) {
-        std::fprintf(stderr, "sim_bench: %s\n", qPrintable(error));
-        return 1;
+    std::unique_ptr<Simulator> sim;
+    if (listenPort == 0) {
+        sim = std::make_unique<Simulator>(o);
+        QString error;
+        if (!sim->start(&error)) {
+            std::fprintf(stderr, "sim_bench: %s\n", qPrintable(error));
+            return 1;
+        }
     }
+    auto linesSent = [&sim] { return sim ? sim->linesSent() : 0; };
 
     // Measure from the moment every reader is connected, after one second of warm-up.
     QElapsedTimer clock;
     quint64 sent0 = 0, received0 = 0;
+    bool warmedUp = false;
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, &app, [&] {
@@ -115,25 +125,32 @@ int main(int argc, char **argv)
             clock.start();
             return;
         }
-        if (sent0 == 0 && clock.elapsed() >= 1000) {
-            sent0 = sim.linesSent();
+        if (!warmedUp && clock.elapsed() >= 1000) {
+            warmedUp = true;
+            sent0 = linesSent();
             received0 = g_linesReceived.load();
             clock.restart();
             return;
         }
-        if (sent0 != 0 && clock.elapsed() >= seconds * 1000) {
+        if (warmedUp && clock.elapsed() >= seconds * 1000) {
             const double s = clock.elapsed() / 1000.0;
-            const double sent = double(sim.linesSent() - sent0) / s;
+            const double sent = double(linesSent() - sent0) / s;
             const double received = double(g_linesReceived.load() - received0) / s;
-            std::printf("sim_bench: %d readers over loopback TCP, asked %d lines/s: generated %.0f lines/s, "
-                        "received %.0f lines/s, dropped %llu lines in all\n",
-                        readers, rate, sent, received, static_cast<unsigned long long>(sim.linesDropped()));
+            if (sim)
+                std::printf(
+                    "sim_bench: %d readers over loopback TCP, asked %d lines/s: generated %.0f lines/s, "
+                    "received %.0f lines/s, dropped %llu lines in all\n",
+                    readers, rate, sent, received, static_cast<unsigned long long>(sim->linesDropped()));
+            else
+                std::printf("sim_bench: listener on 127.0.0.1:%d, %d connections: received %.0f lines/s\n",
+                            listenPort, g_connections.load(), received);
             app.quit();
         }
     });
     poll.start();
     const int rc = app.exec();
-    sim.stop();
+    if (sim)
+        sim->stop();
     sinkThread.quit();
     sinkThread.wait();
     std::printf("sim_bench: sequence check: %llu lines from %d readers, %llu lost, %llu out of order\n",
