@@ -14,6 +14,8 @@ ReaderChannel::ReaderChannel(TagPopulation *tags, std::unique_ptr<SimTransport> 
 {
     m_clock.start();
     connect(m_transport.get(), &SimTransport::bytesReceived, this, &ReaderChannel::handleBytes);
+    connect(m_transport.get(), &SimTransport::peerClosed, this,
+            [this](SimTransport::PeerId peer) { m_parsers.remove(peer); });
     connect(m_transport.get(), &SimTransport::peerConnected, this, [this](const QString &peer) {
         if (m_settings.log)
             emit logLine(QStringLiteral("reader %1: %2 connected").arg(number()).arg(peer));

@@ -40,6 +40,8 @@ signals:
     void bytesReceived(SimTransport::PeerId peer, const QByteArray &bytes);
     void peerConnected(const QString &peer);
     void peerDisconnected(const QString &peer);
+    // A peer's connection ended: its partial input can be forgotten.
+    void peerClosed(SimTransport::PeerId peer);
 
 protected:
     void setErrorText(const QString &text) { m_errorText = text; }

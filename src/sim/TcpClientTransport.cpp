@@ -76,6 +76,7 @@ void TcpClientTransport::handleLost()
     const bool wasConnected = m_connected;
     m_connected = false;
     dropSocket();
+    emit peerClosed(m_peerId);
     if (wasConnected)
         emit peerDisconnected(m_host + ':' + QString::number(m_port));
     if (m_open)

@@ -72,6 +72,7 @@ void TcpServerTransport::dropPeer(PeerId id)
 {
     if (QTcpSocket *socket = m_peers.take(id))
         socket->deleteLater();
+    emit peerClosed(id);
 }
 
 void TcpServerTransport::sendTo(PeerId peer, const QByteArray &bytes)

@@ -187,6 +187,35 @@ private slots:
         sim.stop();
     }
 
+    void tcpServerReadersOnSpreadAddressesShareOnePort()
+    {
+        // The host's "TCP Server" page connects to many addresses on one port.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress("127.0.0.9"), 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        SimOptions o;
+        o.transport = SimOptions::Transport::TcpServer;
+        o.bind = QHostAddress("127.0.0.9");
+        o.port = port;
+        o.readers = 3;
+        o.spreadAddresses = true;
+        o.rate = 0;
+        Simulator sim(o);
+        QString error;
+        QVERIFY2(sim.start(&error), qPrintable(error));
+        QCOMPARE(sim.endpoints(), (QStringList{QString("tcp-server 127.0.0.9:%1").arg(port),
+                                               QString("tcp-server 127.0.0.10:%1").arg(port),
+                                               QString("tcp-server 127.0.0.11:%1").arg(port)}));
+        QTcpSocket host;
+        host.connectToHost(QHostAddress("127.0.0.11"), port);
+        QTRY_COMPARE(host.state(), QAbstractSocket::ConnectedState);
+        host.write(buildCommandFrame("S"));
+        QByteArray reply;
+        QTRY_VERIFY((reply += host.readAll(), reply.endsWith('\r')));
+        QCOMPARE(CommandFrame::replyPayload(reply), QByteArray("S20260003")); // the third reader
+    }
+
     void udpReader()
     {
         TagPopulation tags(10, 1);
