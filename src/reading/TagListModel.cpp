@@ -32,8 +32,7 @@ int TagListModel::append(const QString &uid)
     const int row = size();
     beginInsertRows(QModelIndex(), row, row);
     m_uids.append(uid);
-    if (!m_index.contains(uid))
-        m_index.insert(uid, row);
+    m_index.insertFirst(uid, row);
     endInsertRows();
     return row;
 }
@@ -85,7 +84,6 @@ void TagListModel::rebuildIndex()
 {
     m_index.clear();
     for (int i = 0; i < m_uids.size(); ++i) {
-        if (!m_index.contains(m_uids[i]))
-            m_index.insert(m_uids[i], i);
+        m_index.insertFirst(m_uids[i], i);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "reading/UidIndex.h"
 #include <QAbstractListModel>
-#include <QHash>
 #include <QStringList>
 
 // A list of tag UIDs with one column ("ID"): the tag list (every UID of the all-tags table, in order
@@ -27,7 +27,7 @@ public:
     const QString &uidAt(int row) const { return m_uids[row]; }
     const QStringList &uids() const { return m_uids; }
     // First entry holding exactly this UID, or -1.
-    int indexOf(const QString &uid) const { return m_index.value(uid, -1); }
+    int indexOf(const QString &uid) const { return m_index.value(uid); }
     bool contains(const QString &uid) const { return m_index.contains(uid); }
 
     // Appends an entry; returns its row.
@@ -47,7 +47,7 @@ private:
 
     QString m_header;
     QStringList m_uids;
-    QHash<QString, int> m_index;
+    UidIndex m_index;
     int m_currentRow = -1;
     bool m_currentPending = false;
 };

@@ -77,8 +77,7 @@ int TagTableModel::appendRow(const QString &uid)
     TagRow row;
     row.uid = uid;
     m_rows.push_back(std::move(row));
-    if (!m_index.contains(uid)) // a repeated UID keeps pointing at its first row
-        m_index.insert(uid, r);
+    m_index.insertFirst(uid, r); // a repeated UID keeps pointing at its first row
     endInsertRows();
     return r;
 }

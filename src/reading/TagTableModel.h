@@ -1,9 +1,9 @@
 #pragma once
 
 #include "reading/TagRow.h"
+#include "reading/UidIndex.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QStringList>
 #include <vector>
 
@@ -52,7 +52,7 @@ public:
     Kind kind() const { return m_kind; }
     int size() const { return int(m_rows.size()); }
     // Index of the UID's row (exact comparison), or -1.
-    int findRow(const QString &uid) const { return m_index.value(uid, -1); }
+    int findRow(const QString &uid) const { return m_index.value(uid); }
     // Appends a row holding only the UID; returns its index. A UID already present gets a second row
     // only through this call; lookups keep finding the first.
     int appendRow(const QString &uid);
@@ -85,7 +85,7 @@ private:
     Kind m_kind;
     QStringList m_headers;
     std::vector<TagRow> m_rows;
-    QHash<QString, int> m_index;
+    UidIndex m_index;
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;
     int m_currentRow = -1;

@@ -2,6 +2,7 @@
 #include "RecordingTonePlayer.h"
 #include "reading/TagReport.h"
 #include "reading/TagTables.h"
+#include "reading/UidIndex.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -86,6 +87,34 @@ private slots:
         QFETCH(QString, uid);
         QFETCH(bool, passes);
         QCOMPARE(TagTables::uidPassesCheck(uid), passes);
+    }
+
+    void uidIndexFindsFirstRow()
+    {
+        UidIndex index;
+        for (int i = 0; i < 20000; ++i)
+            index.insertFirst(QStringLiteral("%1").arg(i * 7919, 16, 10, QLatin1Char('0')), i);
+        index.insertFirst(QStringLiteral("%1").arg(7919, 16, 10, QLatin1Char('0')),
+                          99999); // kept: first row wins
+        for (int i = 0; i < 20000; i += 97)
+            QCOMPARE(index.value(QStringLiteral("%1").arg(i * 7919, 16, 10, QLatin1Char('0'))), i);
+        QCOMPARE(index.value(QStringLiteral("0000000000007919")), 1);
+        QCOMPARE(index.value(QStringLiteral("0000000000007918")), -1);
+        // Texts that don't pack: longer than 16, beyond Latin-1, holding a NUL; and prefixes of packed ones.
+        const QString longer = QStringLiteral("00000000000079190");
+        const QString omega = QStringLiteral("000000000000791\u03A9");
+        const QString nul = QString(QStringLiteral("000000000000791")) + QChar(0);
+        index.insertFirst(longer, 7);
+        index.insertFirst(omega, 8);
+        index.insertFirst(nul, 9);
+        QCOMPARE(index.value(longer), 7);
+        QCOMPARE(index.value(omega), 8);
+        QCOMPARE(index.value(nul), 9);
+        QCOMPARE(index.value(QStringLiteral("000000000000791")), -1);
+        QCOMPARE(index.value(QString()), -1);
+        index.clear();
+        QCOMPARE(index.value(QStringLiteral("0000000000007919")), -1);
+        QCOMPARE(index.value(longer), -1);
     }
 
     void filtersDropAndCount()
