@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reading/UidIndex.h"
+
 #include <QAbstractListModel>
 #include <QStringList>
 
