@@ -9,19 +9,24 @@
 void ReadTableOptions::addTo(QCommandLineParser &parser)
 {
     parser.addOptions({
-        {QStringLiteral("filter"), QStringLiteral("Only UIDs that begin with PREFIX."), QStringLiteral("PREFIX")},
-        {QStringLiteral("rssi"), QStringLiteral("Drop reports with RSSI below MIN (0-255)."), QStringLiteral("MIN")},
+        {QStringLiteral("filter"), QStringLiteral("Only UIDs that begin with PREFIX."),
+         QStringLiteral("PREFIX")},
+        {QStringLiteral("rssi"), QStringLiteral("Drop reports with RSSI below MIN (0-255)."),
+         QStringLiteral("MIN")},
         {QStringLiteral("select"), QStringLiteral("Select a tag UID (repeatable)."), QStringLiteral("UID")},
         {QStringLiteral("selection-file"), QStringLiteral("Select the UIDs of a saved selection list."),
          QStringLiteral("FILE")},
         {QStringLiteral("number"),
          QStringLiteral("Stop the selection time when N distinct selected tags were seen (default 1)."),
          QStringLiteral("N")},
-        {QStringLiteral("csv"), QStringLiteral("Log the reports of selected tags to FILE (emptied at start)."),
+        {QStringLiteral("csv"),
+         QStringLiteral("Log the reports of selected tags to FILE (emptied at start)."),
          QStringLiteral("FILE")},
-        {QStringLiteral("all-tags"), QStringLiteral("Also log every entered report to FILE's _all log (needs --csv).")},
+        {QStringLiteral("all-tags"),
+         QStringLiteral("Also log every entered report to FILE's _all log (needs --csv).")},
         {QStringLiteral("beep"), QStringLiteral("Ring the terminal bell for counted reports.")},
-        {QStringLiteral("snapshot"), QStringLiteral("At the end, append the selected-tags table to the CSV file.")},
+        {QStringLiteral("snapshot"),
+         QStringLiteral("At the end, append the selected-tags table to the CSV file.")},
     });
 }
 
@@ -78,12 +83,13 @@ bool ReadTableOptions::finish(TagTables &tables) const
 {
     tables.csvLog()->closeLogFiles();
     tables.flushChanges();
-    return !m_snapshot || tables.saveSnapshot();
+    const bool snapshotWritten = !m_snapshot || tables.saveSnapshot();
+    return snapshotWritten && tables.csvLog()->unwrittenLines() == 0;
 }
 
 QString ReadTableOptions::summary(TagTables &tables)
 {
-    QString line = QStringLiteral("%1 reports counted, %2 entered, %3 tags, %4 of %5 selected found, "
+    QString line = QStringLiteral("reports counted %1, entered %2, tags %3, selected found %4 of %5, "
                                   "selection time %6 s")
                        .arg(tables.totalReportCount())
                        .arg(tables.enteredReports())
@@ -93,8 +99,10 @@ QString ReadTableOptions::summary(TagTables &tables)
                        .arg(tables.selectionTimeText());
     const CsvLog &csv = *tables.csvLog();
     if (tables.autoSave())
-        line += QStringLiteral(", %1 CSV lines written").arg(csv.selLogCount() + csv.allLogCount());
+        line += QStringLiteral(", CSV lines written %1").arg(csv.selLogCount() + csv.allLogCount());
     if (csv.unwrittenLines() > 0)
-        line += QStringLiteral(", %1 CSV lines NOT written (%2)").arg(csv.unwrittenLines()).arg(csv.lastProblem());
+        line += QStringLiteral(", CSV lines NOT written %1 (%2)")
+                    .arg(csv.unwrittenLines())
+                    .arg(csv.lastProblem());
     return line;
 }

@@ -19,8 +19,8 @@ public:
     // Sets up the tables before the session starts. False with `error` when the selection file
     // can't be read.
     bool applyTo(TagTables &tables, QString *error) const;
-    // At the end: closes the logs and writes the snapshot when asked for. False when a snapshot line
-    // could not be written.
+    // At the end: closes the logs and writes the snapshot when asked for. False when a CSV line (of
+    // the logs or the snapshot) could not be written.
     bool finish(TagTables &tables) const;
     // One line for stderr: reports counted, tags, selected tags found and the selection time.
     static QString summary(TagTables &tables);
