@@ -26,7 +26,8 @@ void ReadTableOptions::addTo(QCommandLineParser &parser)
          QStringLiteral("Also log every entered report to FILE's _all log (needs --csv).")},
         {QStringLiteral("beep"), QStringLiteral("Ring the terminal bell for counted reports.")},
         {QStringLiteral("snapshot"),
-         QStringLiteral("At the end, append the selected-tags table to the CSV file.")},
+         QStringLiteral("At the end, append the selected-tags table to the CSV file (--csv FILE, or "
+                        "Talvo.csv in the documents folder).")},
     });
 }
 
