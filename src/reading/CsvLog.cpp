@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -83,6 +84,7 @@ void CsvLog::setFileName(const QString &fileName)
 {
     if (fileName == m_fileName)
         return;
+    closeLogFiles(); // the next line goes to the new name
     m_fileName = fileName;
     emit fileNameChanged(m_fileName);
 }
@@ -186,6 +188,21 @@ bool CsvLog::writeAllTagsLine(const TagTableModel &all, int row, const QString &
     return false;
 }
 
+void CsvLog::endReport()
+{
+    if (!m_keepOpenForBatch) {
+        closeLogFiles();
+        return;
+    }
+    if (m_closeQueued || !isAnyLogOpen())
+        return;
+    m_closeQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_closeQueued = false;
+        closeLogFiles();
+    });
+}
+
 void CsvLog::closeLogFiles()
 {
     m_selFile.reset();
@@ -194,6 +211,7 @@ void CsvLog::closeLogFiles()
 
 bool CsvLog::writeSnapshot(const TagTableModel &selected)
 {
+    closeLogFiles();
     QFile file(m_fileName);
     if (!file.open(QIODevice::Append | QIODevice::Unbuffered) &&
         !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {

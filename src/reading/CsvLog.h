@@ -13,10 +13,12 @@ class TagTableModel;
 // tab and a comma, lines end with CR LF, there is no header line.
 //
 // A log is opened (append, created if missing) for the first line of a report and closed by
-// closeLogFiles() at the end of the report. A line that can't be written (the file is held by
-// another program, the disk is full, the folder can't be made) is skipped and the next report tries
-// again; the loss is counted and announced with linesNotWritten, and the sequence number of a
-// skipped line is not used up, so the numbers in the file are always consecutive.
+// endReport() at the end of the report. With keep-open batches on, endReport() leaves it open until
+// control returns to the event loop, so a burst of reports shares one open; every line still goes to
+// the system as soon as it is built (no buffering in the program), in the same order. A line that can't be
+// written (the file is held by another program, the disk is full, the folder can't be made) is skipped and
+// the next report tries again; the loss is counted and announced with linesNotWritten, and the sequence
+// number of a skipped line is not used up, so the numbers in the file are always consecutive.
 class CsvLog : public QObject
 {
     Q_OBJECT
@@ -51,7 +53,11 @@ public:
     bool writeSelectedLine(const TagTableModel &selected, int row, const QString &label,
                            const QString &dateTime);
     bool writeAllTagsLine(const TagTableModel &all, int row, const QString &label, const QString &dateTime);
-    // Closes whichever log is open (end of a report, end of a session).
+    // End of one report's lines: closes the logs, or queues the close for the end of the batch.
+    void endReport();
+    void setKeepOpenForBatch(bool on) { m_keepOpenForBatch = on; }
+    bool keepOpenForBatch() const { return m_keepOpenForBatch; }
+    // Closes whichever log is open (end of a session, before a snapshot).
     void closeLogFiles();
     bool isAnyLogOpen() const { return m_selFile || m_allFile; }
 
@@ -90,5 +96,7 @@ private:
     quint64 m_selCount = 0;
     quint64 m_allCount = 0;
     quint64 m_unwritten = 0;
+    bool m_keepOpenForBatch = false;
+    bool m_closeQueued = false;
     QString m_lastProblem;
 };

@@ -166,7 +166,7 @@ void TagTables::applyReport(const TTagReport &report, const QString &label)
     applySelection(report, label, tick);
     if (m_autoSave && m_allTagsLog)
         m_csv.writeAllTagsLine(m_all, row, label, reportDateTimeText());
-    m_csv.closeLogFiles();
+    m_csv.endReport();
     ++m_enteredReports;
     emit reportEntered(report, label);
 }

@@ -134,6 +134,28 @@ private slots:
                               "COM03\t, 2026/01/31 14:06:10\r\n"));
     }
 
+    void keptOpenForABatchWritesTheSameBytes()
+    {
+        QByteArray files[2];
+        for (bool keepOpen : {false, true}) {
+            Fixture f;
+            f.csv.setKeepOpenForBatch(keepOpen);
+            f.tables.loadSelection({kA});
+            f.tables.startSession();
+            f.tables.applyReport(report(kA, 0x50, 0xA3, 0x32, kTemp), QStringLiteral("COM03"));
+            QCOMPARE(f.csv.isAnyLogOpen(), keepOpen);
+            // Each line is with the system at once, even while the file stays open.
+            QVERIFY(readAll(f.csv.fileName()).endsWith("\r\n"));
+            f.tables.applyReport(report(kB, 0x05, 0x07, 0xFF), QStringLiteral("COM03"));
+            f.tables.applyReport(report(kA, 0x0A, 0x0B, 0xFE), QStringLiteral("COM12"));
+            QTRY_VERIFY(!f.csv.isAnyLogOpen()); // closed when the event loop gets its turn
+            QVERIFY(f.tables.saveSnapshot());
+            files[keepOpen] = readAll(f.csv.fileName()) + readAll(f.csv.allTagsFileName());
+        }
+        QCOMPARE(files[1], files[0]);
+        QCOMPARE(files[0].count("\r\n"), 2 + 1 + 3);
+    }
+
     void noLinesWithoutAutoSaveOrForDroppedReports()
     {
         Fixture f;
