@@ -75,7 +75,8 @@ void ReadCommand::start()
     QString error;
     if (!m_options.table.applyTo(m_tables, &error)) {
         diagnostic(error);
-        QMetaObject::invokeMethod(this, [this] { emit finished(2); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit finished(2); }, Qt::QueuedConnection);
         return;
     }
     m_tables.startSession();

@@ -16,8 +16,9 @@ class TonePlayer;
 
 // `talvo-cli read`: one reading session on the links the options name. Decoded reports go through
 // the tag tables (filters, selection, CSV logs); every report entered into the all-tags table is
-// printed on standard output, diagnostics and a closing summary on standard error. Ends on --count, --duration, the end of
-// a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and the links close first.
+// printed on standard output, diagnostics and a closing summary on standard error. Ends on --count,
+// --duration, the end of a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and
+// the links close first.
 class ReadCommand : public QObject
 {
     Q_OBJECT
