@@ -29,6 +29,7 @@ void ReadOptions::addTo(QCommandLineParser &p)
          QStringLiteral("MS")},
         {QStringLiteral("verbose"), QStringLiteral("Also print link events (connections, command replies).")},
     });
+    ReadTableOptions::addTo(p);
 }
 
 namespace {
@@ -107,6 +108,10 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     o.verbose = p.isSet(QStringLiteral("verbose"));
+    const auto table = ReadTableOptions::from(p, error);
+    if (!table)
+        return std::nullopt;
+    o.table = *table;
     if (o.linkKinds() == 0) {
         *error = QStringLiteral("nothing to read: give --com N or --replay FILE");
         return std::nullopt;
