@@ -72,7 +72,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, tag);
         SettingsStore store(m_dir.filePath(tag + QStringLiteral(".ini")));
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, m_dir.filePath(QStringLiteral("sel.csv")));
         w.resize(TfrmModule::startupSize({1024, 768}));
         w.setLanguage(language);
         w.show();
