@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -62,11 +63,17 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    auto settings = parser.isSet(options.settings) ? std::make_unique<SettingsStore>(parser.value(options.settings))
-                                                   : std::make_unique<SettingsStore>();
+    // A demonstration keeps its settings apart from the user's own unless told where to keep them.
+    QTemporaryDir demoDir;
+    const bool demo = parser.isSet(options.demo);
+    QString settingsFile = parser.value(options.settings);
+    if (settingsFile.isEmpty() && demo)
+        settingsFile = demoDir.filePath(QStringLiteral("demo.ini"));
+    auto settings = settingsFile.isEmpty() ? std::make_unique<SettingsStore>()
+                                           : std::make_unique<SettingsStore>(settingsFile);
     AudioTonePlayer tone;
-    TfrmModule window(settings.get(), &tone);
-    if (parser.isSet(options.demo))
+    TfrmModule window(settings.get(), &tone, demo ? demoDir.filePath(QStringLiteral("QZKDTAG.CSV")) : QString());
+    if (demo)
         startDemo(window);
     window.show();
     return app.exec();
