@@ -197,6 +197,7 @@ void ReadTagController::start()
     m_decoder.resetTamper();
     handleTamper(false, QStringLiteral("Tamper Alarm"));
     emit statusText(QString());
+    emit problemReported(QString());
     m_page->links()->showConnectionLists(true);
     if (!m_links) {
         emit problemReported(tr("This link kind is not available"));

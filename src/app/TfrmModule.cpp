@@ -48,11 +48,15 @@ TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString 
       m_selectionListFile(selectionListFile.isEmpty() ? SelectionListFile::defaultPath() : selectionListFile)
 {
     setObjectName(QStringLiteral("frmModule"));
+    // A system menu and a maximise button, no minimise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     buildUi();
     // Start-up: size and centre, caption, configuration port list, stored settings, language.
     QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    resize(startupSize(available.size()));
+    const QRect full = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect available = screen ? screen->availableGeometry() : full;
+    resize(startupSize(full.size()));
     move(available.center() - rect().center());
     setWindowTitle(caption(QCoreApplication::applicationFilePath()));
     fillComList();

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -314,6 +315,51 @@ private slots:
         QCOMPARE(SelectionListFile::load(selectionFile()),
                  QStringList({"0000000000005678", "0000000000001234"}));
         QFile::remove(selectionFile());
+    }
+
+    void tamperAlarmClearAndRssiThreshold()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        // An alarm line, then plain lines count the alarm down: (10), (9), ...
+        QByteArray recording = "J00" "0000000000001234" "50A3FF\r";
+        for (int i = 0; i < 6; ++i)
+            recording += "0000000000001234" "4FA3FF\r";
+        w.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(recording, 1, 20, false);
+        });
+        auto *sb = control<QScrollBar>(&w, "sbRSSI");
+        sb->setValue(0x50);
+        QCOMPARE(control<QLabel>(&w, "pnRSSI")->text(), QStringLiteral("80"));
+        auto *tamper = control<QLabel>(&w, "pnlTamper");
+        auto *reset = control<QPushButton>(&w, "btnTemperReset");
+        QVERIFY(!tamper->isVisible());
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(tamper->isVisible(), 3000);
+        QVERIFY(reset->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(tamper->text(), QStringLiteral("Tamper Alarm (5)"), 3000);
+        QVERIFY(tamper->isVisible());
+        QCOMPARE(w.reading()->decoder().tamperCountdown(), 6);
+        reset->click();
+        QVERIFY(!tamper->isVisible());
+        QVERIFY(!reset->isVisible());
+        // RSSI 4F is below the threshold: counted in the status bar, but the row keeps RSSI 080.
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(&w, "sbMainPanel0")->text().startsWith("   0000000007"), 3000);
+        QCOMPARE(all->rowCount(), 1);
+        QCOMPARE(all->index(0, 2).data().toString(), QStringLiteral("080"));
+        QCOMPARE(all->index(0, 7).data().toString(), QStringLiteral("1"));
+
+        // "Clear" empties the grid and the tag list; the next report starts them again.
+        control<QPushButton>(&w, "btnClear")->click();
+        QCOMPARE(all->rowCount(), 0);
+        QCOMPARE(control<QListView>(&w, "lvTag")->model()->rowCount(), 0);
+        QCOMPARE(control<QLineEdit>(&w, "edtTagID")->text(), QStringLiteral("0000000000000000"));
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QVERIFY(!tamper->isVisible());
     }
 
     void showingAnotherPageStopsTheSession()
