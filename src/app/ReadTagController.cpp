@@ -82,6 +82,12 @@ void ReadTagController::loadPortMap()
         m_page->links()->comDevice(n)->setText(m_portMap.device(n));
 }
 
+void ReadTagController::setComDevice(int number, const QString &device)
+{
+    m_page->links()->comDevice(number)->setText(device);
+    handleDeviceEdited(number);
+}
+
 void ReadTagController::handleDeviceEdited(int number)
 {
     QLineEdit *box = m_page->links()->comDevice(number);

@@ -38,6 +38,8 @@ public:
     static std::unique_ptr<ReadingLinks> createLinks(const ReadingLinkRequest &request);
     // Shows next to each COM box the device its number opens.
     void loadPortMap();
+    // The device COM `number` opens (kept with the settings, shown next to its box).
+    void setComDevice(int number, const QString &device);
     void setTiming(const Timing &timing);
     void setLanguage(int language);
     void setLocalHostAddress(const QString &address) { m_localHostAddress = address; }

@@ -291,3 +291,15 @@ void TfrmModule::closeEvent(QCloseEvent *event)
     }
     event->accept();
 }
+
+void TfrmModule::readSerialPort(int number, const QString &device)
+{
+    ReadLinkPages *links = m_readTag->links();
+    m_pcMain->showPage(QStringLiteral("tsReadTag"));
+    links->showLinkMode(1);
+    for (int n = 1; n <= ReadLinkPages::kCount; ++n)
+        links->comCheck(n)->setChecked(n == number);
+    m_reading->setComDevice(number, device);
+    if (m_reading->sessionState() == QLatin1String("Start"))
+        m_reading->startOrStop();
+}

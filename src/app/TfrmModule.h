@@ -39,6 +39,8 @@ public:
     static QString caption(const QString &programFile);
 
     void setLanguage(int language);
+    // Reads one serial port: the "COM" page with only port `number` ticked, opening `device`.
+    void readSerialPort(int number, const QString &device);
     // Re-translates every caption, refills `cmbNet` and resets the grids to their header rows.
     void applyLanguage();
 

@@ -1,13 +1,11 @@
 #include "app/AudioTonePlayer.h"
-#include "app/DemoReplayLinks.h"
+#include "app/DemoReader.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -19,16 +17,6 @@ struct Options
     QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("Start reading from a built-in demo reader.")};
 };
 
-// The demo replays the recorded reports that ship inside the program.
-void startDemo(TfrmModule &window)
-{
-    QFile file(QStringLiteral(":/demo/demo-reports.txt"));
-    const QByteArray recording = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    window.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
-        return std::make_unique<DemoReplayLinks>(recording, 5, 50);
-    });
-    QTimer::singleShot(0, window.reading(), &ReadTagController::startOrStop);
-}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -73,8 +61,9 @@ int main(int argc, char *argv[])
                                            : std::make_unique<SettingsStore>(settingsFile);
     AudioTonePlayer tone;
     TfrmModule window(settings.get(), &tone, demo ? demoDir.filePath(QStringLiteral("QZKDTAG.CSV")) : QString());
+    DemoReader demoReader;
     if (demo)
-        startDemo(window);
+        demoReader.start(window);
     window.show();
     return app.exec();
 }

@@ -1,4 +1,5 @@
 #include "PtyPair.h"
+#include "app/DemoReader.h"
 #include "app/DemoReplayLinks.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
@@ -360,6 +361,26 @@ private slots:
         control<QPushButton>(&w, "btnStart")->click();
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
         QVERIFY(!tamper->isVisible());
+    }
+
+    void demoReadsASimulatedReader()
+    {
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        DemoReader demo;
+        QVERIFY(demo.start(w, 8, 200.0));
+        QCOMPARE(control<QLineEdit>(&w, "edDevCOM01")->text(), demo.device());
+        QCOMPARE(w.linkMode(), 1);
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 8, 10000);
+        QCOMPARE(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("8"));
+        QVERIFY(all->index(0, 7).data().toInt() >= 1);
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
     }
 
     void showingAnotherPageStopsTheSession()
