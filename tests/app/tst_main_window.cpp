@@ -376,7 +376,7 @@ private slots:
         QCOMPARE(w.linkMode(), 1);
         QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
         QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 8, 10000);
-        QCOMPARE(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("8"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("8"), 3000);
         QVERIFY(all->index(0, 7).data().toInt() >= 1);
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();
