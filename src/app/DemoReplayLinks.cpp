@@ -2,8 +2,9 @@
 
 #include "link/ReadingSource.h"
 
-DemoReplayLinks::DemoReplayLinks(const QByteArray &recording, int linesPerTick, int tickMs, QObject *parent)
-    : ReadingLinks(parent), m_linesPerTick(qMax(1, linesPerTick))
+DemoReplayLinks::DemoReplayLinks(const QByteArray &recording, int linesPerTick, int tickMs, bool repeat,
+                                 QObject *parent)
+    : ReadingLinks(parent), m_linesPerTick(qMax(1, linesPerTick)), m_repeat(repeat)
 {
     // Lines end with CR (LF tolerated); each is replayed with its CR.
     QByteArray normalized = recording;
@@ -45,8 +46,14 @@ void DemoReplayLinks::handleTick()
 {
     QByteArray chunk;
     for (int i = 0; i < m_linesPerTick; ++i) {
-        chunk += m_lines.at(m_next);
-        m_next = (m_next + 1) % m_lines.size();
+        if (m_next >= m_lines.size()) {
+            if (!m_repeat) {
+                m_timer.stop();
+                break;
+            }
+            m_next = 0;
+        }
+        chunk += m_lines.at(m_next++);
     }
     if (m_source)
         m_source->appendBytes(chunk);

@@ -3,6 +3,7 @@
 #include "app/ReadButtonPanel.h"
 #include "app/ReadLinkPages.h"
 #include "app/ReadTagPage.h"
+#include "app/TagTablesBinding.h"
 #include "app/WindowTranslator.h"
 #include "base/PortText.h"
 #include "base/SettingsStore.h"
@@ -10,17 +11,26 @@
 #include "i18n/LanguageTable.h"
 #include "link/ReadingLinks.h"
 #include "link/SerialReadingLinks.h"
+#include "reading/SelectionListFile.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <utility>
 
 ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone,
-                                     QObject *parent)
-    : QObject(parent), m_page(page), m_settings(settings), m_tone(tone)
+                                     const QString &selectionListFile, QObject *parent)
+    : QObject(parent), m_page(page), m_settings(settings), m_tone(tone), m_selectionListFile(selectionListFile),
+      m_tables(m_clock, *tone)
 {
+    m_binding = new TagTablesBinding(page, &m_tables, settings, this);
+    connect(m_binding, &TagTablesBinding::problemReported, this, &ReadTagController::problemReported);
+    connect(m_binding, &TagTablesBinding::tagIdChanged, this, &ReadTagController::tagIdChanged);
+    connect(&m_tables, &TagTables::statusTextChanged, this, &ReadTagController::statusText);
+    connect(&m_decoder, &ReportDecoder::reportDecoded, &m_tables, &TagTables::applyReport);
+    connect(m_page->btnSave(), &QPushButton::clicked, this, &ReadTagController::handleSave);
     ReadButtonPanel *buttons = m_page->buttons();
     connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
     connect(&m_session, &ReadingSession::ended, this, &ReadTagController::handleSessionEnded);
@@ -30,22 +40,12 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&m_decoder, &ReportDecoder::tamperAlarmChanged, this, &ReadTagController::handleTamper);
     connect(buttons->btnStart(), &QPushButton::clicked, this, &ReadTagController::startOrStop);
     connect(buttons->btnTemperReset(), &QPushButton::clicked, this, &ReadTagController::handleTemperReset);
-    connect(buttons->sbRSSI(), &QScrollBar::valueChanged, buttons->pnRSSI(),
-            [label = buttons->pnRSSI()](int v) { label->setText(QString::number(v)); });
     for (int n = 1; n <= 4; ++n)
         connect(m_page->typeCheck(n), &QCheckBox::toggled, this, &ReadTagController::updateTypeSwitches);
-    connect(m_page->edtTagFilter(), &QLineEdit::textEdited, this, [this](const QString &text) {
-        const QString trimmed = text.trimmed();
-        if (trimmed != text)
-            m_page->edtTagFilter()->setText(trimmed);
-        m_settings->writeTagFilter(trimmed);
-    });
     for (int n = 1; n <= ReadLinkPages::kCount; ++n)
         connect(m_page->links()->comDevice(n), &QLineEdit::editingFinished, this,
                 [this, n] { handleDeviceEdited(n); });
     m_factory = &ReadTagController::createLinks;
-    m_refresh.setInterval(100);
-    connect(&m_refresh, &QTimer::timeout, this, &ReadTagController::refreshCounters);
     WindowTranslator::setKey(buttons->btnStart(), m_sessionState);
     updateTypeSwitches();
 }
@@ -80,6 +80,12 @@ void ReadTagController::loadPortMap()
     m_portMap = SerialPortMap::fromVariantMap(m_settings->comDevices());
     for (int n = 1; n <= ReadLinkPages::kCount; ++n)
         m_page->links()->comDevice(n)->setText(m_portMap.device(n));
+}
+
+void ReadTagController::setComDevice(int number, const QString &device)
+{
+    m_page->links()->comDevice(number)->setText(device);
+    handleDeviceEdited(number);
 }
 
 void ReadTagController::handleDeviceEdited(int number)
@@ -188,21 +194,22 @@ void ReadTagController::start()
     buttons->setEnabled(false);
     setSessionState(QStringLiteral("Stop"));
     saveStartSettings();
-    m_page->pnlTime()->setText(QStringLiteral("0.0"));
-    m_page->pnCount()->setText(QStringLiteral("0"));
+    m_tables.setTagFilter(m_page->edtTagFilter()->text());
+    m_tables.csvLog()->setFileName(m_page->edFile()->text().trimmed());
+    m_tables.startSession();
     m_links = m_factory ? m_factory(buildRequest()) : nullptr;
     buttons->setEnabled(true);
     m_page->links()->setEnabled(false);
     m_decoder.resetTamper();
     handleTamper(false, QStringLiteral("Tamper Alarm"));
     emit statusText(QString());
+    emit problemReported(QString());
     m_page->links()->showConnectionLists(true);
     if (!m_links) {
         emit problemReported(tr("This link kind is not available"));
         handleSessionEnded();
         return;
     }
-    m_refresh.start();
     m_session.start(m_links.get());
 }
 
@@ -219,8 +226,6 @@ void ReadTagController::requestStop()
 
 void ReadTagController::handleSessionEnded()
 {
-    m_refresh.stop();
-    refreshCounters();
     if (m_links) {
         // The links are still inside their closed() signal: delete them once it has returned.
         m_links.release()->deleteLater();
@@ -236,6 +241,9 @@ void ReadTagController::handleSessionEnded()
     buttons->setIdleLook();
     m_decoder.resetTamper();
     handleTamper(false, QStringLiteral("Tamper Alarm"));
+    m_tables.endSession(m_selectionListFile);
+    if (std::exchange(m_snapshotPending, false))
+        m_tables.saveSnapshot();
     emit sessionEnded();
 }
 
@@ -255,7 +263,23 @@ void ReadTagController::handleTemperReset()
     handleTamper(false, m_page->buttons()->pnlTamper()->text());
 }
 
-void ReadTagController::refreshCounters()
+void ReadTagController::handleSave()
 {
-    // Tag counts and the report counter come from the tag tables.
+    if (isBusy()) {
+        m_snapshotPending = true;
+        stopIfRunning();
+        return;
+    }
+    m_tables.csvLog()->setFileName(m_page->edFile()->text().trimmed());
+    m_tables.saveSnapshot();
+}
+
+void ReadTagController::loadSelectionList()
+{
+    m_tables.loadSelection(SelectionListFile::load(m_selectionListFile));
+}
+
+void ReadTagController::syncFromControls()
+{
+    m_binding->syncFromControls();
 }

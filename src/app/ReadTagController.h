@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/ReadingLinkRequest.h"
+#include "base/Clock.h"
 #include "base/Timing.h"
 #include "link/SerialPortMap.h"
 #include "reading/ReadingSession.h"
 #include "reading/ReportDecoder.h"
+#include "reading/TagTables.h"
 
 #include <QObject>
 #include <QTimer>
@@ -14,6 +16,7 @@
 class ReadTagPage;
 class ReadingLinks;
 class SettingsStore;
+class TagTablesBinding;
 class TonePlayer;
 
 // Runs the "Read TAG" page: Start/Stop of a reading session over the links of the page in front, the
@@ -25,7 +28,8 @@ class ReadTagController : public QObject
 public:
     using LinksFactory = std::function<std::unique_ptr<ReadingLinks>(const ReadingLinkRequest &)>;
 
-    ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone, QObject *parent = nullptr);
+    ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile,
+                      QObject *parent = nullptr);
     ~ReadTagController() override;
 
     void setLinksFactory(LinksFactory factory) { m_factory = std::move(factory); }
@@ -34,6 +38,8 @@ public:
     static std::unique_ptr<ReadingLinks> createLinks(const ReadingLinkRequest &request);
     // Shows next to each COM box the device its number opens.
     void loadPortMap();
+    // The device COM `number` opens (kept with the settings, shown next to its box).
+    void setComDevice(int number, const QString &device);
     void setTiming(const Timing &timing);
     void setLanguage(int language);
     void setLocalHostAddress(const QString &address) { m_localHostAddress = address; }
@@ -45,6 +51,11 @@ public:
     bool isBusy() const { return m_session.state() != ReadingSession::State::Idle; }
     ReadingSession &session() { return m_session; }
     ReportDecoder &decoder() { return m_decoder; }
+    TagTables &tables() { return m_tables; }
+    TagTablesBinding *binding() const { return m_binding; }
+    // Start-up: the saved selection list goes into the tables; the controls' values go to the tables.
+    void loadSelectionList();
+    void syncFromControls();
 
     // The Start/Stop button.
     void startOrStop();
@@ -59,6 +70,8 @@ signals:
     // Text for the first status-bar panel, and problems for the second.
     void statusText(const QString &text);
     void problemReported(const QString &message);
+    // The UID of the latest entered report ("TAG ID:").
+    void tagIdChanged(const QString &uid);
 
 private:
     void start();
@@ -67,7 +80,7 @@ private:
     void handleTamper(bool shown, const QString &caption);
     void handleTemperReset();
     void updateTypeSwitches();
-    void refreshCounters();
+    void handleSave();
     void setSessionState(const QString &state);
     void saveStartSettings();
     void handleDeviceEdited(int number);
@@ -76,13 +89,17 @@ private:
     ReadTagPage *m_page;
     SettingsStore *m_settings;
     TonePlayer *m_tone;
+    QString m_selectionListFile;
+    SystemClock m_clock;
     LinksFactory m_factory;
     ReadingSession m_session;
     ReportDecoder m_decoder;
+    TagTables m_tables;
+    TagTablesBinding *m_binding = nullptr;
+    bool m_snapshotPending = false; // "Save" during a session writes once the session is over
     std::unique_ptr<ReadingLinks> m_links;
     SerialPortMap m_portMap;
     Timing m_timing;
-    QTimer m_refresh; // counters are repainted ten times a second, never per report
     QString m_sessionState = QStringLiteral("Start");
     QString m_localHostAddress = QStringLiteral("192.168.1.1");
     int m_language = 0;

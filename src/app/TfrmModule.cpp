@@ -7,10 +7,12 @@
 #include "app/ReadTagPage.h"
 #include "app/SetReaderPage.h"
 #include "app/SetTagPage.h"
+#include "app/TagTablesBinding.h"
 #include "app/WindowTranslator.h"
 #include "i18n/LanguageTable.h"
 #include "base/PortText.h"
 #include "link/ComPortNames.h"
+#include "reading/SelectionListFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +27,6 @@
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QStatusBar>
-#include <QStringListModel>
 #include <QTabBar>
 #include <QTableView>
 
@@ -41,22 +42,31 @@ void resetGrid(QStandardItemModel *model, int columns, int language)
 }
 } // namespace
 
-TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, QWidget *parent)
-    : QMainWindow(parent), m_settings(settings), m_tone(tone)
+TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile,
+                       QWidget *parent)
+    : QMainWindow(parent), m_settings(settings), m_tone(tone),
+      m_selectionListFile(selectionListFile.isEmpty() ? SelectionListFile::defaultPath() : selectionListFile)
 {
     setObjectName(QStringLiteral("frmModule"));
+    // A system menu and a maximise button, no minimise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     buildUi();
     // Start-up: size and centre, caption, configuration port list, stored settings, language.
     QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    resize(startupSize(available.size()));
+    const QRect full = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect available = screen ? screen->availableGeometry() : full;
+    resize(startupSize(full.size()));
     move(available.center() - rect().center());
     setWindowTitle(caption(QCoreApplication::applicationFilePath()));
     fillComList();
     loadSettings();
+    m_reading->syncFromControls();
     WindowTranslator::captureKeys(this);
     setFont(LanguageFonts::fontFor(m_language));
     applyLanguage();
+    // The saved selection comes in after the first language pass, which would drop its rows again.
+    m_reading->loadSelectionList();
     handleTagMainChange();
 }
 
@@ -96,15 +106,11 @@ void TfrmModule::buildUi()
     setCentralWidget(m_pcMain);
     buildStatusBar();
 
-    m_allTags = new QStandardItemModel(this);
-    m_selectedTags = new QStandardItemModel(this);
     m_setTagGrid = new QStandardItemModel(this);
-    m_tagList = new QStringListModel(this);
-    m_selection = new QStringListModel(this);
-    m_readTag->setModels(m_allTags, m_selectedTags, m_tagList, m_selection);
     m_setTag->grdTagUID()->setModel(m_setTagGrid);
 
-    m_reading = new ReadTagController(m_readTag, m_settings, m_tone, this);
+    m_reading = new ReadTagController(m_readTag, m_settings, m_tone, m_selectionListFile, this);
+    connect(m_reading, &ReadTagController::tagIdChanged, m_setTag->pnTagID(), &QLineEdit::setText);
     connect(m_reading, &ReadTagController::sessionEnded, this, &TfrmModule::handleSessionEnded);
     connect(m_reading, &ReadTagController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_reading, &ReadTagController::problemReported, m_problemPanel, &QLabel::setText);
@@ -228,9 +234,7 @@ void TfrmModule::applyLanguage()
 void TfrmModule::resetGrids()
 {
     resetGrid(m_setTagGrid, 7, m_language);
-    resetGrid(m_allTags, 8, m_language);
-    resetGrid(m_selectedTags, 7, m_language);
-    m_readTag->fitGridColumns();
+    m_reading->binding()->resetGrids(m_language);
 }
 
 void TfrmModule::handleTagMainChange()
@@ -286,4 +290,16 @@ void TfrmModule::closeEvent(QCloseEvent *event)
         m_shutDown = true;
     }
     event->accept();
+}
+
+void TfrmModule::readSerialPort(int number, const QString &device)
+{
+    ReadLinkPages *links = m_readTag->links();
+    m_pcMain->showPage(QStringLiteral("tsReadTag"));
+    links->showLinkMode(1);
+    for (int n = 1; n <= ReadLinkPages::kCount; ++n)
+        links->comCheck(n)->setChecked(n == number);
+    m_reading->setComDevice(number, device);
+    if (m_reading->sessionState() == QLatin1String("Start"))
+        m_reading->startOrStop();
 }

@@ -9,7 +9,6 @@ class PageControl;
 class QLabel;
 class QPushButton;
 class QStandardItemModel;
-class QStringListModel;
 class ReadTagPage;
 class SetReaderPage;
 class SetTagPage;
@@ -25,7 +24,9 @@ class TfrmModule : public QMainWindow
 public:
     static constexpr const char *kTitle = "Talvo Utility V0304";
 
-    TfrmModule(SettingsStore *settings, TonePlayer *tone, QWidget *parent = nullptr);
+    // `selectionListFile`: where the tag selection is kept between runs (empty: the documents folder).
+    TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile = QString(),
+               QWidget *parent = nullptr);
     ~TfrmModule() override;
 
     ReadTagController *reading() const { return m_reading; }
@@ -38,6 +39,8 @@ public:
     static QString caption(const QString &programFile);
 
     void setLanguage(int language);
+    // Reads one serial port: the "COM" page with only port `number` ticked, opening `device`.
+    void readSerialPort(int number, const QString &device);
     // Re-translates every caption, refills `cmbNet` and resets the grids to their header rows.
     void applyLanguage();
 
@@ -65,11 +68,8 @@ private:
     ReadTagController *m_reading = nullptr;
     QLabel *m_statusPanel = nullptr;
     QLabel *m_problemPanel = nullptr;
-    QStandardItemModel *m_allTags = nullptr;
-    QStandardItemModel *m_selectedTags = nullptr;
     QStandardItemModel *m_setTagGrid = nullptr;
-    QStringListModel *m_tagList = nullptr;
-    QStringListModel *m_selection = nullptr;
+    QString m_selectionListFile;
     int m_language = 0;
     int m_linkMode = 0;
     bool m_closing = false;     // a close waits for the session to end

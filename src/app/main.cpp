@@ -1,12 +1,11 @@
 #include "app/AudioTonePlayer.h"
-#include "app/DemoReplayLinks.h"
+#include "app/DemoReader.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
-#include <QTimer>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
@@ -18,16 +17,6 @@ struct Options
     QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("Start reading from a built-in demo reader.")};
 };
 
-// The demo replays the recorded reports that ship inside the program.
-void startDemo(TfrmModule &window)
-{
-    QFile file(QStringLiteral(":/demo/demo-reports.txt"));
-    const QByteArray recording = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    window.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
-        return std::make_unique<DemoReplayLinks>(recording, 5, 50);
-    });
-    QTimer::singleShot(0, window.reading(), &ReadTagController::startOrStop);
-}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -62,12 +51,19 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    auto settings = parser.isSet(options.settings) ? std::make_unique<SettingsStore>(parser.value(options.settings))
-                                                   : std::make_unique<SettingsStore>();
+    // A demonstration keeps its settings apart from the user's own unless told where to keep them.
+    QTemporaryDir demoDir;
+    const bool demo = parser.isSet(options.demo);
+    QString settingsFile = parser.value(options.settings);
+    if (settingsFile.isEmpty() && demo)
+        settingsFile = demoDir.filePath(QStringLiteral("demo.ini"));
+    auto settings = settingsFile.isEmpty() ? std::make_unique<SettingsStore>()
+                                           : std::make_unique<SettingsStore>(settingsFile);
     AudioTonePlayer tone;
-    TfrmModule window(settings.get(), &tone);
-    if (parser.isSet(options.demo))
-        startDemo(window);
+    TfrmModule window(settings.get(), &tone, demo ? demoDir.filePath(QStringLiteral("QZKDTAG.CSV")) : QString());
+    DemoReader demoReader;
+    if (demo)
+        demoReader.start(window);
     window.show();
     return app.exec();
 }

@@ -1,4 +1,5 @@
 #include "PtyPair.h"
+#include "app/DemoReader.h"
 #include "app/DemoReplayLinks.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
@@ -6,13 +7,16 @@
 #include "base/TonePlayer.h"
 #include "link/CommandFrame.h"
 #include "link/SerialPortMap.h"
+#include "reading/SelectionListFile.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -47,6 +51,8 @@ private:
     SilentTonePlayer m_tone;
     int m_files = 0;
 
+    QString selectionFile() const { return m_dir.filePath(QStringLiteral("MERAN/TalvoDemo/QZKDTAG.CSV")); }
+
     QString freshIni()
     {
         return m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_files));
@@ -66,7 +72,7 @@ private slots:
     void firstRunShowsDesignValues()
     {
         SettingsStore store(freshIni());
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         QCOMPARE(control<QLineEdit>(&w, "edIP11")->text(), QStringLiteral("192.168.1.101"));
         QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(), QStringLiteral("tsNET"));
         QCOMPARE(w.linkMode(), 0);
@@ -92,7 +98,7 @@ private slots:
             raw.setValue("TagFilterUID", "0000");
         }
         SettingsStore store(path);
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(), QStringLiteral("tsUDP"));
         QCOMPARE(w.linkMode(), 3);
         QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
@@ -110,7 +116,10 @@ private slots:
     {
         const QString path = freshIni();
         SettingsStore store(path);
-        TfrmModule w(&store, &m_tone);
+        QVERIFY(SelectionListFile::save(selectionFile(), {"0000000000001234"}));
+        TfrmModule w(&store, &m_tone, selectionFile());
+        QCOMPARE(control<QTableView>(&w, "grdUID")->model()->rowCount(), 1);
+        QCOMPARE(control<QListView>(&w, "lvSel")->model()->rowCount(), 1);
         control<QComboBox>(&w, "cmbNet")->setCurrentIndex(2);
         control<QPushButton>(&w, "btnCHT")->click();
         QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("啟動"));
@@ -144,6 +153,8 @@ private slots:
             QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("UID"));
         }
         QCOMPARE(control<QTableView>(&w, "grdUID")->model()->columnCount(), 8);
+        QCOMPARE(control<QListView>(&w, "lvSel")->model()->rowCount(), 1); // the lists are kept
+        QFile::remove(selectionFile());
         QCOMPARE(control<QTableView>(&w, "grdSel")->model()->columnCount(), 7);
         QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys(), QStringList{"LanguageIndex"});
     }
@@ -152,7 +163,7 @@ private slots:
     {
         const QString path = freshIni();
         SettingsStore store(path);
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         control<QTabWidget>(&w, "pcTagMain")->setCurrentWidget(control<QWidget>(&w, "tsCOM"));
         control<QCheckBox>(&w, "chkCOM03")->setChecked(true);
@@ -170,7 +181,7 @@ private slots:
     {
         const QString path = freshIni();
         SettingsStore store(path);
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
             return std::make_unique<DemoReplayLinks>(kRecording, 2, 5);
@@ -191,6 +202,14 @@ private slots:
         QCOMPARE(raw.value("ListenPort").toString(), QStringLiteral("4001"));
         QCOMPARE(raw.value("IP11").toString(), QStringLiteral("192.168.1.101"));
         QCOMPARE(control<QLineEdit>(&w, "edtListenPort")->text(), QStringLiteral("4001"));
+        // The grids, the counters and the status bar follow the reports.
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 2, 3000);
+        QCOMPARE(all->index(0, 1).data().toString(), QStringLiteral("0000000000001234"));
+        QCOMPARE(all->index(1, 5).data().toString(), QStringLiteral("25.00 C / 77.00 F"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("2"), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(&w, "sbMainPanel0")->text().startsWith("   000000"), 3000);
+        QCOMPARE(control<QLineEdit>(&w, "edtTagID")->text().size(), 16);
 
         // Switching languages during a session shows the translated "Stop".
         control<QPushButton>(&w, "btnCHT")->click();
@@ -213,7 +232,7 @@ private slots:
         QVERIFY(pty.isValid());
         const QString path = freshIni();
         SettingsStore store(path);
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setTiming(Timing().scaled(20));
         control<QTabWidget>(&w, "pcTagMain")->setCurrentWidget(control<QWidget>(&w, "tsCOM"));
@@ -245,10 +264,129 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
     }
 
+    void selectionTimingSaveAndSelectionFile()
+    {
+        const QString path = freshIni();
+        const QString csv = m_dir.filePath(QStringLiteral("logs/run.csv"));
+        QVERIFY(SelectionListFile::save(selectionFile(), {"0000000000005678"}));
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(kRecording, 2, 5);
+        });
+        auto *edFile = control<QLineEdit>(&w, "edFile");
+        edFile->setText(csv);
+        QMetaObject::invokeMethod(edFile, "editingFinished");
+        QTest::mouseClick(control<QCheckBox>(&w, "chbAutoSave"), Qt::LeftButton);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("AutoSaveFile").toInt(), 1);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("AllTags").toInt(), 0);
+        QVERIFY(QDir(m_dir.filePath("logs")).exists());
+
+        control<QPushButton>(&w, "btnStart")->click();
+        QAbstractItemModel *sel = control<QTableView>(&w, "grdSel")->model();
+        QTRY_COMPARE_WITH_TIMEOUT(sel->rowCount(), 1, 3000);
+        QCOMPARE(sel->index(0, 1).data().toString(), QStringLiteral("0000000000005678"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnCount")->text(), QStringLiteral("1"), 3000);
+
+        // Double click on the first tag of the list selects it too.
+        auto *lvTag = control<QListView>(&w, "lvTag");
+        QTRY_VERIFY_WITH_TIMEOUT(lvTag->model()->rowCount() >= 2, 3000);
+        const QModelIndex first = lvTag->model()->index(1, 0);
+        QCOMPARE(first.data().toString(), QStringLiteral("0000000000001234"));
+        const QPoint centre = lvTag->visualRect(first).center();
+        // A real double click: a click, then the double-click event.
+        QTest::mouseClick(lvTag->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(lvTag->viewport(), Qt::LeftButton, {}, centre);
+        QCOMPARE(control<QListView>(&w, "lvSel")->model()->rowCount(), 2);
+        // A new selection restarts the selected-tags table; both tags come back with their next reports.
+        QTRY_COMPARE_WITH_TIMEOUT(sel->rowCount(), 2, 3000);
+
+        // "Save" stops the session; the snapshot follows the session's last log line.
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnSave")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QFile log(csv);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        QVERIFY(lines.size() >= 3);
+        QVERIFY(lines.first().startsWith("0000000001\t,    0000000000005678\t,"));
+        QVERIFY(lines.at(lines.size() - 3).startsWith("1\t,"));
+        QVERIFY(lines.at(lines.size() - 2).startsWith("2\t,"));
+        QCOMPARE(SelectionListFile::load(selectionFile()),
+                 QStringList({"0000000000005678", "0000000000001234"}));
+        QFile::remove(selectionFile());
+    }
+
+    void tamperAlarmClearAndRssiThreshold()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        // An alarm line, then plain lines count the alarm down: (10), (9), ...
+        QByteArray recording = "J00" "0000000000001234" "50A3FF\r";
+        for (int i = 0; i < 6; ++i)
+            recording += "0000000000001234" "4FA3FF\r";
+        w.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(recording, 1, 20, false);
+        });
+        auto *sb = control<QScrollBar>(&w, "sbRSSI");
+        sb->setValue(0x50);
+        QCOMPARE(control<QLabel>(&w, "pnRSSI")->text(), QStringLiteral("80"));
+        auto *tamper = control<QLabel>(&w, "pnlTamper");
+        auto *reset = control<QPushButton>(&w, "btnTemperReset");
+        QVERIFY(!tamper->isVisible());
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(tamper->isVisible(), 3000);
+        QVERIFY(reset->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(tamper->text(), QStringLiteral("Tamper Alarm (5)"), 3000);
+        QVERIFY(tamper->isVisible());
+        QCOMPARE(w.reading()->decoder().tamperCountdown(), 6);
+        reset->click();
+        QVERIFY(!tamper->isVisible());
+        QVERIFY(!reset->isVisible());
+        // RSSI 4F is below the threshold: counted in the status bar, but the row keeps RSSI 080.
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(&w, "sbMainPanel0")->text().startsWith("   0000000007"), 3000);
+        QCOMPARE(all->rowCount(), 1);
+        QCOMPARE(all->index(0, 2).data().toString(), QStringLiteral("080"));
+        QCOMPARE(all->index(0, 7).data().toString(), QStringLiteral("1"));
+
+        // "Clear" empties the grid and the tag list; the next report starts them again.
+        control<QPushButton>(&w, "btnClear")->click();
+        QCOMPARE(all->rowCount(), 0);
+        QCOMPARE(control<QListView>(&w, "lvTag")->model()->rowCount(), 0);
+        QCOMPARE(control<QLineEdit>(&w, "edtTagID")->text(), QStringLiteral("0000000000000000"));
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QVERIFY(!tamper->isVisible());
+    }
+
+    void demoReadsASimulatedReader()
+    {
+        const QString path = freshIni();
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        DemoReader demo;
+        QVERIFY(demo.start(w, 8, 200.0));
+        QCOMPARE(control<QLineEdit>(&w, "edDevCOM01")->text(), demo.device());
+        QCOMPARE(w.linkMode(), 1);
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 8, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("8"), 3000);
+        QVERIFY(all->index(0, 7).data().toInt() >= 1);
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    }
+
     void showingAnotherPageStopsTheSession()
     {
         SettingsStore store(freshIni());
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
             return std::make_unique<DemoReplayLinks>(kRecording, 1, 5);
@@ -267,7 +405,7 @@ private slots:
     {
         const QString path = freshIni();
         SettingsStore store(path);
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
             return std::make_unique<DemoReplayLinks>(kRecording, 1, 5);

@@ -1,3 +1,4 @@
+#include "app/DemoReader.h"
 #include "app/LanguageFonts.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
@@ -9,6 +10,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -72,7 +74,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, tag);
         SettingsStore store(m_dir.filePath(tag + QStringLiteral(".ini")));
-        TfrmModule w(&store, &m_tone);
+        TfrmModule w(&store, &m_tone, m_dir.filePath(QStringLiteral("sel.csv")));
         w.resize(TfrmModule::startupSize({1024, 768}));
         w.setLanguage(language);
         w.show();
@@ -97,6 +99,16 @@ private slots:
             const QStringList clipped = clippedCaptions(&w);
             QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
         }
+        // The reading page with tags in its grid.
+        pcMain->setCurrentIndex(1);
+        DemoReader demo;
+        QVERIFY(demo.start(w, 12, 400.0));
+        auto *grid = w.findChild<QTableView *>(QStringLiteral("grdUID"));
+        QTRY_COMPARE_WITH_TIMEOUT(grid->model()->rowCount(), 12, 10000);
+        if (!outDir.isEmpty())
+            QVERIFY(w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-readtag-demo.png"))));
+        w.reading()->stopIfRunning();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.reading()->isBusy(), 5000);
     }
 };
 
