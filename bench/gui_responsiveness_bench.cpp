@@ -166,7 +166,7 @@ int main(int argc, char *argv[])
     std::printf("grid repaints: %.1f per second\n", double(-paints.paints) / seconds);
     std::printf("probe lateness (ms): median %.0f, p99 %.0f, max %.0f\n", percentile(lateness, 0.5),
                 percentile(lateness, 0.99), percentile(lateness, 1.0));
-    std::printf("click delay (ms): median %.1f, max %.1f over %zu clicks\n", percentile(clickDelays, 0.5) / 1000,
-                percentile(clickDelays, 1.0) / 1000, clickDelays.size());
+    std::printf("click delay (ms): median %.1f, max %.1f over %zu clicks\n",
+                percentile(clickDelays, 0.5) / 1000, percentile(clickDelays, 1.0) / 1000, clickDelays.size());
     return 0;
 }

@@ -10,10 +10,11 @@ namespace {
 QStringList cjkFallbacks(bool traditional)
 {
     const QStringList candidates =
-        traditional ? QStringList{"Microsoft JhengHei", "PMingLiU", "Noto Sans CJK TC", "Noto Sans TC",
-                                  "Noto Sans CJK HK", "WenQuanYi Zen Hei", "Noto Sans CJK SC"}
-                    : QStringList{"SimSun", "Microsoft YaHei", "Noto Sans CJK SC", "Noto Sans SC",
-                                  "WenQuanYi Zen Hei", "Noto Sans CJK TC"};
+        traditional
+            ? QStringList{"Microsoft JhengHei", "PMingLiU",          "Noto Sans CJK TC", "Noto Sans TC",
+                          "Noto Sans CJK HK",   "WenQuanYi Zen Hei", "Noto Sans CJK SC"}
+            : QStringList{"SimSun",       "Microsoft YaHei",   "Noto Sans CJK SC",
+                          "Noto Sans SC", "WenQuanYi Zen Hei", "Noto Sans CJK TC"};
     QStringList found;
     const QStringList installed = QFontDatabase::families();
     for (const QString &family : candidates) {

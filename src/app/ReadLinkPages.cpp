@@ -107,7 +107,8 @@ QWidget *ReadLinkPages::buildTcpServerPage()
         const int col = (n - 1) / 10 * 2;
         auto *box = check(m_pnlTcpServerSet, QStringLiteral("chkIP") + twoDigits(n), twoDigits(n));
         box->setProperty("Tag", n);
-        auto *address = edit(m_pnlTcpServerSet, QStringLiteral("edIP") + twoDigits(n), SettingsStore::designIp(n));
+        auto *address =
+            edit(m_pnlTcpServerSet, QStringLiteral("edIP") + twoDigits(n), SettingsStore::designIp(n));
         address->setProperty("Tag", n);
         address->setMinimumWidth(110);
         address->setMaximumWidth(120);

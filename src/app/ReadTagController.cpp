@@ -22,8 +22,8 @@
 
 ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone,
                                      const QString &selectionListFile, QObject *parent)
-    : QObject(parent), m_page(page), m_settings(settings), m_tone(tone), m_selectionListFile(selectionListFile),
-      m_tables(m_clock, *tone)
+    : QObject(parent), m_page(page), m_settings(settings), m_tone(tone),
+      m_selectionListFile(selectionListFile), m_tables(m_clock, *tone)
 {
     m_binding = new TagTablesBinding(page, &m_tables, settings, this);
     connect(m_binding, &TagTablesBinding::problemReported, this, &ReadTagController::problemReported);
@@ -143,7 +143,8 @@ void ReadTagController::stopIfRunning()
 void ReadTagController::normalizePortTexts()
 {
     ReadLinkPages *links = m_page->links();
-    for (QLineEdit *e : {links->edLocalPort(), links->edDesPort(), links->edtListenPort(), links->edtTcpRemotePort()})
+    for (QLineEdit *e :
+         {links->edLocalPort(), links->edDesPort(), links->edtListenPort(), links->edtTcpRemotePort()})
         e->setText(PortText::normalized(e->text()));
 }
 

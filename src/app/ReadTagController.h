@@ -28,8 +28,8 @@ class ReadTagController : public QObject
 public:
     using LinksFactory = std::function<std::unique_ptr<ReadingLinks>(const ReadingLinkRequest &)>;
 
-    ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile,
-                      QObject *parent = nullptr);
+    ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone,
+                      const QString &selectionListFile, QObject *parent = nullptr);
     ~ReadTagController() override;
 
     void setLinksFactory(LinksFactory factory) { m_factory = std::move(factory); }

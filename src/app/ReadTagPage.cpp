@@ -53,7 +53,8 @@ ReadTagPage::ReadTagPage(QWidget *parent) : QWidget(parent)
 
     m_pcReadTag = new PageControl(QStringLiteral("pcReadTag"), this);
     m_pcReadTag->addPage(buildViewAllPage(), QStringLiteral("tsViewAllTag"), QStringLiteral("View All TAG"));
-    m_pcReadTag->addPage(buildViewSelectPage(), QStringLiteral("tsViewSelTag"), QStringLiteral("View Select TAG"));
+    m_pcReadTag->addPage(buildViewSelectPage(), QStringLiteral("tsViewSelTag"),
+                         QStringLiteral("View Select TAG"));
     layout->setStretch(0, 0);
     layout->addWidget(m_pcReadTag, 1);
 }
@@ -72,7 +73,8 @@ QWidget *ReadTagPage::buildViewAllPage()
     v->addLayout(filterRow);
 
     auto *typeGrid = new QGridLayout;
-    const char *captions[4] = {"Standard TAG", "One Temperature", "Two Temperature", "Temperature && Humidity"};
+    const char *captions[4] = {"Standard TAG", "One Temperature", "Two Temperature",
+                               "Temperature && Humidity"};
     for (int n = 1; n <= 4; ++n) {
         auto *box = check(page, QStringLiteral("chk") + twoDigits(n), QLatin1String(captions[n - 1]));
         box->setChecked(true);

@@ -10,8 +10,8 @@
 // its page, port texts already rewritten as numbers.
 struct ReadingLinkRequest
 {
-    int linkMode = 0;                         // 0 TCP Server, 1 COM, 2 TCP Client, 3 UDP
-    QList<QPair<int, QString>> comPorts;      // ticked port numbers and the device each opens
+    int linkMode = 0;                           // 0 TCP Server, 1 COM, 2 TCP Client, 3 UDP
+    QList<QPair<int, QString>> comPorts;        // ticked port numbers and the device each opens
     QList<QPair<int, QString>> readerAddresses; // ticked reader numbers and their addresses
     int tcpRemotePort = 4001;
     int listenPort = 4001;

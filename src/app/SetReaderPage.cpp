@@ -32,8 +32,10 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     m_pcSetReadMain = new PageControl(QStringLiteral("pcSetReadMain"), m_pnlTagMain);
     m_pcSetReadMain->addPage(buildComPage(), QStringLiteral("tsComPort"), QStringLiteral("COM"));
     m_pcSetReadMain->addPage(buildUdpPage(), QStringLiteral("tsUdpServer"), QStringLiteral("UDP"));
-    m_pcSetReadMain->addPage(buildTcpServerPage(), QStringLiteral("tsTcpServer"), QStringLiteral("TCP Server"));
-    m_pcSetReadMain->addPage(buildTcpClientPage(), QStringLiteral("tsTcpClient"), QStringLiteral("TCP Client"));
+    m_pcSetReadMain->addPage(buildTcpServerPage(), QStringLiteral("tsTcpServer"),
+                             QStringLiteral("TCP Server"));
+    m_pcSetReadMain->addPage(buildTcpClientPage(), QStringLiteral("tsTcpClient"),
+                             QStringLiteral("TCP Client"));
     m_pcSetReadMain->setMaximumHeight(190);
     panelLayout->addWidget(m_pcSetReadMain);
     m_configSlot->addWidget(m_pnlTagMain);

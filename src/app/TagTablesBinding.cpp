@@ -35,7 +35,8 @@ void followCurrentRow(QAbstractItemView *view, int row)
 }
 } // namespace
 
-TagTablesBinding::TagTablesBinding(ReadTagPage *page, TagTables *tables, SettingsStore *settings, QObject *parent)
+TagTablesBinding::TagTablesBinding(ReadTagPage *page, TagTables *tables, SettingsStore *settings,
+                                   QObject *parent)
     : QObject(parent), m_page(page), m_tables(tables), m_settings(settings)
 {
     m_page->setModels(m_tables->allTags(), m_tables->selectedTags(), m_tables->tagList(),
@@ -90,7 +91,8 @@ void TagTablesBinding::connectInputs()
 void TagTablesBinding::connectCsv()
 {
     CsvLog *csv = m_tables->csvLog();
-    connect(csv, &CsvLog::fileNameChanged, this, [this](const QString &name) { showText(m_page->edFile(), name); });
+    connect(csv, &CsvLog::fileNameChanged, this,
+            [this](const QString &name) { showText(m_page->edFile(), name); });
     connect(csv, &CsvLog::allTagsFileNameChanged, m_page->edFile2(), &QLineEdit::setText);
     connect(csv, &CsvLog::linesNotWritten, this, [this](quint64 total, const QString &reason) {
         emit problemReported(tr("%1 CSV line(s) not written: %2").arg(total).arg(reason));
@@ -164,7 +166,8 @@ void TagTablesBinding::chooseFile()
 {
     // The dialog is not modal to the event loop: reading goes on while it is open.
     if (!m_fileDialog) {
-        m_fileDialog = new QFileDialog(m_page, QString(), QString(), QStringLiteral("Excel CSV files (*.csv)"));
+        m_fileDialog =
+            new QFileDialog(m_page, QString(), QString(), QStringLiteral("Excel CSV files (*.csv)"));
         m_fileDialog->setObjectName(QStringLiteral("dlgSaveFile"));
         m_fileDialog->setAcceptMode(QFileDialog::AcceptSave);
         m_fileDialog->setDefaultSuffix(QStringLiteral("csv"));

@@ -16,7 +16,8 @@ class TagTablesBinding : public QObject
 {
     Q_OBJECT
 public:
-    TagTablesBinding(ReadTagPage *page, TagTables *tables, SettingsStore *settings, QObject *parent = nullptr);
+    TagTablesBinding(ReadTagPage *page, TagTables *tables, SettingsStore *settings,
+                     QObject *parent = nullptr);
 
     // Takes over the controls' current values (after the settings were loaded).
     void syncFromControls();

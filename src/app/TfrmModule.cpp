@@ -9,8 +9,8 @@
 #include "app/SetTagPage.h"
 #include "app/TagTablesBinding.h"
 #include "app/WindowTranslator.h"
-#include "i18n/LanguageTable.h"
 #include "base/PortText.h"
+#include "i18n/LanguageTable.h"
 #include "link/ComPortNames.h"
 #include "reading/SelectionListFile.h"
 
@@ -253,7 +253,8 @@ void TfrmModule::handleMainPageShown(int index)
         handleTagMainChange();
         m_setReader->adoptConfigPanel();
     } else {
-        m_setReader->pcSetReadMain()->showPage(SetReaderPage::pageForLinkMode(m_readTag->links()->linkMode()));
+        m_setReader->pcSetReadMain()->showPage(
+            SetReaderPage::pageForLinkMode(m_readTag->links()->linkMode()));
         if (page == m_setTag)
             m_setTag->adoptConfigPanel(m_setReader->configPanel());
         else

@@ -72,7 +72,7 @@ private:
     QString m_selectionListFile;
     int m_language = 0;
     int m_linkMode = 0;
-    bool m_closing = false;     // a close waits for the session to end
-    bool m_shutDown = false;    // the close steps ran
+    bool m_closing = false;  // a close waits for the session to end
+    bool m_shutDown = false; // the close steps ran
     QString m_localHostAddress = QStringLiteral("192.168.1.1");
 };

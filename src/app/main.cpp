@@ -12,9 +12,11 @@
 namespace {
 struct Options
 {
-    QCommandLineOption settings{QStringLiteral("settings"), QStringLiteral("Keep the settings in the INI file <file>."),
+    QCommandLineOption settings{QStringLiteral("settings"),
+                                QStringLiteral("Keep the settings in the INI file <file>."),
                                 QStringLiteral("file")};
-    QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("Start reading from a built-in demo reader.")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("Start reading from a built-in demo reader.")};
 };
 
 } // namespace
@@ -28,7 +30,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Talvo Utility: reads, logs and configures active RFID readers and tags."));
+    parser.setApplicationDescription(
+        QStringLiteral("Talvo Utility: reads, logs and configures active RFID readers and tags."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     Options options;
@@ -60,7 +63,8 @@ int main(int argc, char *argv[])
     auto settings = settingsFile.isEmpty() ? std::make_unique<SettingsStore>()
                                            : std::make_unique<SettingsStore>(settingsFile);
     AudioTonePlayer tone;
-    TfrmModule window(settings.get(), &tone, demo ? demoDir.filePath(QStringLiteral("QZKDTAG.CSV")) : QString());
+    TfrmModule window(settings.get(), &tone,
+                      demo ? demoDir.filePath(QStringLiteral("QZKDTAG.CSV")) : QString());
     DemoReader demoReader;
     if (demo)
         demoReader.start(window);

@@ -39,8 +39,10 @@ QString tabCaption(QWidget *w, const char *pageControl, const char *page)
     return pc->tabText(pc->indexOf(control<QWidget>(w, page)));
 }
 
-const QByteArray kRecording = "0000000000001234" "50A3FF\r"
-                              "0000000000005678" "60B4FE0320\r";
+const QByteArray kRecording = "0000000000001234"
+                              "50A3FF\r"
+                              "0000000000005678"
+                              "60B4FE0320\r";
 } // namespace
 
 class TestMainWindow : public QObject
@@ -53,10 +55,7 @@ private:
 
     QString selectionFile() const { return m_dir.filePath(QStringLiteral("MERAN/TalvoDemo/QZKDTAG.CSV")); }
 
-    QString freshIni()
-    {
-        return m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_files));
-    }
+    QString freshIni() { return m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_files)); }
 
 private slots:
     void startupSizeFollowsTheScreen()
@@ -74,9 +73,11 @@ private slots:
         SettingsStore store(freshIni());
         TfrmModule w(&store, &m_tone, selectionFile());
         QCOMPARE(control<QLineEdit>(&w, "edIP11")->text(), QStringLiteral("192.168.1.101"));
-        QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(), QStringLiteral("tsNET"));
+        QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsNET"));
         QCOMPARE(w.linkMode(), 0);
-        QCOMPARE(control<QTabWidget>(&w, "pcMain")->currentWidget()->objectName(), QStringLiteral("tsReadTag"));
+        QCOMPARE(control<QTabWidget>(&w, "pcMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsReadTag"));
         QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
                  QStringLiteral("tsTcpServer"));
         QVERIFY(!control<QTabWidget>(&w, "pcMain")->isTabVisible(2));
@@ -99,7 +100,8 @@ private slots:
         }
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
-        QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(), QStringLiteral("tsUDP"));
+        QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsUDP"));
         QCOMPARE(w.linkMode(), 3);
         QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
                  QStringLiteral("tsUdpServer"));
@@ -183,9 +185,8 @@ private slots:
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
-        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
-            return std::make_unique<DemoReplayLinks>(kRecording, 2, 5);
-        });
+        w.reading()->setLinksFactory(
+            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
         control<QLineEdit>(&w, "edtListenPort")->setText("x12");
         QSignalSpy reports(&w.reading()->decoder(), &ReportDecoder::reportDecoded);
         auto *start = control<QPushButton>(&w, "btnStart");
@@ -249,7 +250,9 @@ private slots:
         QByteArray greeting;
         QTRY_VERIFY_WITH_TIMEOUT((greeting += pty.readAvailable()).size() >= 6, 3000);
         QVERIFY(greeting.startsWith(CommandFrame::buildCommandFrame("M0")));
-        QVERIFY(pty.write("00000000000012" "34" "50A3FF\r0000000000005678"));
+        QVERIFY(pty.write("00000000000012"
+                          "34"
+                          "50A3FF\r0000000000005678"));
         QVERIFY(pty.write("60B4FE\r"));
         QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 2, 5000);
         QCOMPARE(reports.at(0).at(1).toString(), QStringLiteral("COM02"));
@@ -259,8 +262,8 @@ private slots:
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();
         QByteArray farewell;
-        QTRY_VERIFY_WITH_TIMEOUT((farewell += pty.readAvailable()).contains(CommandFrame::buildCommandFrame("A0")),
-                                 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (farewell += pty.readAvailable()).contains(CommandFrame::buildCommandFrame("A0")), 3000);
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
     }
 
@@ -272,9 +275,8 @@ private slots:
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
-        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
-            return std::make_unique<DemoReplayLinks>(kRecording, 2, 5);
-        });
+        w.reading()->setLinksFactory(
+            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
         auto *edFile = control<QLineEdit>(&w, "edFile");
         edFile->setText(csv);
         QMetaObject::invokeMethod(edFile, "editingFinished");
@@ -324,9 +326,12 @@ private slots:
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         // An alarm line, then plain lines count the alarm down: (10), (9), ...
-        QByteArray recording = "J00" "0000000000001234" "50A3FF\r";
+        QByteArray recording = "J00"
+                               "0000000000001234"
+                               "50A3FF\r";
         for (int i = 0; i < 6; ++i)
-            recording += "0000000000001234" "4FA3FF\r";
+            recording += "0000000000001234"
+                         "4FA3FF\r";
         w.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
             return std::make_unique<DemoReplayLinks>(recording, 1, 20, false);
         });
@@ -347,7 +352,8 @@ private slots:
         QVERIFY(!reset->isVisible());
         // RSSI 4F is below the threshold: counted in the status bar, but the row keeps RSSI 080.
         QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
-        QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(&w, "sbMainPanel0")->text().startsWith("   0000000007"), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(&w, "sbMainPanel0")->text().startsWith("   0000000007"),
+                                 3000);
         QCOMPARE(all->rowCount(), 1);
         QCOMPARE(all->index(0, 2).data().toString(), QStringLiteral("080"));
         QCOMPARE(all->index(0, 7).data().toString(), QStringLiteral("1"));
@@ -388,9 +394,8 @@ private slots:
         SettingsStore store(freshIni());
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
-        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
-            return std::make_unique<DemoReplayLinks>(kRecording, 1, 5);
-        });
+        w.reading()->setLinksFactory(
+            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 1, 5); });
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();
         control<QTabWidget>(&w, "pcMain")->setCurrentWidget(control<QWidget>(&w, "tsSetReader"));
@@ -407,9 +412,8 @@ private slots:
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
-        w.reading()->setLinksFactory([](const ReadingLinkRequest &) {
-            return std::make_unique<DemoReplayLinks>(kRecording, 1, 5);
-        });
+        w.reading()->setLinksFactory(
+            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 1, 5); });
         control<QPushButton>(&w, "btnStart")->click();
         QSettings(path, QSettings::IniFormat).remove("LanguageIndex");
         w.close();

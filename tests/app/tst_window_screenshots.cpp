@@ -87,7 +87,9 @@ private slots:
         {
             const char *name;
             int main, view, link;
-        } shots[] = {{"readtag-all", 1, 0, 2}, {"readtag-select", 1, 1, 0}, {"readtag-udp", 1, 0, 1},
+        } shots[] = {{"readtag-all", 1, 0, 2},
+                     {"readtag-select", 1, 1, 0},
+                     {"readtag-udp", 1, 0, 1},
                      {"setreader", 0, 0, 2}};
         for (const auto &shot : shots) {
             pcMain->setCurrentIndex(shot.main);

@@ -35,14 +35,19 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("cht start") << 1 << "Start" << QStringLiteral("啟動");
         QTest::newRow("chs start") << 2 << "Start" << QStringLiteral("启动");
-        QTest::newRow("eng start") << 0 << "Start" << "Start";
+        QTest::newRow("eng start") << 0 << "Start"
+                                   << "Start";
         QTest::newRow("ampersand key") << 1 << "Temperature && Humidity" << QStringLiteral("溫溼度標籤");
         QTest::newRow("chs two spaces") << 2 << "T2" << QStringLiteral("体温/  度");
         QTest::newRow("trailing space") << 1 << "NET" << QStringLiteral("網路介面 ");
-        QTest::newRow("no row") << 1 << "Read T&AG" << "Read T&AG";
-        QTest::newRow("case differs") << 1 << "start" << "start";
-        QTest::newRow("surrounding space") << 2 << " Start" << " Start";
-        QTest::newRow("unknown language") << 7 << "Start" << "Start";
+        QTest::newRow("no row") << 1 << "Read T&AG"
+                                << "Read T&AG";
+        QTest::newRow("case differs") << 1 << "start"
+                                      << "start";
+        QTest::newRow("surrounding space") << 2 << " Start"
+                                           << " Start";
+        QTest::newRow("unknown language") << 7 << "Start"
+                                          << "Start";
         QTest::newRow("all tags cht") << 1 << "All tags" << QStringLiteral("全部 Tag 資料");
     }
     void translatesFromTheEnglishKey()
