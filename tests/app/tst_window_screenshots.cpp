@@ -90,7 +90,7 @@ private slots:
         } shots[] = {{"readtag-all", 1, 0, 2},
                      {"readtag-select", 1, 1, 0},
                      {"readtag-udp", 1, 0, 1},
-                     {"setreader", 0, 0, 2}};
+                     {"setreader", 0, 0, 2}, {"settag", 2, 0, 2}};
         for (const auto &shot : shots) {
             pcMain->setCurrentIndex(shot.main);
             pcReadTag->setCurrentIndex(shot.view);
