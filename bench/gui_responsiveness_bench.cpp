@@ -10,8 +10,9 @@
 #include "link/ReadingSource.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
-#include <QPushButton>
+#include <QMouseEvent>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -129,17 +130,23 @@ int main(int argc, char *argv[])
         expected = now + 10;
     });
 
-    // Clicks: a button click posted every 100 ms; the delay until its handler runs.
-    QPushButton clickTarget;
+    // Clicks: a mouse press and release on the "Beep" box posted every 100 ms, as the window system
+    // would deliver them; the delay until the box says clicked.
+    auto *beep = window.findChild<QCheckBox *>(QStringLiteral("cbxBeep"));
     std::vector<qint64> clickDelays;
     QElapsedTimer clickClock;
-    QObject::connect(&clickTarget, &QPushButton::clicked, &app,
+    QObject::connect(beep, &QCheckBox::clicked, &app,
                      [&] { clickDelays.push_back(clickClock.nsecsElapsed() / 1000); });
     QTimer clicker;
     clicker.setInterval(100);
     QObject::connect(&clicker, &QTimer::timeout, &app, [&] {
+        const QPointF at = QRectF(beep->rect()).center();
+        const QPointF global = beep->mapToGlobal(at);
         clickClock.start();
-        QMetaObject::invokeMethod(&clickTarget, &QPushButton::click, Qt::QueuedConnection);
+        QCoreApplication::postEvent(beep, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(beep, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                          Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     });
 
     QTimer::singleShot(0, &app, [&] {
