@@ -114,6 +114,21 @@ private slots:
         QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("Start"));
     }
 
+    void startsInTheStoredLanguage()
+    {
+        const QString path = freshIni();
+        QSettings(path, QSettings::IniFormat).setValue("LanguageIndex", 2);
+        SettingsStore store(path);
+        TfrmModule w(&store, &m_tone, selectionFile());
+        QCOMPARE(w.language(), 2);
+        QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("启动"));
+        QCOMPARE(control<QLabel>(&w, "lblTagFilter")->text(), QStringLiteral("标签序号过滤:"));
+        QCOMPARE(control<QTableView>(&w, "grdUID")->model()->headerData(7, Qt::Horizontal).toString(),
+                 QStringLiteral("读取次数"));
+        QVERIFY(w.font().bold());
+        QCOMPARE(w.font().pointSize(), 10);
+    }
+
     void languageSwitchingRestoresEnglish()
     {
         const QString path = freshIni();
