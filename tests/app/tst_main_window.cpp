@@ -58,6 +58,8 @@ private:
     QString freshIni() { return m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_files)); }
 
 private slots:
+    void init() { QFile::remove(selectionFile()); }
+
     void startupSizeFollowsTheScreen()
     {
         QCOMPARE(TfrmModule::startupSize({1280, 1024}), QSize(1024, 768));
@@ -317,6 +319,16 @@ private slots:
         QTest::mouseDClick(lvTag->viewport(), Qt::LeftButton, {}, centre);
         QCOMPARE(control<QListView>(&w, "lvSel")->model()->rowCount(), 2);
         // A new selection restarts the selected-tags table; both tags come back with their next reports.
+        QTRY_COMPARE_WITH_TIMEOUT(sel->rowCount(), 2, 3000);
+
+        // "Number:" is kept as a number; a key in it restarts the selection timing.
+        auto *edNo = control<QLineEdit>(&w, "edNo");
+        control<QTabWidget>(&w, "pcReadTag")->setCurrentWidget(control<QWidget>(&w, "tsViewSelTag"));
+        edNo->setFocus();
+        edNo->end(false);
+        QTest::keyClicks(edNo, "x");
+        QTRY_COMPARE_WITH_TIMEOUT(edNo->text(), QStringLiteral("1"), 3000);
+        QCOMPARE(w.reading()->tables().number(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(sel->rowCount(), 2, 3000);
 
         // "Save" stops the session; the snapshot follows the session's last log line.
