@@ -1,0 +1,65 @@
+#include "link/NetworkReadingLinks.h"
+
+#include "link/CommandFrame.h"
+
+NetworkReadingLinks::NetworkReadingLinks(QObject *parent) : ReadingLinks(parent)
+{
+    m_pacer.setGapMs(m_timing.commandGapMs);
+    connect(&m_pacer, &CommandPacer::drained, this, &NetworkReadingLinks::handlePacerDrained);
+}
+
+void NetworkReadingLinks::setTiming(const Timing &timing)
+{
+    m_timing = timing;
+    m_pacer.setGapMs(timing.commandGapMs);
+}
+
+bool NetworkReadingLinks::beginOpen()
+{
+    if (m_state != State::Closed)
+        return false;
+    m_state = State::Open;
+    m_stopRoundsQueued = false;
+    return true;
+}
+
+void NetworkReadingLinks::broadcastCommand(const QByteArray &command)
+{
+    if (m_state != State::Open)
+        return;
+    const QByteArray frame = CommandFrame::buildCommandFrame(command);
+    for (int round = 0; round < kCommandRounds; ++round)
+        m_pacer.enqueue([this, frame] { sendFrameToAll(frame); });
+}
+
+void NetworkReadingLinks::close()
+{
+    if (m_state == State::Closing)
+        return;
+    if (m_state == State::Closed) {
+        emit closed();
+        return;
+    }
+    m_state = State::Closing;
+    // Start commands still queued would restart the readers after "A0": drop them.
+    m_pacer.clear();
+    stopGreetings();
+    const QByteArray frame = CommandFrame::buildCommandFrame("A0");
+    for (int round = 0; round < kCommandRounds; ++round)
+        m_pacer.enqueue([this, frame] { sendFrameToAll(frame); });
+    m_stopRoundsQueued = true;
+}
+
+void NetworkReadingLinks::handlePacerDrained()
+{
+    if (m_state != State::Closing || !m_stopRoundsQueued)
+        return;
+    m_stopRoundsQueued = false;
+    closeLinks();
+}
+
+void NetworkReadingLinks::finishClosed()
+{
+    m_state = State::Closed;
+    emit closed();
+}
