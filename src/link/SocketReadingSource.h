@@ -13,7 +13,7 @@ class SocketReadingSource : public ReadingSource
 public:
     static constexpr int kGreetingRounds = 10;
     // A reader that sends faster than the session takes is held back by TCP, not by memory.
-    static constexpr qint64 kReadBufferLimit = 256 * 1024;
+    static constexpr qint64 kReadBufferLimit = 32 * 1024;
 
     SocketReadingSource(QTcpSocket *socket, const QString &label, QObject *parent = nullptr);
 

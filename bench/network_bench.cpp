@@ -1,0 +1,400 @@
+// network_bench: many readers pushing report lines over loopback TCP into a headless reading session
+// (listener links, round-robin session, report decoder), compared with a raw sink that only reads
+// the same kind of connections and counts line ends. Prints reports/s, the ratio to the raw line
+// rate, lines lost (per-reader sequence numbers in the UIDs), the spread of per-reader rates, and the
+// CPU an idle session uses with 500 connected, silent readers.
+//
+// The readers are `talvo-sim --tcp-client` when it is built next to this program, otherwise a
+// built-in peer process (this program with --peer) that behaves the same way for this purpose:
+// sequence UIDs (reader number in 4 digits, running line number in 12), reports from the start,
+// silent after "A0".
+//
+//   network_bench [--readers 100,500] [--seconds 5] [--idle-readers 500] [--peer sim|builtin]
+
+#include "link/CommandFrame.h"
+#include "link/TcpListenerReadingLinks.h"
+#include "reading/ReadingSession.h"
+#include "reading/ReportDecoder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr quint32 kFirstReaderAddress = 0x7F280001; // 127.40.0.1
+
+// Runs the event loop until `done` holds or `ms` pass; true when it held.
+bool runUntil(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (done() || t.elapsed() >= ms)
+            loop.quit();
+    });
+    tick.start(5);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+// Runs the event loop for `ms` with no wake-ups of its own (an idle measurement must not poll).
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Nanoseconds this process's main thread has waited, runnable, for a CPU (the machine's load).
+double runQueueWaitSeconds()
+{
+    QFile f("/proc/thread-self/schedstat");
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() / 1e9 : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Built-in peer: N readers connecting from 127.40.x.y, pushing sequence-numbered lines as fast as
+// TCP takes them, silent after "A0". Exits when every connection is gone.
+
+int runPeer(const QStringList &args)
+{
+    const quint16 port = quint16(args.value(args.indexOf("--port") + 1).toUInt());
+    const int readers = args.value(args.indexOf("--readers") + 1).toInt();
+    const bool silent = args.contains("--silent");
+    const QByteArray stop = CommandFrame::buildCommandFrame("A0");
+    int open = readers;
+    for (int i = 0; i < readers; ++i) {
+        auto *socket = new QTcpSocket(qApp);
+        socket->bind(QHostAddress(kFirstReaderAddress + quint32(i)), 0);
+        auto seq = std::make_shared<quint64>(0);
+        auto stopped = std::make_shared<bool>(silent);
+        auto push = [socket, seq, stopped, i] {
+            if (*stopped || socket->bytesToWrite() > 64 * 1024)
+                return;
+            QByteArray batch;
+            char line[32];
+            for (int n = 0; n < 256; ++n) {
+                std::snprintf(line, sizeof line, "%04d%012llu50A3FF\r", i + 1, ++*seq);
+                batch.append(line, 23);
+            }
+            socket->write(batch);
+        };
+        QObject::connect(socket, &QTcpSocket::connected, socket, push);
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, push);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, stopped, stop] {
+            if (socket->readAll().contains(stop))
+                *stopped = true;
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, [&open] {
+            if (--open == 0)
+                QCoreApplication::quit();
+        });
+        QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket, &open] {
+            if (socket->state() == QAbstractSocket::UnconnectedState && --open == 0)
+                QCoreApplication::quit();
+        });
+        socket->connectToHost(QHostAddress::LocalHost, port);
+    }
+    return QCoreApplication::exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Peer processes seen from the bench.
+
+struct PeerProgram
+{
+    QString simPath; // empty: built-in peer
+
+    std::unique_ptr<QProcess> start(quint16 port, int readers, bool silent) const
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (simPath.isEmpty()) {
+            QStringList a{"--peer", "--port", QString::number(port), "--readers", QString::number(readers)};
+            if (silent)
+                a << "--silent";
+            p->start(QCoreApplication::applicationFilePath(), a);
+        } else {
+            p->setStandardOutputFile(QProcess::nullDevice());
+            p->start(simPath, {"--tcp-client", "127.0.0.1:" + QString::number(port), "--readers",
+                               QString::number(readers), "--bind", "127.40.0.1", "--sequence-uids", "--rate",
+                               silent ? "0" : "100000000", "--reconnect-ms", "600000"});
+        }
+        p->waitForStarted(5000);
+        return p;
+    }
+};
+
+void endPeer(QProcess &p)
+{
+    p.terminate();
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+}
+
+// Reader number and line number from a sequence UID (decimal digits, read without copies).
+bool readSequenceUid(const QString &uid, int *reader, quint64 *seq)
+{
+    if (uid.size() != 16)
+        return false;
+    const QChar *c = uid.constData();
+    quint64 v = 0;
+    for (int i = 0; i < 16; ++i) {
+        const int d = c[i].unicode() - '0';
+        if (d < 0 || d > 9)
+            return false;
+        v = v * 10 + quint64(d);
+        if (i == 3) {
+            *reader = int(v);
+            v = 0;
+        }
+    }
+    *seq = v;
+    return *reader > 0;
+}
+
+struct Spread
+{
+    double min = 0, max = 0;
+};
+
+Spread spreadOf(const std::vector<quint64> &counts)
+{
+    if (counts.empty())
+        return {};
+    const auto [lo, hi] = std::minmax_element(counts.begin(), counts.end());
+    return {double(*lo), double(*hi)};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Raw sink: accepts the readers and counts line ends, nothing else.
+
+struct RawResult
+{
+    double linesPerSecond = 0;
+    Spread perReader;
+};
+
+RawResult runRawSink(const PeerProgram &peers, int readers, int seconds)
+{
+    QTcpServer server;
+    server.setListenBacklogSize(1024);
+    server.setMaxPendingConnections(1024);
+    server.listen(QHostAddress::LocalHost, 0);
+    std::vector<quint64> lines;
+    std::vector<QTcpSocket *> sockets;
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+        while (QTcpSocket *s = server.nextPendingConnection()) {
+            const size_t index = lines.size();
+            lines.push_back(0);
+            sockets.push_back(s);
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, index, &lines] {
+                char buf[65536];
+                qint64 n;
+                while ((n = s->read(buf, sizeof buf)) > 0)
+                    lines[index] += quint64(std::count(buf, buf + n, '\r'));
+            });
+        }
+    });
+    auto proc = peers.start(server.serverPort(), readers, false);
+    runUntil([&] { return int(sockets.size()) >= readers; }, 30000);
+    runFor(500); // every reader under way
+    const std::vector<quint64> before = lines;
+    QElapsedTimer t;
+    t.start();
+    runFor(seconds * 1000);
+    const double elapsed = double(t.nsecsElapsed()) / 1e9;
+    std::vector<quint64> window(lines.size());
+    quint64 total = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        window[i] = lines[i] - before[i];
+        total += window[i];
+    }
+    for (QTcpSocket *s : sockets)
+        s->abort();
+    endPeer(*proc);
+    return {double(total) / elapsed, spreadOf(window)};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The headless session: listener links, round-robin session, decoder.
+
+struct SessionResult
+{
+    double reportsPerSecond = 0;
+    Spread perReader;
+    quint64 decoded = 0;
+    quint64 gaps = 0;       // lines missing inside a reader's sequence
+    quint64 duplicates = 0; // lines seen twice or out of order
+    quint64 dropped = 0;    // lines the session's cutter dropped
+    double cpuShare = 0;    // of one core, for the bench process during the window
+    double waitShare = 0;   // of the window, runnable but waiting for a CPU
+    int connected = 0;
+};
+
+SessionResult runSession(const PeerProgram &peers, int readers, int seconds)
+{
+    TcpListenerReadingLinks links;
+    links.setListenAddress(QHostAddress::LocalHost);
+    links.setListenPortText("0");
+    ReadingSession session;
+    ReportDecoder decoder;
+    std::map<int, quint64> lastSeq, count;
+    SessionResult r;
+    QObject::connect(&session, &ReadingSession::frameReady, &decoder, &ReportDecoder::decodeReport);
+    QObject::connect(&decoder, &ReportDecoder::reportDecoded, &decoder, [&](const TTagReport &rep, const QString &) {
+        int reader = 0;
+        quint64 seq = 0;
+        if (!readSequenceUid(rep.uid, &reader, &seq))
+            return;
+        ++r.decoded;
+        quint64 &last = lastSeq[reader];
+        if (seq <= last)
+            ++r.duplicates;
+        else
+            r.gaps += seq - last - 1;
+        last = std::max(last, seq);
+        ++count[reader];
+    });
+    session.start(&links);
+    auto proc = peers.start(links.serverPort(), readers, false);
+    runUntil([&] { return links.connectionCount() >= readers; }, 30000);
+    r.connected = links.connectionCount();
+    runFor(500);
+    const auto before = count;
+    const quint64 decodedBefore = r.decoded;
+    const double cpuBefore = cpuSeconds();
+    const double waitBefore = runQueueWaitSeconds();
+    QElapsedTimer t;
+    t.start();
+    runFor(seconds * 1000);
+    const double elapsed = double(t.nsecsElapsed()) / 1e9;
+    r.cpuShare = (cpuSeconds() - cpuBefore) / elapsed;
+    r.waitShare = (runQueueWaitSeconds() - waitBefore) / elapsed;
+    r.reportsPerSecond = double(r.decoded - decodedBefore) / elapsed;
+    std::vector<quint64> window;
+    for (const auto &[reader, n] : count) {
+        const auto it = before.find(reader);
+        window.push_back(n - (it == before.end() ? 0 : it->second));
+    }
+    while (int(window.size()) < readers)
+        window.push_back(0);
+    r.perReader = spreadOf(window);
+    session.stop();
+    runUntil([&] { return session.state() == ReadingSession::State::Idle; }, 30000);
+    r.dropped = session.droppedLines();
+    endPeer(*proc);
+    return r;
+}
+
+double runIdle(const PeerProgram &peers, int readers, int seconds, int *connected)
+{
+    TcpListenerReadingLinks links;
+    links.setListenAddress(QHostAddress::LocalHost);
+    links.setListenPortText("0");
+    ReadingSession session;
+    session.start(&links);
+    auto proc = peers.start(links.serverPort(), readers, true);
+    runUntil([&] { return links.connectionCount() >= readers; }, 30000);
+    *connected = links.connectionCount();
+    runFor(1000); // greetings over
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    runFor(seconds * 1000);
+    const double share = (cpuSeconds() - cpuBefore) / (double(t.nsecsElapsed()) / 1e9);
+    session.stop();
+    runUntil([&] { return session.state() == ReadingSession::State::Idle; }, 30000);
+    endPeer(*proc);
+    return share;
+}
+
+QString findSim()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString &p : {dir + "/../src/sim/talvo-sim", qEnvironmentVariable("TALVO_BIN_DIR") + "/sim/talvo-sim"})
+        if (QFileInfo(p).isExecutable())
+            return QFileInfo(p).canonicalFilePath();
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.contains("--peer"))
+        return runPeer(args);
+
+    auto option = [&args](const char *name, const QString &fallback) {
+        const int i = args.indexOf(name);
+        return i > 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+    };
+    const int seconds = option("--seconds", "5").toInt();
+    const int idleReaders = option("--idle-readers", "500").toInt();
+    PeerProgram peers;
+    if (option("--peer-kind", "sim") == "sim")
+        peers.simPath = findSim();
+    std::printf("network_bench: readers from %s, %d s windows, loopback TCP into the listener links\n",
+                peers.simPath.isEmpty() ? "the built-in peer" : qPrintable(peers.simPath), seconds);
+
+    for (const QString &n : option("--readers", "100,500").split(',')) {
+        const int readers = n.toInt();
+        const RawResult raw = runRawSink(peers, readers, seconds);
+        const SessionResult s = runSession(peers, readers, seconds);
+        std::printf("\n%d readers (%d connected to the session)\n", readers, s.connected);
+        std::printf("  raw sink        %10.0f lines/s   per reader min %.0f max %.0f\n", raw.linesPerSecond,
+                    raw.perReader.min / seconds, raw.perReader.max / seconds);
+        std::printf("  session         %10.0f reports/s ratio to raw %.2f (target >= 0.5)\n", s.reportsPerSecond,
+                    raw.linesPerSecond > 0 ? s.reportsPerSecond / raw.linesPerSecond : 0.0);
+        std::printf("  lost lines      %llu in sequence gaps, %llu repeated, %llu cut as too long (target 0)\n",
+                    static_cast<unsigned long long>(s.gaps), static_cast<unsigned long long>(s.duplicates),
+                    static_cast<unsigned long long>(s.dropped));
+        std::printf("  fairness        per reader min %.0f max %.0f reports/s, min/max %.2f (target >= 0.5)\n",
+                    s.perReader.min / seconds, s.perReader.max / seconds,
+                    s.perReader.max > 0 ? s.perReader.min / s.perReader.max : 0.0);
+        std::printf("  session CPU     %.0f%% of one core, %.0f%% of the time waiting for a CPU (machine load)\n",
+                    s.cpuShare * 100, s.waitShare * 100);
+        std::printf("  cost            %.2f us CPU per report (decoded %llu reports in all)\n",
+                    s.reportsPerSecond > 0 ? s.cpuShare / s.reportsPerSecond * 1e6 : 0.0,
+                    static_cast<unsigned long long>(s.decoded));
+        std::fflush(stdout);
+    }
+    int connected = 0;
+    const double idle = runIdle(peers, idleReaders, seconds, &connected);
+    std::printf("\nidle session, %d silent readers connected: CPU %.2f%% of one core\n", connected, idle * 100);
+    return 0;
+}
