@@ -69,7 +69,8 @@ double cpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // Nanoseconds this process's main thread has waited, runnable, for a CPU (the machine's load).
@@ -274,20 +275,21 @@ SessionResult runSession(const PeerProgram &peers, int readers, int seconds)
     std::map<int, quint64> lastSeq, count;
     SessionResult r;
     QObject::connect(&session, &ReadingSession::frameReady, &decoder, &ReportDecoder::decodeReport);
-    QObject::connect(&decoder, &ReportDecoder::reportDecoded, &decoder, [&](const TTagReport &rep, const QString &) {
-        int reader = 0;
-        quint64 seq = 0;
-        if (!readSequenceUid(rep.uid, &reader, &seq))
-            return;
-        ++r.decoded;
-        quint64 &last = lastSeq[reader];
-        if (seq <= last)
-            ++r.duplicates;
-        else
-            r.gaps += seq - last - 1;
-        last = std::max(last, seq);
-        ++count[reader];
-    });
+    QObject::connect(&decoder, &ReportDecoder::reportDecoded, &decoder,
+                     [&](const TTagReport &rep, const QString &) {
+                         int reader = 0;
+                         quint64 seq = 0;
+                         if (!readSequenceUid(rep.uid, &reader, &seq))
+                             return;
+                         ++r.decoded;
+                         quint64 &last = lastSeq[reader];
+                         if (seq <= last)
+                             ++r.duplicates;
+                         else
+                             r.gaps += seq - last - 1;
+                         last = std::max(last, seq);
+                         ++count[reader];
+                     });
     session.start(&links);
     auto proc = peers.start(links.serverPort(), readers, false);
     runUntil([&] { return links.connectionCount() >= readers; }, 30000);
@@ -344,7 +346,8 @@ double runIdle(const PeerProgram &peers, int readers, int seconds, int *connecte
 QString findSim()
 {
     const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString &p : {dir + "/../src/sim/talvo-sim", qEnvironmentVariable("TALVO_BIN_DIR") + "/sim/talvo-sim"})
+    for (const QString &p :
+         {dir + "/../src/sim/talvo-sim", qEnvironmentVariable("TALVO_BIN_DIR") + "/sim/talvo-sim"})
         if (QFileInfo(p).isExecutable())
             return QFileInfo(p).canonicalFilePath();
     return {};
@@ -378,16 +381,20 @@ int main(int argc, char *argv[])
         std::printf("\n%d readers (%d connected to the session)\n", readers, s.connected);
         std::printf("  raw sink        %10.0f lines/s   per reader min %.0f max %.0f\n", raw.linesPerSecond,
                     raw.perReader.min / seconds, raw.perReader.max / seconds);
-        std::printf("  session         %10.0f reports/s ratio to raw %.2f (target >= 0.5)\n", s.reportsPerSecond,
+        std::printf("  session         %10.0f reports/s ratio to raw %.2f (target >= 0.5)\n",
+                    s.reportsPerSecond,
                     raw.linesPerSecond > 0 ? s.reportsPerSecond / raw.linesPerSecond : 0.0);
-        std::printf("  lost lines      %llu in sequence gaps, %llu repeated, %llu cut as too long (target 0)\n",
-                    static_cast<unsigned long long>(s.gaps), static_cast<unsigned long long>(s.duplicates),
-                    static_cast<unsigned long long>(s.dropped));
-        std::printf("  fairness        per reader min %.0f max %.0f reports/s, min/max %.2f (target >= 0.5)\n",
-                    s.perReader.min / seconds, s.perReader.max / seconds,
-                    s.perReader.max > 0 ? s.perReader.min / s.perReader.max : 0.0);
-        std::printf("  session CPU     %.0f%% of one core, %.0f%% of the time waiting for a CPU (machine load)\n",
-                    s.cpuShare * 100, s.waitShare * 100);
+        std::printf(
+            "  lost lines      %llu in sequence gaps, %llu repeated, %llu cut as too long (target 0)\n",
+            static_cast<unsigned long long>(s.gaps), static_cast<unsigned long long>(s.duplicates),
+            static_cast<unsigned long long>(s.dropped));
+        std::printf(
+            "  fairness        per reader min %.0f max %.0f reports/s, min/max %.2f (target >= 0.5)\n",
+            s.perReader.min / seconds, s.perReader.max / seconds,
+            s.perReader.max > 0 ? s.perReader.min / s.perReader.max : 0.0);
+        std::printf(
+            "  session CPU     %.0f%% of one core, %.0f%% of the time waiting for a CPU (machine load)\n",
+            s.cpuShare * 100, s.waitShare * 100);
         std::printf("  cost            %.2f us CPU per report (decoded %llu reports in all)\n",
                     s.reportsPerSecond > 0 ? s.cpuShare / s.reportsPerSecond * 1e6 : 0.0,
                     static_cast<unsigned long long>(s.decoded));
@@ -395,6 +402,7 @@ int main(int argc, char *argv[])
     }
     int connected = 0;
     const double idle = runIdle(peers, idleReaders, seconds, &connected);
-    std::printf("\nidle session, %d silent readers connected: CPU %.2f%% of one core\n", connected, idle * 100);
+    std::printf("\nidle session, %d silent readers connected: CPU %.2f%% of one core\n", connected,
+                idle * 100);
     return 0;
 }

@@ -29,7 +29,12 @@ public:
     void close() override;
 
 protected:
-    enum class State { Closed, Open, Closing };
+    enum class State
+    {
+        Closed,
+        Open,
+        Closing
+    };
     State state() const { return m_state; }
 
     // Call at the start of open(): false when the links are not closed.

@@ -16,13 +16,14 @@ SocketReadingSource::SocketReadingSource(QTcpSocket *socket, const QString &labe
 
 QString SocketReadingSource::peerText() const
 {
-    return hostAddressText(m_socket->peerAddress()) + QLatin1Char(':') + QString::number(m_socket->peerPort());
+    return hostAddressText(m_socket->peerAddress()) + QLatin1Char(':') +
+           QString::number(m_socket->peerPort());
 }
 
 QString SocketReadingSource::connectedLine() const
 {
-    return QStringLiteral("Connected:") + hostAddressText(m_socket->peerAddress()) + QStringLiteral(" Port:") +
-           QString::number(m_socket->peerPort());
+    return QStringLiteral("Connected:") + hostAddressText(m_socket->peerAddress()) +
+           QStringLiteral(" Port:") + QString::number(m_socket->peerPort());
 }
 
 bool SocketReadingSource::isEligible() const

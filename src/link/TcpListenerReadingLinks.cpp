@@ -44,11 +44,11 @@ void TcpListenerReadingLinks::open()
     // 512 readers connecting at once must all get through: the kernel's queue and Qt's own.
     m_server->setListenBacklogSize(kMaxConnections);
     m_server->setMaxPendingConnections(kMaxConnections);
-    connect(m_server, &QTcpServer::newConnection, this,
-            &TcpListenerReadingLinks::handleNewConnections);
+    connect(m_server, &QTcpServer::newConnection, this, &TcpListenerReadingLinks::handleNewConnections);
     if (!m_server->listen(m_listenAddress, quint16(PortText::value(m_listenPortText)))) {
         const QString why = m_server->errorString();
-        emit logLine(QStringLiteral("Not listening: Port:") + m_listenPortText + QStringLiteral(" (") + why + ')');
+        emit logLine(QStringLiteral("Not listening: Port:") + m_listenPortText + QStringLiteral(" (") + why +
+                     ')');
         emit problem(tr("Cannot listen on port %1: %2").arg(m_listenPortText, why));
     }
     emit opened();
@@ -87,7 +87,8 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket)
     const int slot = lowestFreeSlot();
     if (!slot) {
         emit logLine(QStringLiteral("Refused:") + line + QStringLiteral(" (listener full)"));
-        emit problem(tr("%1 readers are connected; connection from %2 refused").arg(kMaxConnections).arg(line));
+        emit problem(
+            tr("%1 readers are connected; connection from %2 refused").arg(kMaxConnections).arg(line));
         socket->abort();
         socket->deleteLater();
         return;

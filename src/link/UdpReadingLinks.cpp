@@ -32,7 +32,8 @@ void UdpReadingLinks::open()
     m_socket = new QUdpSocket(this);
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpReadingLinks::handleReadyRead);
     if (m_socket->bind(m_bindAddress, quint16(PortText::value(m_localPortText)))) {
-        m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+        m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                                  QVariant(kReceiveBufferBytes));
     } else {
         const QString why = m_socket->errorString();
         emit logLine(QStringLiteral("Not bound: Port:") + m_localPortText + QStringLiteral(" (") + why + ')');
@@ -79,7 +80,8 @@ void UdpReadingLinks::registerSender(const QString &address, quint16 port, const
         if (!m_fullReported) {
             m_fullReported = true;
             emit logLine(QStringLiteral("Not listed:") + key + QStringLiteral(" (too many senders)"));
-            emit problem(tr("More than %1 UDP senders; %2 and later ones are not read").arg(kMaxSenders).arg(key));
+            emit problem(
+                tr("More than %1 UDP senders; %2 and later ones are not read").arg(kMaxSenders).arg(key));
         }
         return;
     }

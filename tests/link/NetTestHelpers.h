@@ -76,10 +76,10 @@ inline std::shared_ptr<Peer> watch(QAbstractSocket *socket)
 {
     auto peer = std::make_shared<Peer>();
     peer->socket = socket;
-    QObject::connect(socket, &QAbstractSocket::readyRead, socket, [socket, p = peer.get()] {
-        p->received += socket->readAll();
-    });
-    QObject::connect(socket, &QAbstractSocket::disconnected, socket, [p = peer.get()] { p->disconnected = true; });
+    QObject::connect(socket, &QAbstractSocket::readyRead, socket,
+                     [socket, p = peer.get()] { p->received += socket->readAll(); });
+    QObject::connect(socket, &QAbstractSocket::disconnected, socket,
+                     [p = peer.get()] { p->disconnected = true; });
     return peer;
 }
 
@@ -103,7 +103,9 @@ struct ReadingHarness
         session.setTiming(fastTiming());
         QObject::connect(&session, &ReadingSession::frameReady, &decoder, &ReportDecoder::decodeReport);
         QObject::connect(&decoder, &ReportDecoder::reportDecoded, &session,
-                         [this](const TTagReport &r, const QString &label) { reports.append({r.uid, label}); });
+                         [this](const TTagReport &r, const QString &label) {
+                             reports.append({r.uid, label});
+                         });
         QObject::connect(&session, &ReadingSession::problem, &session,
                          [this](const QString &m) { problems.append(m); });
         QObject::connect(&session, &ReadingSession::logLine, &session,

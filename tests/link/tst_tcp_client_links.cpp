@@ -31,10 +31,11 @@ struct ListeningReaders
                     break;
                 }
                 port = server->serverPort();
-                QObject::connect(server.get(), &QTcpServer::newConnection, server.get(), [this, s = server.get()] {
-                    while (QTcpSocket *c = s->nextPendingConnection())
-                        peers.append(watch(c));
-                });
+                QObject::connect(server.get(), &QTcpServer::newConnection, server.get(),
+                                 [this, s = server.get()] {
+                                     while (QTcpSocket *c = s->nextPendingConnection())
+                                         peers.append(watch(c));
+                                 });
                 servers.push_back(std::move(server));
             }
             if (ok)

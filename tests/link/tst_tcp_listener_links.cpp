@@ -110,7 +110,8 @@ private slots:
         QTRY_COMPARE(second->received, greeting());
         QCOMPARE(l.links.connectionCount(), 1);
         QCOMPARE(l.links.highestListenerIndex(), 1);
-        QCOMPARE(l.links.clientLines(), QStringList{"127.0.0.4:" + QString::number(second->socket->localPort())});
+        QCOMPARE(l.links.clientLines(),
+                 QStringList{"127.0.0.4:" + QString::number(second->socket->localPort())});
         QCOMPARE(unlisted.size(), 1);
         second->socket->write(reportLine(4, 2));
         QTRY_COMPARE(l.h.reports.size(), 2);

@@ -104,7 +104,8 @@ private slots:
         }
         QTRY_COMPARE(u.links.senderCount(), kSenders);
         QCOMPARE(listed.size(), kSenders);
-        QVERIFY(u.links.senderLines().contains(addresses[0] + ':' + QString::number(readers[0]->localPort())));
+        QVERIFY(
+            u.links.senderLines().contains(addresses[0] + ':' + QString::number(readers[0]->localPort())));
         for (int i = 0; i < kSenders; ++i)
             u.send(*readers[size_t(i)], reportLine(i, 1));
         QTRY_COMPARE(u.h.reports.size(), kSenders);
