@@ -46,7 +46,9 @@ void UdpReadingLinks::open()
 
 void UdpReadingLinks::handleReadyRead()
 {
-    while (m_socket && m_socket->hasPendingDatagrams())
+    // A bounded batch: a flood of datagrams must not keep the event loop from the session. Those
+    // still waiting raise the socket's read notification again.
+    for (int n = 0; n < kDatagramsPerBatch && m_socket && m_socket->hasPendingDatagrams(); ++n)
         handleDatagram(m_socket->receiveDatagram());
 }
 
