@@ -15,8 +15,12 @@ TcpClientReadingLinks::TcpClientReadingLinks(QObject *parent) : NetworkReadingLi
 
 TcpClientReadingLinks::~TcpClientReadingLinks()
 {
-    for (auto &reader : m_readers)
+    // Links destroyed while open: the session must not keep sources that are about to go.
+    for (auto &reader : m_readers) {
         disconnect(reader->source->socket(), nullptr, this, nullptr);
+        if (reader->added)
+            emit sourceRemoved(reader->number);
+    }
 }
 
 void TcpClientReadingLinks::setReaders(const QList<ReaderAddress> &readers)

@@ -18,6 +18,10 @@ TcpListenerReadingLinks::TcpListenerReadingLinks(QObject *parent)
 TcpListenerReadingLinks::~TcpListenerReadingLinks()
 {
     detachSockets();
+    // Links destroyed while open: the session must not keep sources that are about to go.
+    for (int i = 1; i <= m_highest; ++i)
+        if (m_slots[size_t(i)].source)
+            emit sourceRemoved(i);
 }
 
 void TcpListenerReadingLinks::detachSockets()

@@ -13,6 +13,9 @@ UdpReadingLinks::~UdpReadingLinks()
 {
     if (m_socket)
         disconnect(m_socket, nullptr, this, nullptr);
+    // Links destroyed while open: the session must not keep sources that are about to go.
+    for (size_t slot = 1; slot < m_sources.size(); ++slot)
+        emit sourceRemoved(int(slot));
 }
 
 quint16 UdpReadingLinks::localPort() const

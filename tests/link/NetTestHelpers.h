@@ -71,15 +71,15 @@ struct Peer
     bool disconnected = false;
 };
 
-// Collects what the socket receives, and whether it was disconnected.
+// Collects what the socket receives, and whether it was disconnected. The record lives as long as
+// the socket or the test holds it, whichever is longer.
 inline std::shared_ptr<Peer> watch(QAbstractSocket *socket)
 {
     auto peer = std::make_shared<Peer>();
     peer->socket = socket;
     QObject::connect(socket, &QAbstractSocket::readyRead, socket,
-                     [socket, p = peer.get()] { p->received += socket->readAll(); });
-    QObject::connect(socket, &QAbstractSocket::disconnected, socket,
-                     [p = peer.get()] { p->disconnected = true; });
+                     [socket, peer] { peer->received += socket->readAll(); });
+    QObject::connect(socket, &QAbstractSocket::disconnected, socket, [peer] { peer->disconnected = true; });
     return peer;
 }
 

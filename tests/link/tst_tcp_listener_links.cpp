@@ -195,6 +195,27 @@ private slots:
         QVERIFY(l.stop());
     }
 
+    void linksDestroyedWhileReadingLeaveNoSourceBehind()
+    {
+        ReadingHarness h;
+        auto links = std::make_unique<TcpListenerReadingLinks>();
+        links->setTiming(fastTiming());
+        links->setListenAddress(QHostAddress::LocalHost);
+        links->setListenPortText("0");
+        h.session.start(links.get());
+        QObject readers;
+        const auto peer = connectReader("127.0.0.10", links->serverPort(), &readers);
+        QTRY_COMPARE(links->connectionCount(), 1);
+        peer->socket->write(reportLine(10, 1));
+        QTRY_COMPARE(h.reports.size(), 1);
+        links.reset();
+        peer->socket->write(reportLine(10, 2));
+        QVERIFY(!h.session.pollStep());
+        QSignalSpy ended(&h.session, &ReadingSession::ended);
+        h.session.stop();
+        QCOMPARE(ended.size(), 1);
+    }
+
     void portTextIsRewrittenBeforeUse()
     {
         TcpListenerReadingLinks links;
