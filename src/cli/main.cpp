@@ -1,9 +1,80 @@
+#include "ReadCommand.h"
+#include "ReadOptions.h"
+#include "SignalWatcher.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+
+namespace {
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "talvo-cli: %s\nTry 'talvo-cli read --help'.\n", qPrintable(message));
+    return 2;
+}
+
+int runRead(QCoreApplication &app, const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Runs a reading session and prints every accepted tag report on standard output\n"
+                       "(one JSON object or CSV row per line); diagnostics go to standard error.\n"
+                       "Ends after --count reports, after --duration seconds, at the end of a replay,\n"
+                       "or on Ctrl-C; the readers are always told to stop sending first."));
+    parser.addHelpOption();
+    ReadOptions::addTo(parser);
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    QString error;
+    const auto options = ReadOptions::parse(parser, &error);
+    if (!options)
+        return usageError(error);
+
+    ReadCommand command(*options);
+    SignalWatcher signals_;
+    QObject::connect(&signals_, &SignalWatcher::stopRequested, &command, &ReadCommand::requestStop);
+    QObject::connect(&command, &ReadCommand::finished, &app, [&app](int code) { app.exit(code); },
+                     Qt::QueuedConnection);
+    command.start();
+    return app.exec();
+}
+
+void printUsage(std::FILE *out)
+{
+    std::fputs("Usage: talvo-cli COMMAND [OPTIONS]\n\n"
+               "Commands:\n"
+               "  read    run a reading session and print the tag reports\n\n"
+               "Options:\n"
+               "  -h, --help     show this help (talvo-cli read --help for the read options)\n"
+               "  -v, --version  show the version\n",
+               out);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    std::fputs("talvo-cli: no command yet\n", stderr);
-    return 2;
+    QCoreApplication::setApplicationName(QStringLiteral("talvo-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2 || args[1] == QLatin1String("-h") || args[1] == QLatin1String("--help")) {
+        printUsage(args.size() < 2 ? stderr : stdout);
+        return args.size() < 2 ? 2 : 0;
+    }
+    if (args[1] == QLatin1String("-v") || args[1] == QLatin1String("--version")) {
+        std::printf("talvo-cli %s\n", TALVO_VERSION);
+        return 0;
+    }
+    const QString command = args.takeAt(1);
+    if (command == QLatin1String("read"))
+        return runRead(app, args);
+    return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

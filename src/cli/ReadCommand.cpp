@@ -1,0 +1,108 @@
+#include "ReadCommand.h"
+
+#include "link/ReplayReadingLinks.h"
+#include "link/SerialReadingLinks.h"
+
+#include <cstdio>
+
+ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
+    : QObject(parent),
+      m_options(options),
+      m_writer(stdout, options.format == ReadOptions::Format::Csv ? ReportWriter::Format::Csv
+                                                                  : ReportWriter::Format::JsonLines)
+{
+    m_timing.replyWaitMs = options.replyWaitMs;
+    m_session.setTiming(m_timing);
+    m_decoder.setTypeSwitches(options.types);
+    connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
+    connect(&m_decoder, &ReportDecoder::reportDecoded, this, &ReadCommand::handleReport);
+    connect(&m_decoder, &ReportDecoder::tamperAlarmChanged, this, [this](bool shown, const QString &caption) {
+        if (shown && caption == QLatin1String("Tamper Alarm"))
+            diagnostic(QStringLiteral("tamper alarm"));
+    });
+    connect(&m_session, &ReadingSession::problem, this, &ReadCommand::diagnostic);
+    connect(&m_session, &ReadingSession::logLine, this, [this](const QString &line) {
+        if (m_options.verbose)
+            diagnostic(line);
+    });
+    connect(&m_session, &ReadingSession::ended, this, &ReadCommand::handleEnded);
+    m_flushTimer.setInterval(200);
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] { m_writer.flush(); });
+    m_durationTimer.setSingleShot(true);
+    connect(&m_durationTimer, &QTimer::timeout, this, &ReadCommand::requestStop);
+}
+
+ReadCommand::~ReadCommand() = default;
+
+std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
+{
+    if (!m_options.replayPath.isEmpty()) {
+        auto replay = std::make_unique<ReplayReadingLinks>(m_options.replayPath, m_options.replayLabel);
+        connect(replay.get(), &ReplayReadingLinks::inputFinished, this, &ReadCommand::requestStop);
+        return replay;
+    }
+    SerialPortMap map;
+    QList<int> numbers;
+    for (const auto &[number, device] : std::as_const(m_options.comPorts)) {
+        numbers.append(number);
+        if (!device.isEmpty())
+            map.setDevice(number, device);
+    }
+    auto serial = std::make_unique<SerialReadingLinks>(map, numbers, m_timing);
+    SerialReadingLinks *raw = serial.get();
+    connect(raw, &ReadingLinks::opened, this, [this, raw] {
+        if (raw->openPorts().isEmpty()) {
+            diagnostic(QStringLiteral("no serial port could be opened; stopping"));
+            m_exitCode = 1;
+            requestStop();
+        }
+    });
+    return serial;
+}
+
+void ReadCommand::start()
+{
+    m_links = makeLinks();
+    m_flushTimer.start();
+    if (m_options.durationSec > 0)
+        m_durationTimer.start(int(m_options.durationSec * 1000));
+    m_session.start(m_links.get());
+}
+
+void ReadCommand::requestStop()
+{
+    if (m_stopRequested)
+        return;
+    m_stopRequested = true;
+    m_session.stop();
+}
+
+void ReadCommand::handleReport(const TTagReport &report, const QString &label)
+{
+    if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
+        return;
+    m_writer.write(report, label);
+    if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
+        requestStop();
+}
+
+void ReadCommand::handleEnded()
+{
+    m_flushTimer.stop();
+    if (!m_writer.flush() && m_writer.written() > 0) {
+        diagnostic(QStringLiteral("standard output could not be written"));
+        m_exitCode = 1;
+    }
+    if (m_options.verbose)
+        diagnostic(QStringLiteral("%1 reports, %2 frames, %3 bytes")
+                       .arg(m_writer.written())
+                       .arg(m_session.framesCut())
+                       .arg(m_session.bytesRead()));
+    emit finished(m_exitCode);
+}
+
+void ReadCommand::diagnostic(const QString &text)
+{
+    std::fprintf(stderr, "talvo-cli: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ReadOptions.h"
+#include "ReportWriter.h"
+#include "reading/ReadingSession.h"
+#include "reading/ReportDecoder.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+class ReadingLinks;
+
+// `talvo-cli read`: one reading session on the links the options name, every accepted report
+// printed on standard output, diagnostics on standard error. Ends on --count, --duration, the end of
+// a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and the links close first.
+class ReadCommand : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ReadCommand(const ReadOptions &options, QObject *parent = nullptr);
+    ~ReadCommand() override;
+
+    // Starts the session; finished(exitCode) follows when it has ended.
+    void start();
+    void requestStop();
+
+signals:
+    void finished(int exitCode);
+
+private:
+    std::unique_ptr<ReadingLinks> makeLinks();
+    void handleReport(const TTagReport &report, const QString &label);
+    void handleEnded();
+    void diagnostic(const QString &text);
+
+    ReadOptions m_options;
+    Timing m_timing;
+    ReadingSession m_session;
+    ReportDecoder m_decoder;
+    ReportWriter m_writer;
+    std::unique_ptr<ReadingLinks> m_links;
+    QTimer m_flushTimer;
+    QTimer m_durationTimer;
+    int m_exitCode = 0;
+    bool m_stopRequested = false;
+};

@@ -1,0 +1,124 @@
+#include "ReadOptions.h"
+
+#include "link/SerialPortMap.h"
+
+#include <QCommandLineParser>
+
+void ReadOptions::addTo(QCommandLineParser &p)
+{
+    p.addOptions({
+        {QStringLiteral("com"),
+         QStringLiteral("Read serial port N (1-256), optionally naming its device: --com 3 or "
+                        "--com 3=/dev/ttyUSB0. Repeatable."),
+         QStringLiteral("N[=DEVICE]")},
+        {QStringLiteral("replay"), QStringLiteral("Read raw reader bytes from FILE, or standard input for -."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("label"), QStringLiteral("Source label of replayed reports (default REPLAY)."),
+         QStringLiteral("LABEL")},
+        {QStringLiteral("types"),
+         QStringLiteral("Report types to accept, comma-separated, out of standard, one-temperature, "
+                        "two-temperature, temperature-humidity (default: all). Raw-word reports are "
+                        "always accepted."),
+         QStringLiteral("LIST")},
+        {QStringLiteral("format"), QStringLiteral("Output format: jsonl (default) or csv."),
+         QStringLiteral("FORMAT")},
+        {QStringLiteral("count"), QStringLiteral("Stop after N reports."), QStringLiteral("N")},
+        {QStringLiteral("duration"), QStringLiteral("Stop after S seconds."), QStringLiteral("S")},
+        {QStringLiteral("reply-wait"),
+         QStringLiteral("Milliseconds a reader command waits for its reply (default 600)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("verbose"), QStringLiteral("Also print link events (connections, command replies).")},
+    });
+}
+
+namespace {
+
+bool parseTypes(const QString &text, ReportTypeSwitches *types, QString *error)
+{
+    ReportTypeSwitches t{false, false, false, false};
+    for (const QString &raw : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString name = raw.trimmed().toLower();
+        if (name == QLatin1String("standard"))
+            t.standard = true;
+        else if (name == QLatin1String("one-temperature"))
+            t.oneTemperature = true;
+        else if (name == QLatin1String("two-temperature"))
+            t.twoTemperature = true;
+        else if (name == QLatin1String("temperature-humidity"))
+            t.temperatureHumidity = true;
+        else if (name != QLatin1String("raw-word")) {
+            *error = QStringLiteral("unknown report type '%1' in --types").arg(raw);
+            return false;
+        }
+    }
+    *types = t;
+    return true;
+}
+
+bool parseCom(const QString &value, QPair<int, QString> *port, QString *error)
+{
+    const qsizetype eq = value.indexOf(QLatin1Char('='));
+    bool ok = false;
+    const int n = value.left(eq < 0 ? value.size() : eq).trimmed().toInt(&ok);
+    if (!ok || n < 1 || n > SerialPortMap::kMaxPort) {
+        *error = QStringLiteral("--com needs a port number from 1 to 256, got '%1'").arg(value);
+        return false;
+    }
+    *port = {n, eq < 0 ? QString() : value.mid(eq + 1).trimmed()};
+    return true;
+}
+
+} // namespace
+
+std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QString *error)
+{
+    ReadOptions o;
+    for (const QString &v : p.values(QStringLiteral("com"))) {
+        QPair<int, QString> port;
+        if (!parseCom(v, &port, error))
+            return std::nullopt;
+        o.comPorts.append(port);
+    }
+    o.replayPath = p.value(QStringLiteral("replay"));
+    if (p.isSet(QStringLiteral("label")))
+        o.replayLabel = p.value(QStringLiteral("label"));
+    if (p.isSet(QStringLiteral("types")) && !parseTypes(p.value(QStringLiteral("types")), &o.types, error))
+        return std::nullopt;
+    const QString format = p.value(QStringLiteral("format"));
+    if (format == QLatin1String("csv"))
+        o.format = Format::Csv;
+    else if (!format.isEmpty() && format != QLatin1String("jsonl")) {
+        *error = QStringLiteral("--format must be jsonl or csv, got '%1'").arg(format);
+        return std::nullopt;
+    }
+    bool ok = true;
+    if (p.isSet(QStringLiteral("count")) && ((o.count = p.value(QStringLiteral("count")).toLongLong(&ok)), !ok || o.count < 1)) {
+        *error = QStringLiteral("--count needs a positive whole number");
+        return std::nullopt;
+    }
+    if (p.isSet(QStringLiteral("duration")) &&
+        ((o.durationSec = p.value(QStringLiteral("duration")).toDouble(&ok)), !ok || o.durationSec <= 0)) {
+        *error = QStringLiteral("--duration needs a positive number of seconds");
+        return std::nullopt;
+    }
+    if (p.isSet(QStringLiteral("reply-wait")) &&
+        ((o.replyWaitMs = p.value(QStringLiteral("reply-wait")).toInt(&ok)), !ok || o.replyWaitMs < 1)) {
+        *error = QStringLiteral("--reply-wait needs a positive number of milliseconds");
+        return std::nullopt;
+    }
+    o.verbose = p.isSet(QStringLiteral("verbose"));
+    if (o.linkKinds() == 0) {
+        *error = QStringLiteral("nothing to read: give --com N or --replay FILE");
+        return std::nullopt;
+    }
+    if (o.linkKinds() > 1) {
+        *error = QStringLiteral("one kind of link per session: serial ports or a replay, not both");
+        return std::nullopt;
+    }
+    return o;
+}
+
+int ReadOptions::linkKinds() const
+{
+    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty());
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "reading/ReportDecoder.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QCommandLineParser;
+
+// Everything `talvo-cli read` is told on its command line.
+struct ReadOptions
+{
+    enum class Format { JsonLines, Csv };
+
+    // Serial ports by number, each with the device it stands for (empty: the platform default).
+    QList<QPair<int, QString>> comPorts;
+    QString replayPath; // a file of raw reader bytes, "-" for standard input
+    QString replayLabel = QStringLiteral("REPLAY");
+
+    ReportTypeSwitches types;
+    Format format = Format::JsonLines;
+    qint64 count = 0;       // stop after this many reports (0: no limit)
+    double durationSec = 0; // stop after this long (0: no limit)
+    int replyWaitMs = 600;
+    bool verbose = false;
+
+    // Fills the parser with the options; parse() reads them back. An error message on bad input.
+    static void addTo(QCommandLineParser &parser);
+    static std::optional<ReadOptions> parse(const QCommandLineParser &parser, QString *error);
+
+    int linkKinds() const;
+};

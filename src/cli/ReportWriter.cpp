@@ -1,0 +1,69 @@
+#include "ReportWriter.h"
+
+#include "reading/DiFlags.h"
+
+ReportWriter::ReportWriter(std::FILE *out, Format format) : m_out(out), m_format(format)
+{
+    m_buffer.reserve(1 << 16);
+}
+
+QByteArray ReportWriter::jsonString(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    for (QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
+            out += esc;
+        } else {
+            out += char(c);
+        }
+    }
+    out += '"';
+    return out;
+}
+
+QByteArray ReportWriter::csvField(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') && !bytes.contains('\r'))
+        return bytes;
+    bytes.replace("\"", "\"\"");
+    return '"' + bytes + '"';
+}
+
+void ReportWriter::write(const TTagReport &r, const QString &label)
+{
+    if (m_format == Format::JsonLines) {
+        m_buffer += "{\"uid\":" + jsonString(r.uid) + ",\"rssi\":" + QByteArray::number(r.rssi) +
+                    ",\"lqi\":" + QByteArray::number(r.lqi) + ",\"di\":" + jsonString(diFlagText(r.di)) +
+                    ",\"t1\":" + jsonString(r.t1) + ",\"t2\":" + jsonString(r.t2) + ",\"kind\":\"" +
+                    reportKindName(r.kind) + "\",\"label\":" + jsonString(label) + "}\n";
+    } else {
+        if (!m_headerDone) {
+            m_buffer += "uid,rssi,lqi,di,t1,t2,kind,label\n";
+            m_headerDone = true;
+        }
+        m_buffer += csvField(r.uid) + ',' + QByteArray::number(r.rssi) + ',' + QByteArray::number(r.lqi) + ',' +
+                    csvField(diFlagText(r.di)) + ',' + csvField(r.t1) + ',' + csvField(r.t2) + ',' +
+                    reportKindName(r.kind) + ',' + csvField(label) + '\n';
+    }
+    ++m_written;
+    if (m_buffer.size() >= (1 << 16))
+        flush();
+}
+
+bool ReportWriter::flush()
+{
+    if (m_buffer.isEmpty())
+        return true;
+    const size_t n = std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), m_out);
+    m_buffer.clear();
+    return n > 0 && std::fflush(m_out) == 0;
+}

@@ -1,0 +1,116 @@
+#include "PtyPair.h"
+#include "link/CommandFrame.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTemporaryFile>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+
+QString cliPath()
+{
+    return qEnvironmentVariable("TALVO_BIN_DIR") + QStringLiteral("/cli/talvo-cli");
+}
+
+QByteArray report(int n, const char *words = "")
+{
+    return QByteArray::number(n).rightJustified(16, '0') + "50A3FE" + words + '\r';
+}
+
+} // namespace
+
+class TestCliRead : public QObject
+{
+    Q_OBJECT
+private slots:
+    void replaysAFileAsJsonLines()
+    {
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write(report(1) + "noise\r" + report(2, "0320") + "\x02V12\r" + report(3).left(10));
+        file.close();
+        QProcess p;
+        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--replay"), file.fileName(),
+                            QStringLiteral("--label"), QStringLiteral("LAB")});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
+        QCOMPARE(lines.size(), 3); // two reports and the empty tail
+        const QJsonObject second = QJsonDocument::fromJson(lines[1]).object();
+        QCOMPARE(second[QStringLiteral("uid")].toString(), QStringLiteral("0000000000000002"));
+        QCOMPARE(second[QStringLiteral("rssi")].toInt(), 0x50);
+        QCOMPARE(second[QStringLiteral("lqi")].toInt(), 0xA3);
+        QCOMPARE(second[QStringLiteral("di")].toString(), QStringLiteral("[SW]"));
+        QCOMPARE(second[QStringLiteral("t1")].toString(), QStringLiteral("25.00 C / 77.00 F"));
+        QCOMPARE(second[QStringLiteral("kind")].toString(), QStringLiteral("one-temperature"));
+        QCOMPARE(second[QStringLiteral("label")].toString(), QStringLiteral("LAB"));
+    }
+
+    void readsStandardInputAndStopsAtCount()
+    {
+        QProcess p;
+        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--replay"), QStringLiteral("-"),
+                            QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--format"),
+                            QStringLiteral("csv"), QStringLiteral("--types"), QStringLiteral("standard")});
+        QVERIFY(p.waitForStarted());
+        p.write(report(1) + report(2, "0320") + report(3) + report(4));
+        QVERIFY(p.waitForFinished(10000)); // ends at the count with stdin still open
+        QCOMPARE(p.exitCode(), 0);
+        const QByteArray out = p.readAllStandardOutput();
+        QCOMPARE(out, QByteArray("uid,rssi,lqi,di,t1,t2,kind,label\n"
+                                 "0000000000000001,80,163,[SW],-,-,standard,REPLAY\n"
+                                 "0000000000000003,80,163,[SW],-,-,standard,REPLAY\n"));
+    }
+
+    void rejectsBadArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("nothing to read") << QStringList{"read"};
+        QTest::newRow("unknown option") << QStringList{"read", "--replay", "-", "--bogus"};
+        QTest::newRow("bad port") << QStringList{"read", "--com", "0"};
+        QTest::newRow("bad count") << QStringList{"read", "--replay", "-", "--count", "x"};
+        QTest::newRow("bad type") << QStringList{"read", "--replay", "-", "--types", "standard,hot"};
+        QTest::newRow("two link kinds") << QStringList{"read", "--replay", "-", "--com", "1"};
+        QTest::newRow("unknown command") << QStringList{"write"};
+    }
+    void rejectsBadArguments()
+    {
+        QFETCH(QStringList, args);
+        QProcess p;
+        p.start(cliPath(), args);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        QVERIFY(!p.readAllStandardError().isEmpty());
+    }
+
+    void interruptStillStopsTheReaders()
+    {
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        QByteArray received;
+        QSocketNotifier notifier(pty.masterFd(), QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, [&] { received += pty.readAvailable(); });
+        QProcess p;
+        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--com"),
+                            QStringLiteral("2=") + pty.slavePath(), QStringLiteral("--reply-wait"),
+                            QStringLiteral("20")});
+        const QByteArray start = CommandFrame::buildCommandFrame("M0") + CommandFrame::buildCommandFrame("A3");
+        QTRY_COMPARE_WITH_TIMEOUT(received, start, 10000);
+        pty.write(report(9));
+        QTRY_VERIFY_WITH_TIMEOUT(p.bytesAvailable() > 0 || p.canReadLine(), 10000);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QTRY_COMPARE(received, start + CommandFrame::buildCommandFrame("A0"));
+        QVERIFY(p.readAllStandardOutput().contains("\"uid\":\"0000000000000009\""));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliRead)
+#include "tst_cli_read.moc"
