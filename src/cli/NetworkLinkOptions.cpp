@@ -12,93 +12,111 @@ namespace {
 // "host:port" or "host"; the port text is empty when none is given.
 void splitHostPort(const QString &text, QString *host, QString *port)
 {
-    const int colon = text.lastIndexOf(QLatin1Char(':'));
-    *host = colon < 0 ? text : text.left(colon);
-    *port = colon < 0 ? QString() : text.mid(colon + 1);
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    *host = (colon < 0 ? text : text.left(colon)).trimmed();
+    *port = colon < 0 ? QString() : text.mid(colon + 1).trimmed();
+}
+
+bool isIPv4(const QString &text)
+{
+    const QHostAddress a(text);
+    return !a.isNull() && a.protocol() == QAbstractSocket::IPv4Protocol;
 }
 
 } // namespace
 
-void NetworkLinkOptions::addTo(QCommandLineParser &parser)
+void NetworkLinkOptions::addTo(QCommandLineParser &p)
 {
-    parser.addOptions({m_tcp, m_listen, m_udp, m_udpBroadcast, m_ownAddress});
+    p.addOptions({
+        {QStringLiteral("tcp"),
+         QStringLiteral("Connect to a reader that listens, at HOST (port 4001 unless given; every reader "
+                        "uses the same port). Repeatable, up to 20."),
+         QStringLiteral("HOST[:PORT]")},
+        {QStringLiteral("listen"), QStringLiteral("Listen on PORT for readers that connect (up to 512)."),
+         QStringLiteral("PORT")},
+        {QStringLiteral("udp"),
+         QStringLiteral("Read UDP datagrams on port LOCAL; commands go to port DEST (default 4001)."),
+         QStringLiteral("LOCAL[:DEST]")},
+        {QStringLiteral("udp-broadcast"),
+         QStringLiteral("Address UDP commands are sent to (default 255.255.255.255)."),
+         QStringLiteral("ADDR")},
+        {QStringLiteral("own-address"),
+         QStringLiteral("This computer's address: UDP datagrams from it are not read (default: its first "
+                        "IPv4 address)."),
+         QStringLiteral("ADDR")},
+    });
 }
 
-bool NetworkLinkOptions::isSet(const QCommandLineParser &parser) const
+bool NetworkLinkOptions::parse(const QCommandLineParser &p, QString *error)
 {
-    return parser.isSet(m_tcp) || parser.isSet(m_listen) || parser.isSet(m_udp);
-}
-
-std::unique_ptr<ReadingLinks> NetworkLinkOptions::createLinks(const QCommandLineParser &parser,
-                                                              const Timing &timing, QString *error) const
-{
-    if (int(parser.isSet(m_tcp)) + int(parser.isSet(m_listen)) + int(parser.isSet(m_udp)) != 1) {
-        *error = QStringLiteral("choose one of --tcp, --listen, --udp");
-        return nullptr;
-    }
-    std::unique_ptr<ReadingLinks> links;
-    if (parser.isSet(m_tcp)) {
-        links = createTcpClient(parser.values(m_tcp), error);
-    } else if (parser.isSet(m_listen)) {
-        auto listener = std::make_unique<TcpListenerReadingLinks>();
-        listener->setListenPortText(parser.value(m_listen));
-        links = std::move(listener);
-    } else {
-        links = createUdp(parser, error);
-    }
-    if (auto *net = qobject_cast<NetworkReadingLinks *>(links.get()))
-        net->setTiming(timing);
-    return links;
-}
-
-std::unique_ptr<ReadingLinks> NetworkLinkOptions::createTcpClient(const QStringList &readers,
-                                                                  QString *error) const
-{
-    if (readers.size() > kMaxTcpReaders) {
+    const QStringList tcp = p.values(QStringLiteral("tcp"));
+    if (tcp.size() > kMaxTcpReaders) {
         *error = QStringLiteral("--tcp: at most %1 readers").arg(kMaxTcpReaders);
-        return nullptr;
+        return false;
     }
-    QList<ReaderAddress> addresses;
-    QString portText;
-    for (const QString &reader : readers) {
+    for (const QString &reader : tcp) {
         QString host, port;
         splitHostPort(reader, &host, &port);
         if (host.isEmpty()) {
-            *error = QStringLiteral("--tcp wants HOST[:PORT], not \"%1\"").arg(reader);
-            return nullptr;
+            *error = QStringLiteral("--tcp needs HOST[:PORT], got '%1'").arg(reader);
+            return false;
         }
-        // The readers share one remote port, as on the reader list page.
-        if (!port.isEmpty() && !portText.isEmpty() && port != portText) {
-            *error = QStringLiteral("--tcp: every reader uses the same port");
-            return nullptr;
+        if (!port.isEmpty() && !tcpPort.isEmpty() && port != tcpPort) {
+            *error = QStringLiteral("--tcp: every reader is reached on the same port");
+            return false;
         }
         if (!port.isEmpty())
-            portText = port;
-        addresses.append({int(addresses.size()) + 1, host});
+            tcpPort = port;
+        tcpReaders.append(host);
     }
-    auto links = std::make_unique<TcpClientReadingLinks>();
-    links->setReaders(addresses);
-    links->setRemotePortText(portText.isEmpty() ? QStringLiteral("4001") : portText);
-    return links;
+    listenPort = p.value(QStringLiteral("listen"));
+    if (p.isSet(QStringLiteral("udp")))
+        splitHostPort(p.value(QStringLiteral("udp")), &udpLocalPort, &udpDestPort);
+    udpBroadcast = p.value(QStringLiteral("udp-broadcast"));
+    ownAddress = p.value(QStringLiteral("own-address"));
+    if ((!udpBroadcast.isEmpty() && !isIPv4(udpBroadcast)) ||
+        (!ownAddress.isEmpty() && !isIPv4(ownAddress))) {
+        *error = QStringLiteral("--udp-broadcast and --own-address need an IPv4 address");
+        return false;
+    }
+    if (p.isSet(QStringLiteral("udp")) && udpLocalPort.isEmpty()) {
+        *error = QStringLiteral("--udp needs LOCAL[:DEST]");
+        return false;
+    }
+    return true;
 }
 
-std::unique_ptr<ReadingLinks> NetworkLinkOptions::createUdp(const QCommandLineParser &parser,
-                                                            QString *error) const
+int NetworkLinkOptions::kinds() const
 {
-    QString local, dest;
-    splitHostPort(parser.value(m_udp), &local, &dest);
-    auto links = std::make_unique<UdpReadingLinks>();
-    links->setLocalPortText(local);
-    links->setDestinationPortText(dest.isEmpty() ? QStringLiteral("4001") : dest);
-    if (parser.isSet(m_udpBroadcast)) {
-        const QHostAddress broadcast(parser.value(m_udpBroadcast));
-        if (broadcast.isNull() || broadcast.protocol() != QAbstractSocket::IPv4Protocol) {
-            *error = QStringLiteral("--udp-broadcast wants an IPv4 address");
-            return nullptr;
-        }
-        links->setBroadcastAddress(broadcast);
+    return int(!tcpReaders.isEmpty()) + int(!listenPort.isEmpty()) + int(!udpLocalPort.isEmpty());
+}
+
+std::unique_ptr<ReadingLinks> NetworkLinkOptions::createLinks(const Timing &timing) const
+{
+    std::unique_ptr<NetworkReadingLinks> links;
+    if (!tcpReaders.isEmpty()) {
+        QList<ReaderAddress> readers;
+        for (const QString &host : tcpReaders)
+            readers.append({int(readers.size()) + 1, host});
+        auto tcp = std::make_unique<TcpClientReadingLinks>();
+        tcp->setReaders(readers);
+        tcp->setRemotePortText(tcpPort.isEmpty() ? QStringLiteral("4001") : tcpPort);
+        links = std::move(tcp);
+    } else if (!listenPort.isEmpty()) {
+        auto listener = std::make_unique<TcpListenerReadingLinks>();
+        listener->setListenPortText(listenPort);
+        links = std::move(listener);
+    } else if (!udpLocalPort.isEmpty()) {
+        auto udp = std::make_unique<UdpReadingLinks>();
+        udp->setLocalPortText(udpLocalPort);
+        udp->setDestinationPortText(udpDestPort.isEmpty() ? QStringLiteral("4001") : udpDestPort);
+        if (!udpBroadcast.isEmpty())
+            udp->setBroadcastAddress(QHostAddress(udpBroadcast));
+        udp->setLocalHostAddress(ownAddress.isEmpty() ? firstHostAddress() : ownAddress);
+        links = std::move(udp);
     }
-    links->setLocalHostAddress(parser.isSet(m_ownAddress) ? parser.value(m_ownAddress) : firstHostAddress());
+    if (links)
+        links->setTiming(timing);
     return links;
 }
 
@@ -108,7 +126,8 @@ QString NetworkLinkOptions::firstHostAddress()
     for (const QNetworkInterface &i : interfaces) {
         if (!i.flags().testFlag(QNetworkInterface::IsUp) || i.flags().testFlag(QNetworkInterface::IsLoopBack))
             continue;
-        for (const QNetworkAddressEntry &e : i.addressEntries())
+        const auto entries = i.addressEntries();
+        for (const QNetworkAddressEntry &e : entries)
             if (e.ip().protocol() == QAbstractSocket::IPv4Protocol)
                 return e.ip().toString();
     }

@@ -30,6 +30,8 @@ signals:
 
 private:
     std::unique_ptr<ReadingLinks> makeLinks();
+    std::unique_ptr<ReadingLinks> makeNetworkLinks();
+    void stopWithFailure(const QString &why);
     void handleReport(const TTagReport &report, const QString &label);
     void handleEnded();
     void diagnostic(const QString &text);

@@ -29,6 +29,7 @@ void ReadOptions::addTo(QCommandLineParser &p)
          QStringLiteral("MS")},
         {QStringLiteral("verbose"), QStringLiteral("Also print link events (connections, command replies).")},
     });
+    NetworkLinkOptions::addTo(p);
 }
 
 namespace {
@@ -107,12 +108,15 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     o.verbose = p.isSet(QStringLiteral("verbose"));
+    if (!o.network.parse(p, error))
+        return std::nullopt;
     if (o.linkKinds() == 0) {
-        *error = QStringLiteral("nothing to read: give --com N or --replay FILE");
+        *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT or "
+                                "--udp PORT");
         return std::nullopt;
     }
     if (o.linkKinds() > 1) {
-        *error = QStringLiteral("one kind of link per session: serial ports or a replay, not both");
+        *error = QStringLiteral("one kind of link per session: serial ports, a replay, --tcp, --listen or --udp");
         return std::nullopt;
     }
     return o;
@@ -120,5 +124,5 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
 
 int ReadOptions::linkKinds() const
 {
-    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty());
+    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty()) + network.kinds();
 }

@@ -96,16 +96,25 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
     reader.source->stopGreeting();
     emit logLine(QStringLiteral("Disconnected:") + endpointText(reader));
     emit problem(tr("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
+    markDown(reader);
 }
 
 void TcpClientReadingLinks::handleError(Reader &reader)
 {
     // A drop of a working connection is reported by handleDisconnected.
-    if (isClosing() || reader.connected)
+    if (isClosing() || reader.connected || reader.down)
         return;
     const QString why = reader.source->socket()->errorString();
     emit logLine(QStringLiteral("Not connected:") + endpointText(reader) + QStringLiteral(" (") + why + ')');
     emit problem(tr("Reader %1 Port:%2 cannot be reached: %3").arg(reader.address, m_remotePortText, why));
+    markDown(reader);
+}
+
+void TcpClientReadingLinks::markDown(Reader &reader)
+{
+    reader.down = true;
+    if (std::all_of(m_readers.begin(), m_readers.end(), [](const auto &r) { return r->down; }))
+        emit allReadersDown();
 }
 
 void TcpClientReadingLinks::sendFrameToAll(const QByteArray &frame)

@@ -43,6 +43,8 @@ public:
 signals:
     // A reader connection completed while reading (address and port of the remote end).
     void readerConnected(const QString &address, quint16 port);
+    // Every reader has failed to connect or dropped its connection: nothing more will come.
+    void allReadersDown();
     // Configuration mode: a reader connection completed and is handed to the configuration side. The
     // socket stays owned by the links and is closed with them; it is not read or greeted.
     void connectionOffered(QTcpSocket *socket);
@@ -60,11 +62,13 @@ private:
         SocketReadingSource *source = nullptr;
         bool connected = false;
         bool added = false;
+        bool down = false; // could not connect, or dropped
     };
 
     void handleConnected(Reader &reader);
     void handleDisconnected(Reader &reader);
     void handleError(Reader &reader);
+    void markDown(Reader &reader);
     void tearDown();
     QString endpointText(const Reader &reader) const;
 

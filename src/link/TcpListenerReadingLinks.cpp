@@ -49,7 +49,9 @@ void TcpListenerReadingLinks::open()
     m_server->setListenBacklogSize(kMaxConnections);
     m_server->setMaxPendingConnections(kMaxConnections);
     connect(m_server, &QTcpServer::newConnection, this, &TcpListenerReadingLinks::handleNewConnections);
-    if (!m_server->listen(m_listenAddress, quint16(PortText::value(m_listenPortText)))) {
+    if (m_server->listen(m_listenAddress, quint16(PortText::value(m_listenPortText)))) {
+        emit logLine(QStringLiteral("Listening: Port:") + QString::number(m_server->serverPort()));
+    } else {
         const QString why = m_server->errorString();
         emit logLine(QStringLiteral("Not listening: Port:") + m_listenPortText + QStringLiteral(" (") + why +
                      ')');
