@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -85,48 +86,63 @@ double runQueueWaitSeconds()
 
 // ---------------------------------------------------------------------------------------------
 // Built-in peer: N readers connecting from 127.40.x.y, pushing sequence-numbered lines as fast as
-// TCP takes them, silent after "A0". Exits when every connection is gone.
+// TCP takes them, silent after "A0". Exits when every connection is gone and says how many lines it
+// sent, as the simulator does.
+
+struct PeerReader
+{
+    QTcpSocket *socket = nullptr;
+    int number = 0;
+    quint64 seq = 0;
+    bool stopped = false;
+    bool gone = false;
+};
 
 int runPeer(const QStringList &args)
 {
     const quint16 port = quint16(args.value(args.indexOf("--port") + 1).toUInt());
-    const int readers = args.value(args.indexOf("--readers") + 1).toInt();
+    const int count = args.value(args.indexOf("--readers") + 1).toInt();
     const bool silent = args.contains("--silent");
     const QByteArray stop = CommandFrame::buildCommandFrame("A0");
-    int open = readers;
-    for (int i = 0; i < readers; ++i) {
-        auto *socket = new QTcpSocket(qApp);
-        socket->bind(QHostAddress(kFirstReaderAddress + quint32(i)), 0);
-        auto seq = std::make_shared<quint64>(0);
-        auto stopped = std::make_shared<bool>(silent);
-        auto push = [socket, seq, stopped, i] {
-            if (*stopped || socket->bytesToWrite() > 64 * 1024)
+    std::vector<PeerReader> readers(size_t(std::max(count, 0)));
+    quint64 sent = 0;
+    int open = count;
+    auto gone = [&open](PeerReader &r) {
+        if (!r.gone && (r.gone = true) && --open == 0)
+            QCoreApplication::quit();
+    };
+    for (int i = 0; i < count; ++i) {
+        PeerReader &r = readers[size_t(i)];
+        r.number = i + 1;
+        r.stopped = silent;
+        r.socket = new QTcpSocket(qApp);
+        r.socket->bind(QHostAddress(kFirstReaderAddress + quint32(i)), 0);
+        auto push = [&r, &sent] {
+            if (r.stopped || r.socket->bytesToWrite() > 64 * 1024)
                 return;
-            QByteArray batch;
-            char line[32];
-            for (int n = 0; n < 256; ++n) {
-                std::snprintf(line, sizeof line, "%04d%012llu50A3FF\r", i + 1, ++*seq);
-                batch.append(line, 23);
-            }
-            socket->write(batch);
+            char batch[256 * 23 + 1];
+            for (int n = 0; n < 256; ++n)
+                std::snprintf(batch + n * 23, 24, "%04d%012llu50A3FF\r", r.number, ++r.seq);
+            r.socket->write(batch, 256 * 23);
+            sent += 256;
         };
-        QObject::connect(socket, &QTcpSocket::connected, socket, push);
-        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, push);
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, stopped, stop] {
-            if (socket->readAll().contains(stop))
-                *stopped = true;
+        QObject::connect(r.socket, &QTcpSocket::connected, r.socket, push);
+        QObject::connect(r.socket, &QTcpSocket::bytesWritten, r.socket, push);
+        QObject::connect(r.socket, &QTcpSocket::readyRead, r.socket, [&r, stop] {
+            if (r.socket->readAll().contains(stop))
+                r.stopped = true;
         });
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, [&open] {
-            if (--open == 0)
-                QCoreApplication::quit();
+        QObject::connect(r.socket, &QTcpSocket::disconnected, r.socket, [&r, gone] { gone(r); });
+        QObject::connect(r.socket, &QTcpSocket::errorOccurred, r.socket, [&r, gone] {
+            if (r.socket->state() == QAbstractSocket::UnconnectedState)
+                gone(r);
         });
-        QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [socket, &open] {
-            if (socket->state() == QAbstractSocket::UnconnectedState && --open == 0)
-                QCoreApplication::quit();
-        });
-        socket->connectToHost(QHostAddress::LocalHost, port);
+        r.socket->connectToHost(QHostAddress::LocalHost, port);
     }
-    return QCoreApplication::exec();
+    const int rc = QCoreApplication::exec();
+    std::fprintf(stderr, "network_bench peer: stopped, %llu lines sent, 0 dropped\n",
+                 static_cast<unsigned long long>(sent));
+    return rc;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -139,14 +155,13 @@ struct PeerProgram
     std::unique_ptr<QProcess> start(quint16 port, int readers, bool silent) const
     {
         auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->setStandardOutputFile(QProcess::nullDevice());
         if (simPath.isEmpty()) {
             QStringList a{"--peer", "--port", QString::number(port), "--readers", QString::number(readers)};
             if (silent)
                 a << "--silent";
             p->start(QCoreApplication::applicationFilePath(), a);
         } else {
-            p->setStandardOutputFile(QProcess::nullDevice());
             p->start(simPath, {"--tcp-client", "127.0.0.1:" + QString::number(port), "--readers",
                                QString::number(readers), "--bind", "127.40.0.1", "--sequence-uids", "--rate",
                                silent ? "0" : "100000000", "--reconnect-ms", "600000"});
@@ -156,13 +171,33 @@ struct PeerProgram
     }
 };
 
-void endPeer(QProcess &p)
+struct PeerTally
 {
-    p.terminate();
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished(5000);
+    quint64 sent = 0;
+    quint64 dropped = 0; // lines the readers made but could not send (their own backlog was full)
+    bool known = false;
+};
+
+// Ends the peer process (the built-in peer ends by itself once its connections are closed) and
+// reads its closing line "..., N lines sent, M dropped".
+PeerTally endPeer(QProcess &p, bool endsByItself)
+{
+    if (!endsByItself || !p.waitForFinished(3000)) {
+        p.terminate();
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished(5000);
+        }
     }
+    PeerTally t;
+    const QRegularExpression tally(QStringLiteral("(\\d+) lines sent, (\\d+) dropped"));
+    const auto m = tally.match(QString::fromLocal8Bit(p.readAllStandardError()));
+    if (m.hasMatch()) {
+        t.sent = m.captured(1).toULongLong();
+        t.dropped = m.captured(2).toULongLong();
+        t.known = true;
+    }
+    return t;
 }
 
 // Reader number and line number from a sequence UID (decimal digits, read without copies).
@@ -245,7 +280,7 @@ RawResult runRawSink(const PeerProgram &peers, int readers, int seconds)
     }
     for (QTcpSocket *s : sockets)
         s->abort();
-    endPeer(*proc);
+    endPeer(*proc, peers.simPath.isEmpty());
     return {double(total) / elapsed, spreadOf(window)};
 }
 
@@ -260,6 +295,7 @@ struct SessionResult
     quint64 gaps = 0;       // lines missing inside a reader's sequence
     quint64 duplicates = 0; // lines seen twice or out of order
     quint64 dropped = 0;    // lines the session's cutter dropped
+    PeerTally peer;         // what the readers say they sent
     double cpuShare = 0;    // of one core, for the bench process during the window
     double waitShare = 0;   // of the window, runnable but waiting for a CPU
     int connected = 0;
@@ -314,10 +350,25 @@ SessionResult runSession(const PeerProgram &peers, int readers, int seconds)
     while (int(window.size()) < readers)
         window.push_back(0);
     r.perReader = spreadOf(window);
+    // The readers are told to stop first and every line in flight is read before the links close,
+    // so that what the readers sent can be held against what was decoded.
+    links.broadcastCommand("A0");
+    QElapsedTimer quiet;
+    quiet.start();
+    quint64 seen = r.decoded;
+    runUntil(
+        [&] {
+            if (r.decoded != seen) {
+                seen = r.decoded;
+                quiet.restart();
+            }
+            return quiet.elapsed() > 1000;
+        },
+        60000);
     session.stop();
     runUntil([&] { return session.state() == ReadingSession::State::Idle; }, 30000);
     r.dropped = session.droppedLines();
-    endPeer(*proc);
+    r.peer = endPeer(*proc, peers.simPath.isEmpty());
     return r;
 }
 
@@ -339,8 +390,35 @@ double runIdle(const PeerProgram &peers, int readers, int seconds, int *connecte
     const double share = (cpuSeconds() - cpuBefore) / (double(t.nsecsElapsed()) / 1e9);
     session.stop();
     runUntil([&] { return session.state() == ReadingSession::State::Idle; }, 30000);
-    endPeer(*proc);
+    endPeer(*proc, peers.simPath.isEmpty());
     return share;
+}
+
+void printResult(int readers, int seconds, const RawResult &raw, const SessionResult &s)
+{
+    using ull = unsigned long long;
+    std::printf("\n%d readers (%d connected to the session)\n", readers, s.connected);
+    std::printf("  raw sink        %10.0f lines/s   per reader min %.0f max %.0f\n", raw.linesPerSecond,
+                raw.perReader.min / seconds, raw.perReader.max / seconds);
+    std::printf("  session         %10.0f reports/s ratio to raw %.2f (target >= 0.5)\n", s.reportsPerSecond,
+                raw.linesPerSecond > 0 ? s.reportsPerSecond / raw.linesPerSecond : 0.0);
+    if (s.peer.known)
+        std::printf("  lost lines      %lld (readers sent %llu, decoded %llu; target 0)\n",
+                    static_cast<long long>(s.peer.sent) - static_cast<long long>(s.decoded), ull(s.peer.sent),
+                    ull(s.decoded));
+    else
+        std::printf("  lost lines      unknown: the readers did not say what they sent\n");
+    std::printf(
+        "  sequence check  %llu missing, %llu repeated, %llu cut as too long; the readers dropped %llu "
+        "lines themselves (own backlog full)\n",
+        ull(s.gaps), ull(s.duplicates), ull(s.dropped), ull(s.peer.dropped));
+    std::printf("  fairness        per reader min %.0f max %.0f reports/s, min/max %.2f (target >= 0.5)\n",
+                s.perReader.min / seconds, s.perReader.max / seconds,
+                s.perReader.max > 0 ? s.perReader.min / s.perReader.max : 0.0);
+    std::printf("  session CPU     %.0f%% of one core, %.0f%% of the time waiting for a CPU (machine load)\n",
+                s.cpuShare * 100, s.waitShare * 100);
+    std::printf("  cost            %.2f us CPU per report\n",
+                s.reportsPerSecond > 0 ? s.cpuShare / s.reportsPerSecond * 1e6 : 0.0);
 }
 
 QString findSim()
@@ -378,26 +456,7 @@ int main(int argc, char *argv[])
         const int readers = n.toInt();
         const RawResult raw = runRawSink(peers, readers, seconds);
         const SessionResult s = runSession(peers, readers, seconds);
-        std::printf("\n%d readers (%d connected to the session)\n", readers, s.connected);
-        std::printf("  raw sink        %10.0f lines/s   per reader min %.0f max %.0f\n", raw.linesPerSecond,
-                    raw.perReader.min / seconds, raw.perReader.max / seconds);
-        std::printf("  session         %10.0f reports/s ratio to raw %.2f (target >= 0.5)\n",
-                    s.reportsPerSecond,
-                    raw.linesPerSecond > 0 ? s.reportsPerSecond / raw.linesPerSecond : 0.0);
-        std::printf(
-            "  lost lines      %llu in sequence gaps, %llu repeated, %llu cut as too long (target 0)\n",
-            static_cast<unsigned long long>(s.gaps), static_cast<unsigned long long>(s.duplicates),
-            static_cast<unsigned long long>(s.dropped));
-        std::printf(
-            "  fairness        per reader min %.0f max %.0f reports/s, min/max %.2f (target >= 0.5)\n",
-            s.perReader.min / seconds, s.perReader.max / seconds,
-            s.perReader.max > 0 ? s.perReader.min / s.perReader.max : 0.0);
-        std::printf(
-            "  session CPU     %.0f%% of one core, %.0f%% of the time waiting for a CPU (machine load)\n",
-            s.cpuShare * 100, s.waitShare * 100);
-        std::printf("  cost            %.2f us CPU per report (decoded %llu reports in all)\n",
-                    s.reportsPerSecond > 0 ? s.cpuShare / s.reportsPerSecond * 1e6 : 0.0,
-                    static_cast<unsigned long long>(s.decoded));
+        printResult(readers, seconds, raw, s);
         std::fflush(stdout);
     }
     int connected = 0;

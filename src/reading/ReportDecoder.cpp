@@ -165,7 +165,7 @@ void ReportDecoder::decodeReport(QByteArrayView frame, const QString &label)
 
 void ReportDecoder::countDownTamper()
 {
-    const QString caption = QStringLiteral("Tamper Alarm (%1)").arg(kTamperCountdownLimit - m_tamperCountdown);
+    const int remaining = kTamperCountdownLimit - m_tamperCountdown;
     const bool wasShown = m_tamperShown;
     ++m_tamperCountdown;
     if (m_tamperCountdown > kTamperCountdownLimit) {
@@ -173,8 +173,8 @@ void ReportDecoder::countDownTamper()
         m_tamperShown = false;
     }
     // The count runs on while the panel is hidden; listeners only hear about it while it is shown.
-    if (wasShown)
-        emit tamperAlarmChanged(m_tamperShown, caption);
+    if (wasShown) // the caption is made only when someone sees it: this runs for every report
+        emit tamperAlarmChanged(m_tamperShown, QStringLiteral("Tamper Alarm (%1)").arg(remaining));
 }
 
 void ReportDecoder::resetTamper()
