@@ -1,5 +1,6 @@
 #include "link/NetworkReadingLinks.h"
 
+#include "base/PortText.h"
 #include "link/CommandFrame.h"
 
 NetworkReadingLinks::NetworkReadingLinks(QObject *parent) : ReadingLinks(parent)
@@ -21,6 +22,16 @@ bool NetworkReadingLinks::beginOpen()
     m_state = State::Open;
     m_stopRoundsQueued = false;
     return true;
+}
+
+std::optional<quint16> NetworkReadingLinks::portNumber(const QString &text)
+{
+    const int value = PortText::value(text);
+    if (value >= 0 && value <= 65535)
+        return quint16(value);
+    emit logLine(QStringLiteral("Not a port: ") + text);
+    emit problem(tr("Port %1 is not a port number (0-65535)").arg(text));
+    return std::nullopt;
 }
 
 void NetworkReadingLinks::broadcastCommand(const QByteArray &command)

@@ -4,6 +4,8 @@
 #include "link/CommandPacer.h"
 #include "link/ReadingLinks.h"
 
+#include <optional>
+
 // What the three network link kinds share: commands go out five rounds on every link, paced by the
 // command gap; stopping sends "A0" five rounds, then the kind closes its sockets (finishClose) and
 // says closed(). While the configuration mode is on (the reader or tag settings are in front), new
@@ -37,6 +39,8 @@ protected:
     };
     State state() const { return m_state; }
 
+    // The port a normalized port text names; a number outside 0..65535 is reported and gives nothing.
+    std::optional<quint16> portNumber(const QString &text);
     // Call at the start of open(): false when the links are not closed.
     bool beginOpen();
     // Sends one framed command once on every link of this kind.

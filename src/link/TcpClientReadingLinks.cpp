@@ -47,8 +47,13 @@ void TcpClientReadingLinks::open()
     if (!beginOpen())
         return;
     m_remotePortText = PortText::normalized(m_remotePortText);
-    const quint16 port = quint16(PortText::value(m_remotePortText));
     m_highestClientIndex = 0;
+    const std::optional<quint16> port = portNumber(m_remotePortText);
+    if (!port) {
+        emit opened();
+        emit allReadersDown();
+        return;
+    }
     for (const ReaderAddress &entry : std::as_const(m_addresses)) {
         auto reader = std::make_unique<Reader>();
         reader->number = entry.number;
@@ -61,7 +66,7 @@ void TcpClientReadingLinks::open()
         connect(socket, &QTcpSocket::errorOccurred, this, [this, r] { handleError(*r); });
         m_readers.push_back(std::move(reader));
         m_highestClientIndex = entry.number;
-        socket->connectToHost(entry.address, port);
+        socket->connectToHost(entry.address, *port);
     }
     emit opened();
 }

@@ -49,7 +49,12 @@ void TcpListenerReadingLinks::open()
     m_server->setListenBacklogSize(kMaxConnections);
     m_server->setMaxPendingConnections(kMaxConnections);
     connect(m_server, &QTcpServer::newConnection, this, &TcpListenerReadingLinks::handleNewConnections);
-    if (m_server->listen(m_listenAddress, quint16(PortText::value(m_listenPortText)))) {
+    const std::optional<quint16> port = portNumber(m_listenPortText);
+    if (!port) {
+        emit opened();
+        return;
+    }
+    if (m_server->listen(m_listenAddress, *port)) {
         emit logLine(QStringLiteral("Listening: Port:") + QString::number(m_server->serverPort()));
     } else {
         const QString why = m_server->errorString();

@@ -34,10 +34,11 @@ void UdpReadingLinks::open()
     m_ownDatagrams = 0;
     m_socket = new QUdpSocket(this);
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpReadingLinks::handleReadyRead);
-    if (m_socket->bind(m_bindAddress, quint16(PortText::value(m_localPortText)))) {
+    const std::optional<quint16> port = portNumber(m_localPortText);
+    if (port && m_socket->bind(m_bindAddress, *port)) {
         m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
                                   QVariant(kReceiveBufferBytes));
-    } else {
+    } else if (port) {
         const QString why = m_socket->errorString();
         emit logLine(QStringLiteral("Not bound: Port:") + m_localPortText + QStringLiteral(" (") + why + ')');
         emit problem(tr("Cannot use UDP port %1: %2").arg(m_localPortText, why));
@@ -104,8 +105,10 @@ void UdpReadingLinks::sendFrameToAll(const QByteArray &frame)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::BoundState)
         return;
-    const auto port = quint16(PortText::value(m_destinationPortText));
-    if (m_socket->writeDatagram(frame, m_broadcastAddress, port) != frame.size() && !m_sendFailureReported) {
+    const int port = PortText::value(m_destinationPortText);
+    const bool sent = port >= 0 && port <= 65535 &&
+                      m_socket->writeDatagram(frame, m_broadcastAddress, quint16(port)) == frame.size();
+    if (!sent && !m_sendFailureReported) {
         m_sendFailureReported = true;
         emit problem(tr("Cannot send to %1 Port:%2: %3")
                          .arg(m_broadcastAddress.toString(), m_destinationPortText, m_socket->errorString()));

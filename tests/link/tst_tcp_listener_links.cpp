@@ -227,6 +227,14 @@ private slots:
         QSignalSpy closed(&links, &ReadingLinks::closed);
         links.close();
         QVERIFY(closed.wait(5000));
+        // A number that is no port is reported, not cut down to some other port.
+        QSignalSpy problems(&links, &ReadingLinks::problem);
+        links.setListenPortText("70000");
+        links.open();
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(links.serverPort(), quint16(0));
+        links.close();
+        QVERIFY(closed.wait(5000));
     }
 
     void configurationModeHandsConnectionsOver()
