@@ -9,7 +9,8 @@
 // sequence UIDs (reader number in 4 digits, running line number in 12), reports from the start,
 // silent after "A0".
 //
-//   network_bench [--readers 100,500] [--seconds 5] [--idle-readers 500] [--peer sim|builtin]
+//   network_bench [--readers 100,500] [--seconds 5] [--idle-readers 500] [--peer-kind sim|builtin]
+//                 [--sim PATH-TO-talvo-sim] [--sim-rate LINES-PER-SECOND]
 
 #include "link/CommandFrame.h"
 #include "link/TcpListenerReadingLinks.h"
@@ -151,6 +152,7 @@ int runPeer(const QStringList &args)
 struct PeerProgram
 {
     QString simPath; // empty: built-in peer
+    QString simRate; // lines per second, all simulated readers together
 
     std::unique_ptr<QProcess> start(quint16 port, int readers, bool silent) const
     {
@@ -164,7 +166,7 @@ struct PeerProgram
         } else {
             p->start(simPath, {"--tcp-client", "127.0.0.1:" + QString::number(port), "--readers",
                                QString::number(readers), "--bind", "127.40.0.1", "--sequence-uids", "--rate",
-                               silent ? "0" : "100000000", "--reconnect-ms", "600000"});
+                               silent ? QStringLiteral("0") : simRate, "--reconnect-ms", "600000"});
         }
         p->waitForStarted(5000);
         return p;
@@ -256,6 +258,8 @@ RawResult runRawSink(const PeerProgram &peers, int readers, int seconds)
             const size_t index = lines.size();
             lines.push_back(0);
             sockets.push_back(s);
+            // Readers report on the network only once told so, as the session's greeting does.
+            s->write(CommandFrame::buildCommandFrame("M1") + CommandFrame::buildCommandFrame("A3"));
             QObject::connect(s, &QTcpSocket::readyRead, s, [s, index, &lines] {
                 char buf[65536];
                 qint64 n;
@@ -448,7 +452,8 @@ int main(int argc, char *argv[])
     const int idleReaders = option("--idle-readers", "500").toInt();
     PeerProgram peers;
     if (option("--peer-kind", "sim") == "sim")
-        peers.simPath = findSim();
+        peers.simPath = option("--sim", findSim());
+    peers.simRate = option("--sim-rate", "2000000");
     std::printf("network_bench: readers from %s, %d s windows, loopback TCP into the listener links\n",
                 peers.simPath.isEmpty() ? "the built-in peer" : qPrintable(peers.simPath), seconds);
 
