@@ -453,7 +453,7 @@ int main(int argc, char *argv[])
     PeerProgram peers;
     if (option("--peer-kind", "sim") == "sim")
         peers.simPath = option("--sim", findSim());
-    peers.simRate = option("--sim-rate", "2000000");
+    peers.simRate = option("--sim-rate", "4000000");
     std::printf("network_bench: readers from %s, %d s windows, loopback TCP into the listener links\n",
                 peers.simPath.isEmpty() ? "the built-in peer" : qPrintable(peers.simPath), seconds);
 
