@@ -1,5 +1,8 @@
 #include "ReadCommand.h"
 
+#include "BellTonePlayer.h"
+#include "base/Clock.h"
+#include "base/TonePlayer.h"
 #include "link/ReplayReadingLinks.h"
 #include "link/SerialReadingLinks.h"
 #include "link/TcpClientReadingLinks.h"
@@ -11,6 +14,10 @@
 ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     : QObject(parent),
       m_options(options),
+      m_clock(std::make_unique<SystemClock>()),
+      m_tones(options.table.beep() ? std::unique_ptr<TonePlayer>(std::make_unique<BellTonePlayer>())
+                                   : std::make_unique<SilentTonePlayer>()),
+      m_tables(*m_clock, *m_tones),
       m_writer(stdout, options.format == ReadOptions::Format::Csv ? ReportWriter::Format::Csv
                                                                   : ReportWriter::Format::JsonLines)
 {
@@ -18,7 +25,10 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     m_session.setTiming(m_timing);
     m_decoder.setTypeSwitches(options.types);
     connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
-    connect(&m_decoder, &ReportDecoder::reportDecoded, this, &ReadCommand::handleReport);
+    connect(&m_decoder, &ReportDecoder::reportDecoded, &m_tables, &TagTables::applyReport);
+    connect(&m_tables, &TagTables::reportEntered, this, &ReadCommand::handleReport);
+    connect(&m_tables, &TagTables::problem, this, &ReadCommand::diagnostic);
+    connect(m_tables.csvLog(), &CsvLog::linesNotWritten, this, &ReadCommand::handleLinesNotWritten);
     connect(&m_decoder, &ReportDecoder::tamperAlarmChanged, this, [this](bool shown, const QString &caption) {
         if (shown && caption == QLatin1String("Tamper Alarm"))
             diagnostic(QStringLiteral("tamper alarm"));
@@ -98,6 +108,14 @@ void ReadCommand::stopWithFailure(const QString &why)
 
 void ReadCommand::start()
 {
+    QString error;
+    if (!m_options.table.applyTo(m_tables, &error)) {
+        diagnostic(error);
+        QMetaObject::invokeMethod(
+            this, [this] { emit finished(2); }, Qt::QueuedConnection);
+        return;
+    }
+    m_tables.startSession();
     m_links = makeLinks();
     m_flushTimer.start();
     if (m_options.durationSec > 0)
@@ -122,9 +140,20 @@ void ReadCommand::handleReport(const TTagReport &report, const QString &label)
         requestStop();
 }
 
+void ReadCommand::handleLinesNotWritten(quint64 total, const QString &reason)
+{
+    // Every lost line is counted; the reason is printed when it changes, not once per line.
+    if (reason == m_lastCsvProblem)
+        return;
+    m_lastCsvProblem = reason;
+    diagnostic(QStringLiteral("CSV line not written (%1 so far): %2").arg(total).arg(reason));
+}
+
 void ReadCommand::handleEnded()
 {
     m_flushTimer.stop();
+    if (!m_options.table.finish(m_tables))
+        m_exitCode = 1; // CSV lines were lost; the summary says how many and why
     if (!m_writer.flush() && m_writer.written() > 0) {
         diagnostic(QStringLiteral("standard output could not be written"));
         m_exitCode = 1;
@@ -134,6 +163,7 @@ void ReadCommand::handleEnded()
                        .arg(m_writer.written())
                        .arg(m_session.framesCut())
                        .arg(m_session.bytesRead()));
+    diagnostic(ReadTableOptions::summary(m_tables));
     emit finished(m_exitCode);
 }
 

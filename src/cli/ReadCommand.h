@@ -4,16 +4,21 @@
 #include "ReportWriter.h"
 #include "reading/ReadingSession.h"
 #include "reading/ReportDecoder.h"
+#include "reading/TagTables.h"
 
 #include <QObject>
 #include <QTimer>
 #include <memory>
 
+class Clock;
 class ReadingLinks;
+class TonePlayer;
 
-// `talvo-cli read`: one reading session on the links the options name, every accepted report
-// printed on standard output, diagnostics on standard error. Ends on --count, --duration, the end of
-// a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and the links close first.
+// `talvo-cli read`: one reading session on the links the options name. Decoded reports go through
+// the tag tables (filters, selection, CSV logs); every report entered into the all-tags table is
+// printed on standard output, diagnostics and a closing summary on standard error. Ends on --count,
+// --duration, the end of a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and
+// the links close first.
 class ReadCommand : public QObject
 {
     Q_OBJECT
@@ -33,10 +38,15 @@ private:
     std::unique_ptr<ReadingLinks> makeNetworkLinks();
     void stopWithFailure(const QString &why);
     void handleReport(const TTagReport &report, const QString &label);
+    void handleLinesNotWritten(quint64 total, const QString &reason);
     void handleEnded();
     void diagnostic(const QString &text);
 
     ReadOptions m_options;
+    std::unique_ptr<Clock> m_clock;
+    std::unique_ptr<TonePlayer> m_tones;
+    TagTables m_tables;
+    QString m_lastCsvProblem;
     Timing m_timing;
     ReadingSession m_session;
     ReportDecoder m_decoder;

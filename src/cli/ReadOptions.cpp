@@ -29,6 +29,7 @@ void ReadOptions::addTo(QCommandLineParser &p)
          QStringLiteral("MS")},
         {QStringLiteral("verbose"), QStringLiteral("Also print link events (connections, command replies).")},
     });
+    ReadTableOptions::addTo(p);
     NetworkLinkOptions::addTo(p);
 }
 
@@ -110,6 +111,10 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
     o.verbose = p.isSet(QStringLiteral("verbose"));
     if (!o.network.parse(p, error))
         return std::nullopt;
+    const auto table = ReadTableOptions::from(p, error);
+    if (!table)
+        return std::nullopt;
+    o.table = *table;
     if (o.linkKinds() == 0) {
         *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT or "
                                 "--udp PORT");

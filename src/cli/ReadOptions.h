@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NetworkLinkOptions.h"
+#include "ReadTableOptions.h"
 #include "reading/ReportDecoder.h"
 
 #include <QList>
@@ -28,6 +29,7 @@ struct ReadOptions
     double durationSec = 0; // stop after this long (0: no limit)
     int replyWaitMs = 600;
     bool verbose = false;
+    ReadTableOptions table; // filters, selection, CSV logs, beep, snapshot
 
     // Fills the parser with the options; parse() reads them back. An error message on bad input.
     static void addTo(QCommandLineParser &parser);

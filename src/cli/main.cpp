@@ -18,8 +18,10 @@ int runRead(QCoreApplication &app, const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Runs a reading session and prints every accepted tag report on standard output\n"
-                       "(one JSON object or CSV row per line); diagnostics go to standard error.\n"
+        QStringLiteral("Runs a reading session and prints every tag report entered into the all-tags\n"
+                       "table (after the tag ID filter, the UID check and the RSSI threshold) on standard\n"
+                       "output, one JSON object or CSV row per line; diagnostics and a closing summary\n"
+                       "go to standard error.\n"
                        "Ends after --count reports, after --duration seconds, at the end of a replay,\n"
                        "or on Ctrl-C; the readers are always told to stop sending first."));
     parser.addHelpOption();

@@ -2,20 +2,27 @@
 
 #include "reading/SensorText.h"
 
+#include <array>
+
 namespace {
 
 constexpr qsizetype kMinFrame = 18;
 constexpr qsizetype kTamperPrefix = 3;
 
+// Value of every byte as a hex digit, -1 where it is none.
+constexpr std::array<qint8, 256> kHexValue = [] {
+    std::array<qint8, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[size_t(i)] = qint8(i >= '0' && i <= '9' ? i - '0'
+                             : i >= 'A' && i <= 'F' ? i - 'A' + 10
+                             : i >= 'a' && i <= 'f' ? i - 'a' + 10
+                                                    : -1);
+    return t;
+}();
+
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return kHexValue[quint8(c)];
 }
 
 // Reads `digits` hex characters at 0-based `pos`; nullopt when one is not a hex digit.
@@ -57,8 +64,21 @@ ReportDecoder::ReportDecoder(QObject *parent) : QObject(parent)
     qRegisterMetaType<TTagReport>();
 }
 
-std::optional<TTagReport> ReportDecoder::parseLine(QByteArrayView line, const ReportTypeSwitches &sw)
+std::optional<TTagReport> ReportDecoder::parseLine(QByteArrayView line, const ReportTypeSwitches &sw,
+                                                   ReportTextCache *cache)
 {
+    const auto scaleA = [cache](QString &text, quint16 w) {
+        if (cache)
+            text = cache->scaleA(w);
+        else
+            text = SensorText::scaleA(w);
+    };
+    const auto scaleB = [cache](QString &text, quint16 w) {
+        if (cache)
+            text = cache->scaleB(w);
+        else
+            text = SensorText::scaleB(w);
+    };
     const qsizetype length = line.size();
     if (length != 23 && length != 27 && length != 31)
         return std::nullopt;
@@ -86,7 +106,7 @@ std::optional<TTagReport> ReportDecoder::parseLine(QByteArrayView line, const Re
         if (!sw.oneTemperature)
             return std::nullopt;
         r.kind = ReportKind::OneTemperature;
-        r.t1 = SensorText::scaleA(*w1);
+        scaleA(r.t1, *w1);
         r.t2 = dash();
     } else {
         switch ((*w1 & 0xC000) >> 14) {
@@ -94,8 +114,8 @@ std::optional<TTagReport> ReportDecoder::parseLine(QByteArrayView line, const Re
             if (!sw.twoTemperature)
                 return std::nullopt;
             r.kind = ReportKind::TwoTemperature;
-            r.t1 = SensorText::scaleA(*w1);
-            r.t2 = SensorText::scaleA(*w2);
+            scaleA(r.t1, *w1);
+            scaleA(r.t2, *w2);
             break;
         case 1:
             r.kind = ReportKind::RawWord;
@@ -107,7 +127,10 @@ std::optional<TTagReport> ReportDecoder::parseLine(QByteArrayView line, const Re
                 return std::nullopt;
             r.kind = ReportKind::TemperatureHumidity;
             const float celsius = SensorText::humidityTagCelsius(*w1);
-            r.t1 = SensorText::fixed2(celsius);
+            if (cache)
+                r.t1 = cache->humidityCelsius(*w1);
+            else
+                r.t1 = SensorText::fixed2(celsius);
             r.t2 = SensorText::relativeHumidity(*w2, celsius);
             break;
         }
@@ -117,12 +140,15 @@ std::optional<TTagReport> ReportDecoder::parseLine(QByteArrayView line, const Re
             r.kind = ReportKind::TwoTemperatureKelvin;
             if ((*w1 & 0x3FFF) == 0 || *w2 == 0)
                 return std::nullopt;
-            r.t1 = SensorText::scaleB(*w1 & 0x3FFF);
-            r.t2 = SensorText::scaleB(*w2);
+            scaleB(r.t1, *w1 & 0x3FFF);
+            scaleB(r.t2, *w2);
             break;
         }
     }
-    r.uid = QString::fromLatin1(line.first(16));
+    if (cache)
+        r.uid = cache->uid(line.first(16));
+    else
+        r.uid = QString::fromLatin1(line.first(16));
     r.rssi = quint8(*rssi);
     r.lqi = quint8(*lqi);
     r.di = quint8(*di);
@@ -153,7 +179,7 @@ void ReportDecoder::decodeReport(QByteArrayView frame, const QString &label)
     } else {
         countDownTamper();
     }
-    auto report = parseLine(frame, m_switches);
+    auto report = parseLine(frame, m_switches, &m_cache);
     if (!report) {
         const qsizetype n = frame.size();
         if (n == 23 || n == 27 || n == 31)
@@ -165,7 +191,7 @@ void ReportDecoder::decodeReport(QByteArrayView frame, const QString &label)
 
 void ReportDecoder::countDownTamper()
 {
-    const int remaining = kTamperCountdownLimit - m_tamperCountdown;
+    const int shownCount = kTamperCountdownLimit - m_tamperCountdown;
     const bool wasShown = m_tamperShown;
     ++m_tamperCountdown;
     if (m_tamperCountdown > kTamperCountdownLimit) {
@@ -173,8 +199,8 @@ void ReportDecoder::countDownTamper()
         m_tamperShown = false;
     }
     // The count runs on while the panel is hidden; listeners only hear about it while it is shown.
-    if (wasShown) // the caption is made only when someone sees it: this runs for every report
-        emit tamperAlarmChanged(m_tamperShown, QStringLiteral("Tamper Alarm (%1)").arg(remaining));
+    if (wasShown)
+        emit tamperAlarmChanged(m_tamperShown, QStringLiteral("Tamper Alarm (%1)").arg(shownCount));
 }
 
 void ReportDecoder::resetTamper()

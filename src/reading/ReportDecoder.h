@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reading/ReportTextCache.h"
 #include "reading/TagReport.h"
 
 #include <QByteArrayView>
@@ -36,8 +37,10 @@ public:
     // Decodes one frame; emits reportDecoded for an accepted report.
     void decodeReport(QByteArrayView frame, const QString &label);
 
-    // The line without tamper prefix, decoded alone (no tamper state, no page check).
-    static std::optional<TTagReport> parseLine(QByteArrayView line, const ReportTypeSwitches &switches);
+    // The line without tamper prefix, decoded alone (no tamper state, no page check). With a cache,
+    // repeated UIDs and sensor texts are shared instead of made anew.
+    static std::optional<TTagReport> parseLine(QByteArrayView line, const ReportTypeSwitches &switches,
+                                               ReportTextCache *cache = nullptr);
 
     bool tamperShown() const { return m_tamperShown; }
     int tamperCountdown() const { return m_tamperCountdown; }
@@ -60,4 +63,5 @@ private:
     bool m_tamperShown = false;
     int m_tamperCountdown = 0;
     quint64 m_discarded = 0;
+    ReportTextCache m_cache;
 };

@@ -1,0 +1,276 @@
+#include "reading/CsvLog.h"
+
+#include "reading/TagTableModel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+const QString kFallbackName = QStringLiteral("Talvo.csv");
+
+// printf "%Ns": shorter texts are padded on the left with blanks, longer ones are not cut.
+void appendPadded(QByteArray &out, const QByteArray &text, int width)
+{
+    if (text.size() < width)
+        out.append(width - text.size(), ' ');
+    out.append(text);
+}
+
+void appendField(QByteArray &out, const QByteArray &text)
+{
+    out.append(text);
+    out.append("\t,", 2);
+}
+
+QByteArray tenDigits(quint64 number)
+{
+    return QByteArray::number(number).rightJustified(10, '0');
+}
+
+QString folderOf(const QString &fileName)
+{
+    return QFileInfo(fileName).absolutePath();
+}
+
+} // namespace
+
+CsvLog::CsvLog(QObject *parent)
+    : QObject(parent), m_fileName(defaultFileName()), m_allFileName(allTagsFileNameFor(m_fileName)),
+      m_fallbackFolder(folderOf(defaultFileName()))
+{
+}
+
+CsvLog::~CsvLog() = default;
+
+QString CsvLog::defaultFileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\Talvo.csv");
+#else
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(kFallbackName);
+#endif
+}
+
+QString CsvLog::allTagsFileNameFor(const QString &fileName)
+{
+    // Folder (with its separator) + name without extension + "_all" + extension. Both separators
+    // count, so names typed the Windows way derive the same everywhere.
+    const qsizetype slash =
+        std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash)
+        return fileName + QStringLiteral("_all");
+    return fileName.left(dot) + QStringLiteral("_all") + fileName.mid(dot);
+}
+
+QString CsvLog::fallbackFileName() const
+{
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(QDir(m_fallbackFolder).filePath(kFallbackName));
+#else
+    return QDir(m_fallbackFolder).filePath(kFallbackName);
+#endif
+}
+
+QString CsvLog::fallbackAllTagsFileName() const
+{
+    return allTagsFileNameFor(fallbackFileName());
+}
+
+void CsvLog::setFileName(const QString &fileName)
+{
+    if (fileName == m_fileName)
+        return;
+    closeLogFiles(); // the next line goes to the new name
+    m_fileName = fileName;
+    emit fileNameChanged(m_fileName);
+}
+
+bool CsvLog::folderReady(const QString &fileName) const
+{
+    const QString folder = folderOf(fileName);
+    return QFileInfo(folder).isDir() || QDir().mkpath(folder);
+}
+
+bool CsvLog::ensureFolder()
+{
+    if (folderReady(m_fileName))
+        return true;
+    setFileName(fallbackFileName());
+    return folderReady(m_fileName);
+}
+
+void CsvLog::startSession(bool autoSave)
+{
+    closeLogFiles();
+    m_selCount = 0;
+    m_allCount = 0;
+    if (!autoSave)
+        return;
+    ensureFolder();
+    QFile old(m_fileName);
+    if (old.exists() && !old.remove()) {
+        m_lastProblem = tr("The log %1 could not be emptied: %2").arg(m_fileName, old.errorString());
+        emit problem(m_lastProblem);
+    }
+}
+
+std::unique_ptr<QFile> CsvLog::openLog(const QString &fileName, QString *reason) const
+{
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::Append | QIODevice::Unbuffered)) {
+        *reason = tr("%1: %2").arg(fileName, file->errorString());
+        return nullptr;
+    }
+    return file;
+}
+
+bool CsvLog::appendLine(QFile &file, const QByteArray &line, QString *reason) const
+{
+    const qint64 before = file.size();
+    if (file.write(line) == line.size())
+        return true;
+    *reason = tr("%1: %2").arg(file.fileName(), file.errorString());
+    file.resize(before); // no half line stays behind
+    return false;
+}
+
+void CsvLog::reportUnwritten(quint64 lines, const QString &reason)
+{
+    m_unwritten += lines;
+    m_lastProblem = reason;
+    emit linesNotWritten(m_unwritten, reason);
+}
+
+bool CsvLog::writeSelectedLine(const TagTableModel &selected, int row, const QString &label,
+                               const QString &dateTime)
+{
+    QString reason;
+    if (!m_selFile) {
+        ensureFolder();
+        m_selFile = openLog(m_fileName, &reason);
+    }
+    if (m_selFile &&
+        appendLine(*m_selFile, selectedLine(selected, row, m_selCount + 1, label, dateTime), &reason)) {
+        ++m_selCount;
+        return true;
+    }
+    reportUnwritten(1, reason);
+    return false;
+}
+
+bool CsvLog::writeAllTagsLine(const TagTableModel &all, int row, const QString &label,
+                              const QString &dateTime)
+{
+    QString reason;
+    if (!m_allFile) {
+        const QString derived = allTagsFileNameFor(m_fileName);
+        if (derived != m_allFileName) {
+            m_allFileName = derived;
+            emit allTagsFileNameChanged(m_allFileName);
+        }
+        if (!folderReady(m_allFileName)) {
+            m_allFileName = fallbackAllTagsFileName();
+            emit allTagsFileNameChanged(m_allFileName);
+            folderReady(m_allFileName);
+        }
+        m_allFile = openLog(m_allFileName, &reason);
+    }
+    if (m_allFile &&
+        appendLine(*m_allFile, allTagsLine(all, row, m_allCount + 1, label, dateTime), &reason)) {
+        ++m_allCount;
+        return true;
+    }
+    reportUnwritten(1, reason);
+    return false;
+}
+
+void CsvLog::endReport()
+{
+    if (!m_keepOpenForBatch) {
+        closeLogFiles();
+        return;
+    }
+    if (m_closeQueued || !isAnyLogOpen())
+        return;
+    m_closeQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_closeQueued = false;
+        closeLogFiles();
+    });
+}
+
+void CsvLog::closeLogFiles()
+{
+    m_selFile.reset();
+    m_allFile.reset();
+}
+
+bool CsvLog::writeSnapshot(const TagTableModel &selected)
+{
+    closeLogFiles();
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::Append | QIODevice::Unbuffered) &&
+        !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        reportUnwritten(quint64(selected.size()), tr("%1: %2").arg(m_fileName, file.errorString()));
+        return false;
+    }
+    QByteArray text;
+    for (int r = 0; r < selected.size(); ++r) {
+        using C = TagTableModel::Column;
+        for (int c : {C::ColNo, C::ColUid, C::ColRssi, C::ColLqi, C::ColT1})
+            appendField(text, selected.cellText(r, c).toUtf8());
+        text.append(selected.cellText(r, C::ColT2).toUtf8());
+        text.append("\r\n", 2);
+    }
+    QString reason;
+    const bool ok = appendLine(file, text, &reason) && file.flush();
+    if (!ok)
+        reportUnwritten(quint64(selected.size()), reason.isEmpty() ? file.errorString() : reason);
+    return ok;
+}
+
+QByteArray CsvLog::selectedLine(const TagTableModel &selected, int row, quint64 number, const QString &label,
+                                const QString &dateTime)
+{
+    const TagRow &r = selected.row(row);
+    QByteArray line;
+    line.reserve(128);
+    appendPadded(line, tenDigits(number), 10);
+    line.append("\t,", 2);
+    appendPadded(line, r.uid.toUtf8(), 20);
+    line.append("\t,", 2);
+    appendField(line, QByteArray::number(r.rssi));
+    appendField(line, QByteArray::number(r.lqi));
+    appendField(line, selected.diText(row).toUtf8());
+    appendField(line, r.t1.toUtf8());
+    appendField(line, r.t2.toUtf8());
+    appendField(line, label.toUtf8());
+    appendPadded(line, dateTime.toUtf8(), 20);
+    line.append("\r\n", 2);
+    return line;
+}
+
+QByteArray CsvLog::allTagsLine(const TagTableModel &all, int row, quint64 number, const QString &label,
+                               const QString &dateTime)
+{
+    const TagRow &r = all.row(row);
+    QByteArray line;
+    line.reserve(128);
+    appendPadded(line, tenDigits(number), 10);
+    line.append("\t,", 2);
+    appendPadded(line, r.uid.toUtf8(), 16);
+    line.append("\t,", 2);
+    appendField(line, QByteArray::number(r.rssi).rightJustified(3, '0'));
+    appendField(line, QByteArray::number(r.lqi));
+    appendField(line, all.diText(row).toUtf8());
+    appendField(line, r.t1.toUtf8());
+    appendField(line, r.t2.toUtf8());
+    appendField(line, label.toUtf8());
+    appendPadded(line, dateTime.toUtf8(), 20);
+    line.append("\r\n", 2);
+    return line;
+}

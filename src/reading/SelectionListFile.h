@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The selection list kept between runs: one tag UID per line, lines ending CR LF, each UID once
+// (letter case does not make a second entry).
+namespace SelectionListFile {
+// The documents folder + "MERAN/TalvoDemo/QZKDTAG.CSV".
+QString defaultPath();
+// The UIDs in order, each once regardless of case (the first spelling wins).
+QStringList distinct(const QStringList &uids);
+// Creates the file's folder if missing and reads the UIDs (blank lines and surrounding blanks
+// dropped, each UID once). A missing file gives an empty list.
+QStringList load(const QString &path);
+// Creates the folder if missing and replaces the file with the distinct UIDs. The old file stays
+// untouched when the new one can't be written completely.
+bool save(const QString &path, const QStringList &uids, QString *error = nullptr);
+} // namespace SelectionListFile
