@@ -1,6 +1,3 @@
-// Concatenations below build their text in one allocation (this runs for every sensor report).
-#define QT_USE_QSTRINGBUILDER
-
 #include "reading/SensorText.h"
 
 #include <cmath>
