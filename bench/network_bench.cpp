@@ -10,7 +10,11 @@
 // silent after "A0".
 //
 //   network_bench [--readers 100,500] [--seconds 5] [--idle-readers 500] [--peer-kind sim|builtin]
-//                 [--sim PATH-TO-talvo-sim] [--sim-rate LINES-PER-SECOND]
+//                 [--sim PATH-TO-talvo-sim] [--sim-rate LINES-PER-SECOND] [--sequence-uids]
+//
+// The simulated readers send their tag population's UIDs, as readers do; --sequence-uids makes every
+// UID unique instead (reader and line number) so that each reader's sequence is checked too. Lost
+// lines are always counted: what the readers say they sent against what was decoded.
 
 #include "link/CommandFrame.h"
 #include "link/TcpListenerReadingLinks.h"
@@ -22,6 +26,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -151,8 +156,9 @@ int runPeer(const QStringList &args)
 
 struct PeerProgram
 {
-    QString simPath; // empty: built-in peer
-    QString simRate; // lines per second, all simulated readers together
+    QString simPath;           // empty: built-in peer
+    QString simRate;           // lines per second, all simulated readers together
+    bool sequenceUids = false; // every line's UID unique: reader number and running line number
 
     std::unique_ptr<QProcess> start(quint16 port, int readers, bool silent) const
     {
@@ -164,9 +170,14 @@ struct PeerProgram
                 a << "--silent";
             p->start(QCoreApplication::applicationFilePath(), a);
         } else {
-            p->start(simPath, {"--tcp-client", "127.0.0.1:" + QString::number(port), "--readers",
-                               QString::number(readers), "--bind", "127.40.0.1", "--sequence-uids", "--rate",
-                               silent ? QStringLiteral("0") : simRate, "--reconnect-ms", "600000"});
+            QStringList a{"--tcp-client",   "127.0.0.1:" + QString::number(port),
+                          "--readers",      QString::number(readers),
+                          "--bind",         "127.40.0.1",
+                          "--rate",         silent ? QStringLiteral("0") : simRate,
+                          "--reconnect-ms", "600000"};
+            if (sequenceUids)
+                a << "--sequence-uids";
+            p->start(simPath, a);
         }
         p->waitForStarted(5000);
         return p;
@@ -312,23 +323,25 @@ SessionResult runSession(const PeerProgram &peers, int readers, int seconds)
     links.setListenPortText("0");
     ReadingSession session;
     ReportDecoder decoder;
-    std::map<int, quint64> lastSeq, count;
+    std::map<int, quint64> lastSeq;
+    QHash<QString, quint64> count; // by reader address
     SessionResult r;
+    const bool checkSequences = peers.sequenceUids || peers.simPath.isEmpty();
     QObject::connect(&session, &ReadingSession::frameReady, &decoder, &ReportDecoder::decodeReport);
     QObject::connect(&decoder, &ReportDecoder::reportDecoded, &decoder,
-                     [&](const TTagReport &rep, const QString &) {
+                     [&](const TTagReport &rep, const QString &label) {
+                         ++r.decoded;
+                         ++count[label];
                          int reader = 0;
                          quint64 seq = 0;
-                         if (!readSequenceUid(rep.uid, &reader, &seq))
+                         if (!checkSequences || !readSequenceUid(rep.uid, &reader, &seq))
                              return;
-                         ++r.decoded;
                          quint64 &last = lastSeq[reader];
                          if (seq <= last)
                              ++r.duplicates;
                          else
                              r.gaps += seq - last - 1;
                          last = std::max(last, seq);
-                         ++count[reader];
                      });
     session.start(&links);
     auto proc = peers.start(links.serverPort(), readers, false);
@@ -347,10 +360,8 @@ SessionResult runSession(const PeerProgram &peers, int readers, int seconds)
     r.waitShare = (runQueueWaitSeconds() - waitBefore) / elapsed;
     r.reportsPerSecond = double(r.decoded - decodedBefore) / elapsed;
     std::vector<quint64> window;
-    for (const auto &[reader, n] : count) {
-        const auto it = before.find(reader);
-        window.push_back(n - (it == before.end() ? 0 : it->second));
-    }
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        window.push_back(it.value() - before.value(it.key()));
     while (int(window.size()) < readers)
         window.push_back(0);
     r.perReader = spreadOf(window);
@@ -454,6 +465,7 @@ int main(int argc, char *argv[])
     if (option("--peer-kind", "sim") == "sim")
         peers.simPath = option("--sim", findSim());
     peers.simRate = option("--sim-rate", "4000000");
+    peers.sequenceUids = args.contains("--sequence-uids");
     std::printf("network_bench: readers from %s, %d s windows, loopback TCP into the listener links\n",
                 peers.simPath.isEmpty() ? "the built-in peer" : qPrintable(peers.simPath), seconds);
 
