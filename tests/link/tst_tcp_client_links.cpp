@@ -110,27 +110,6 @@ private slots:
         QVERIFY(h.problems.isEmpty());
     }
 
-    void commandsGoFiveRoundsToConnectedReaders()
-    {
-        ListeningReaders readers;
-        QVERIFY(readers.listen({"127.0.0.3"}));
-        TcpClientReadingLinks links;
-        links.setTiming(fastTiming());
-        links.setReaders({{1, "127.0.0.3"}});
-        links.setRemotePortText(QString::number(readers.port));
-        ReadingHarness h;
-        h.session.start(&links);
-        QTRY_COMPARE(readers.peers.size(), 1);
-        const auto peer = readers.peers[0];
-        QTRY_COMPARE(peer->received, greeting());
-        links.broadcastCommand("BT");
-        QTRY_COMPARE(peer->received, greeting() + repeated("BT", 5));
-        QSignalSpy ended(&h.session, &ReadingSession::ended);
-        h.session.stop();
-        QVERIFY(ended.wait(5000));
-        QTRY_COMPARE(peer->received, greeting() + repeated("BT", 5) + repeated("A0", 5));
-    }
-
     void unreachableAndDroppedReadersAreReported()
     {
         ListeningReaders readers;
@@ -164,23 +143,6 @@ private slots:
         h.session.stop();
         QVERIFY(ended.wait(5000));
         QCOMPARE(h.reports.size(), 1);
-    }
-
-    void portTextIsRewrittenBeforeUse()
-    {
-        TcpClientReadingLinks links;
-        links.setTiming(fastTiming());
-        links.setRemotePortText(" 4abc ");
-        links.open();
-        QCOMPARE(links.remotePortText(), QStringLiteral("4001"));
-        QSignalSpy closed(&links, &ReadingLinks::closed);
-        links.close();
-        QVERIFY(closed.wait(5000));
-        links.setRemotePortText("04002");
-        links.open();
-        QCOMPARE(links.remotePortText(), QStringLiteral("4002"));
-        links.close();
-        QVERIFY(closed.wait(5000));
     }
 
     void configurationModeHandsTheConnectionOver()

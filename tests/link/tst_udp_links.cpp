@@ -162,22 +162,6 @@ private slots:
         QVERIFY(u.stop());
     }
 
-    void portTextsAreRewrittenBeforeUse()
-    {
-        UdpReadingLinks links;
-        links.setTiming(fastTiming());
-        links.setBindAddress(QHostAddress::LocalHost);
-        links.setBroadcastAddress(QHostAddress("127.255.255.255"));
-        links.setLocalPortText("local");
-        links.setDestinationPortText(" 4005 ");
-        links.open();
-        QCOMPARE(links.localPortText(), QStringLiteral("4001"));
-        QCOMPARE(links.destinationPortText(), QStringLiteral("4005"));
-        QSignalSpy closed(&links, &ReadingLinks::closed);
-        links.close();
-        QVERIFY(closed.wait(5000));
-    }
-
     void configurationModeHandsDatagramsOver()
     {
         UdpSetup u;
