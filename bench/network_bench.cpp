@@ -80,14 +80,28 @@ double cpuSeconds()
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// Nanoseconds this process's main thread has waited, runnable, for a CPU (the machine's load).
+// Seconds a thread has run on a CPU and has waited, runnable, for one (the machine's load), from the
+// scheduler's statistics ("/proc/thread-self/schedstat", or "/proc/PID/schedstat" for another process).
+struct SchedTimes
+{
+    double run = 0;
+    double wait = 0;
+};
+
+SchedTimes schedTimes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    if (fields.size() < 2)
+        return {};
+    return {fields[0].toDouble() / 1e9, fields[1].toDouble() / 1e9};
+}
+
 double runQueueWaitSeconds()
 {
-    QFile f("/proc/thread-self/schedstat");
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() / 1e9 : 0;
+    return schedTimes(QStringLiteral("/proc/thread-self/schedstat")).wait;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -313,6 +327,7 @@ struct SessionResult
     PeerTally peer;         // what the readers say they sent
     double cpuShare = 0;    // of one core, for the bench process during the window
     double waitShare = 0;   // of the window, runnable but waiting for a CPU
+    SchedTimes readers;     // the readers' process during the window, shares of the window
     int connected = 0;
 };
 
@@ -352,12 +367,16 @@ SessionResult runSession(const PeerProgram &peers, int readers, int seconds)
     const quint64 decodedBefore = r.decoded;
     const double cpuBefore = cpuSeconds();
     const double waitBefore = runQueueWaitSeconds();
+    const QString peerStat = QStringLiteral("/proc/%1/schedstat").arg(proc->processId());
+    const SchedTimes peerBefore = schedTimes(peerStat);
     QElapsedTimer t;
     t.start();
     runFor(seconds * 1000);
     const double elapsed = double(t.nsecsElapsed()) / 1e9;
     r.cpuShare = (cpuSeconds() - cpuBefore) / elapsed;
     r.waitShare = (runQueueWaitSeconds() - waitBefore) / elapsed;
+    const SchedTimes peerAfter = schedTimes(peerStat);
+    r.readers = {(peerAfter.run - peerBefore.run) / elapsed, (peerAfter.wait - peerBefore.wait) / elapsed};
     r.reportsPerSecond = double(r.decoded - decodedBefore) / elapsed;
     std::vector<quint64> window;
     for (auto it = count.cbegin(); it != count.cend(); ++it)
@@ -432,6 +451,8 @@ void printResult(int readers, int seconds, const RawResult &raw, const SessionRe
                 s.perReader.max > 0 ? s.perReader.min / s.perReader.max : 0.0);
     std::printf("  session CPU     %.0f%% of one core, %.0f%% of the time waiting for a CPU (machine load)\n",
                 s.cpuShare * 100, s.waitShare * 100);
+    std::printf("  readers' process %.0f%% of one core, %.0f%% of the time waiting for a CPU\n",
+                s.readers.run * 100, s.readers.wait * 100);
     std::printf("  cost            %.2f us CPU per report\n",
                 s.reportsPerSecond > 0 ? s.cpuShare / s.reportsPerSecond * 1e6 : 0.0);
 }
