@@ -44,6 +44,7 @@ void TcpListenerReadingLinks::open()
     m_listenPortText = PortText::normalized(m_listenPortText);
     m_highest = 0;
     m_count = 0;
+    m_fullReported = false;
     m_server = new QTcpServer(this);
     // 512 readers connecting at once must all get through: the kernel's queue and Qt's own.
     m_server->setListenBacklogSize(kMaxConnections);
@@ -97,9 +98,12 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket)
         removeSlot(it.value());
     const int slot = lowestFreeSlot();
     if (!slot) {
-        emit logLine(QStringLiteral("Refused:") + line + QStringLiteral(" (listener full)"));
-        emit problem(
-            tr("%1 readers are connected; connection from %2 refused").arg(kMaxConnections).arg(line));
+        // Said once while the listener is full, so that a flood of connections is not a flood of messages.
+        if (!std::exchange(m_fullReported, true)) {
+            emit logLine(QStringLiteral("Refused:") + line + QStringLiteral(" (listener full)"));
+            emit problem(
+                tr("%1 readers are connected; connection from %2 refused").arg(kMaxConnections).arg(line));
+        }
         socket->abort();
         socket->deleteLater();
         return;
@@ -143,6 +147,7 @@ void TcpListenerReadingLinks::removeSlot(int slot)
     const QString line = std::exchange(s.line, QString());
     s.source = nullptr;
     --m_count;
+    m_fullReported = false;
     if (m_slotByAddress.value(source->label()) == slot)
         m_slotByAddress.remove(source->label());
     m_lines.removeOne(line);

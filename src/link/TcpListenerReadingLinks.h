@@ -77,5 +77,6 @@ private:
     QStringList m_lines;
     int m_highest = 0;
     int m_count = 0;
+    bool m_fullReported = false;
     QTimer m_settle;
 };
