@@ -23,7 +23,7 @@ public:
     static constexpr int kMaxSenders = 4096;
     // Room for bursts from many readers while the session is busy.
     static constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
-    static constexpr int kDatagramsPerBatch = 512;
+    static constexpr int kDatagramsPerBatch = 64;
 
     explicit UdpReadingLinks(QObject *parent = nullptr);
     ~UdpReadingLinks() override;
