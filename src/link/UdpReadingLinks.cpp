@@ -38,6 +38,7 @@ void UdpReadingLinks::open()
     if (port && m_socket->bind(m_bindAddress, *port)) {
         m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
                                   QVariant(kReceiveBufferBytes));
+        emit logLine(QStringLiteral("Bound: Port:") + QString::number(m_socket->localPort()));
     } else if (port) {
         const QString why = m_socket->errorString();
         emit logLine(QStringLiteral("Not bound: Port:") + m_localPortText + QStringLiteral(" (") + why + ')');

@@ -37,12 +37,25 @@ QByteArray report(int n)
     return QByteArray::number(n).rightJustified(16, '0') + "50A3FE\r";
 }
 
-// A port nothing uses right now on this address.
+// A port nothing listens on right now at this address.
 quint16 freePort(const QHostAddress &address)
 {
     QTcpServer s;
     s.listen(address, 0);
     return s.serverPort();
+}
+
+// The port the program says it took (its endpoints use port 0: the system picks a free one).
+quint16 announcedPort(const QByteArray &diagnostics, const QByteArray &prefix)
+{
+    const auto lineEnd = [&] {
+        const qsizetype at = diagnostics.indexOf(prefix);
+        return at < 0 ? qsizetype(-1) : diagnostics.indexOf('\n', at);
+    };
+    if (!QTest::qWaitFor([&] { return lineEnd() > 0; }, 10000))
+        return 0;
+    const qsizetype start = diagnostics.indexOf(prefix) + prefix.size();
+    return quint16(diagnostics.mid(start, lineEnd() - start).toUInt());
 }
 
 QStringList labelsOf(const QByteArray &out)
@@ -81,14 +94,13 @@ private slots:
 
     void readsFromReadersThatConnect()
     {
-        const quint16 port = freePort(QHostAddress::LocalHost);
         QProcess p;
-        p.start(cliPath(), {"read", "--listen", QString::number(port), "--count", "1", "--verbose"});
-        QVERIFY(p.waitForStarted());
         QByteArray diagnostics;
         connect(&p, &QProcess::readyReadStandardError, this,
                 [&] { diagnostics += p.readAllStandardError(); });
-        QTRY_VERIFY_WITH_TIMEOUT(diagnostics.contains("Listening: Port:" + QByteArray::number(port)), 10000);
+        p.start(cliPath(), {"read", "--listen", "0", "--count", "1", "--verbose"});
+        const quint16 port = announcedPort(diagnostics, "Listening: Port:");
+        QVERIFY(port != 0);
         QTcpSocket reader;
         reader.bind(QHostAddress("127.0.0.4"), 0);
         QByteArray received;
@@ -111,14 +123,14 @@ private slots:
             while (ear.hasPendingDatagrams())
                 heard += ear.receiveDatagram().data();
         });
-        QUdpSocket probe;
-        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-        const quint16 local = probe.localPort();
-        probe.close();
         QProcess p;
-        p.start(cliPath(),
-                {"read", "--udp", QString("%1:%2").arg(local).arg(ear.localPort()), "--udp-broadcast",
-                 "127.255.255.255", "--own-address", "127.0.0.1", "--count", "1"});
+        QByteArray diagnostics;
+        connect(&p, &QProcess::readyReadStandardError, this,
+                [&] { diagnostics += p.readAllStandardError(); });
+        p.start(cliPath(), {"read", "--udp", QString("0:%1").arg(ear.localPort()), "--udp-broadcast",
+                            "127.255.255.255", "--own-address", "127.0.0.1", "--count", "1", "--verbose"});
+        const quint16 local = announcedPort(diagnostics, "Bound: Port:");
+        QVERIFY(local != 0);
         QTRY_COMPARE_WITH_TIMEOUT(heard, frames("M0", 5) + frames("A3", 5), 10000);
         QUdpSocket reader;
         QVERIFY(reader.bind(QHostAddress("127.0.0.5"), 0));
