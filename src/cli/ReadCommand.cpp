@@ -5,6 +5,9 @@
 #include "base/TonePlayer.h"
 #include "link/ReplayReadingLinks.h"
 #include "link/SerialReadingLinks.h"
+#include "link/TcpClientReadingLinks.h"
+#include "link/TcpListenerReadingLinks.h"
+#include "link/UdpReadingLinks.h"
 
 #include <cstdio>
 
@@ -46,6 +49,8 @@ ReadCommand::~ReadCommand() = default;
 
 std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
 {
+    if (m_options.network.kinds() > 0)
+        return makeNetworkLinks();
     if (!m_options.replayPath.isEmpty()) {
         auto replay = std::make_unique<ReplayReadingLinks>(m_options.replayPath, m_options.replayLabel);
         connect(replay.get(), &ReplayReadingLinks::inputFinished, this, &ReadCommand::requestStop);
@@ -68,6 +73,37 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
         }
     });
     return serial;
+}
+
+// Network links whose endpoint cannot be had, or whose readers are all gone, end the session: nothing
+// more can come (the links do not reconnect by themselves).
+std::unique_ptr<ReadingLinks> ReadCommand::makeNetworkLinks()
+{
+    auto links = m_options.network.createLinks(m_timing);
+    if (auto *tcp = qobject_cast<TcpClientReadingLinks *>(links.get())) {
+        connect(tcp, &TcpClientReadingLinks::allReadersDown, this,
+                [this] { stopWithFailure(QStringLiteral("no reader left to read from; stopping")); });
+    } else if (auto *listener = qobject_cast<TcpListenerReadingLinks *>(links.get())) {
+        connect(listener, &ReadingLinks::opened, this, [this, listener] {
+            if (listener->serverPort() == 0)
+                stopWithFailure(QStringLiteral("not listening; stopping"));
+        });
+    } else if (auto *udp = qobject_cast<UdpReadingLinks *>(links.get())) {
+        connect(udp, &ReadingLinks::opened, this, [this, udp] {
+            if (udp->localPort() == 0)
+                stopWithFailure(QStringLiteral("UDP port not open; stopping"));
+        });
+    }
+    return links;
+}
+
+void ReadCommand::stopWithFailure(const QString &why)
+{
+    if (m_stopRequested)
+        return;
+    diagnostic(why);
+    m_exitCode = 1;
+    requestStop();
 }
 
 void ReadCommand::start()

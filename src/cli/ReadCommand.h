@@ -35,6 +35,8 @@ signals:
 
 private:
     std::unique_ptr<ReadingLinks> makeLinks();
+    std::unique_ptr<ReadingLinks> makeNetworkLinks();
+    void stopWithFailure(const QString &why);
     void handleReport(const TTagReport &report, const QString &label);
     void handleLinesNotWritten(quint64 total, const QString &reason);
     void handleEnded();

@@ -30,6 +30,7 @@ void ReadOptions::addTo(QCommandLineParser &p)
         {QStringLiteral("verbose"), QStringLiteral("Also print link events (connections, command replies).")},
     });
     ReadTableOptions::addTo(p);
+    NetworkLinkOptions::addTo(p);
 }
 
 namespace {
@@ -108,16 +109,19 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     o.verbose = p.isSet(QStringLiteral("verbose"));
+    if (!o.network.parse(p, error))
+        return std::nullopt;
     const auto table = ReadTableOptions::from(p, error);
     if (!table)
         return std::nullopt;
     o.table = *table;
     if (o.linkKinds() == 0) {
-        *error = QStringLiteral("nothing to read: give --com N or --replay FILE");
+        *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT or "
+                                "--udp PORT");
         return std::nullopt;
     }
     if (o.linkKinds() > 1) {
-        *error = QStringLiteral("one kind of link per session: serial ports or a replay, not both");
+        *error = QStringLiteral("one kind of link per session: serial ports, a replay, --tcp, --listen or --udp");
         return std::nullopt;
     }
     return o;
@@ -125,5 +129,5 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
 
 int ReadOptions::linkKinds() const
 {
-    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty());
+    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty()) + network.kinds();
 }

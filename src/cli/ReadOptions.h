@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NetworkLinkOptions.h"
 #include "ReadTableOptions.h"
 #include "reading/ReportDecoder.h"
 
@@ -20,6 +21,7 @@ struct ReadOptions
     QList<QPair<int, QString>> comPorts;
     QString replayPath; // a file of raw reader bytes, "-" for standard input
     QString replayLabel = QStringLiteral("REPLAY");
+    NetworkLinkOptions network; // --tcp, --listen, --udp
 
     ReportTypeSwitches types;
     Format format = Format::JsonLines;

@@ -20,12 +20,14 @@ const QString &ReportTextCache::uid(QByteArrayView sixteen)
     UidKey key{};
     std::memcpy(&key.hi, sixteen.data(), 8);
     std::memcpy(&key.lo, sixteen.data() + 8, 8);
-    auto it = m_uids.constFind(key);
-    if (it != m_uids.constEnd())
-        return *it;
-    if (size_t(m_uids.size()) >= kMaxUids)
-        m_uids.clear();
-    return *m_uids.insert(key, QString::fromLatin1(sixteen.first(16)));
+    if (m_uids.empty())
+        m_uids.resize(kUidSlots);
+    UidSlot &slot = m_uids[slotOf(key)];
+    if (!(slot.key == key) || slot.text.isNull()) {
+        slot.key = key;
+        slot.text = QString::fromLatin1(sixteen.first(16));
+    }
+    return slot.text;
 }
 
 const QString &ReportTextCache::scaleA(quint16 word)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QHash>
 #include <QString>
 #include <cstring>
 #include <vector>
@@ -12,7 +11,10 @@
 class ReportTextCache
 {
 public:
-    static constexpr size_t kMaxUids = 1u << 18; // beyond this the cache starts afresh
+    // UIDs live in a direct-mapped table: a UID takes the slot its hash names, replacing whatever
+    // was there. No growth, no rehash, no clearing: a stream of ever-new UIDs costs one string each,
+    // as it would without the cache.
+    static constexpr size_t kUidSlots = 1u << 16;
 
     const QString &uid(QByteArrayView sixteen);
     const QString &scaleA(quint16 word);
@@ -25,19 +27,22 @@ private:
         quint64 hi, lo;
         bool operator==(const UidKey &o) const { return hi == o.hi && lo == o.lo; }
     };
-    friend size_t qHash(const UidKey &k, size_t seed = 0) noexcept
+    static size_t slotOf(const UidKey &k)
     {
         // Mix both halves into every bit: UIDs differ mostly in their last bytes.
         quint64 h = k.hi * 0x9E3779B97F4A7C15ull ^ k.lo;
         h ^= h >> 33;
         h *= 0xFF51AFD7ED558CCDull;
         h ^= h >> 33;
-        h *= 0xC4CEB9FE1A85EC53ull;
-        h ^= h >> 33;
-        return size_t(h) ^ seed;
+        return size_t(h) & (kUidSlots - 1);
     }
 
-    QHash<UidKey, QString> m_uids;
+    struct UidSlot
+    {
+        UidKey key{~0ull, ~0ull};
+        QString text;
+    };
+    std::vector<UidSlot> m_uids;
     std::vector<QString> m_scaleA;
     std::vector<QString> m_scaleB;
     std::vector<QString> m_humidity;

@@ -65,6 +65,24 @@ private slots:
         QCOMPARE(spy[0][1].toString(), QStringLiteral("COM03"));
     }
 
+    // The decoder shares UID texts between reports; with more UIDs than it keeps, every report must
+    // still carry its own UID.
+    void manyDistinctUidsKeepTheirOwnText()
+    {
+        ReportDecoder d;
+        QString last;
+        int wrong = 0;
+        connect(&d, &ReportDecoder::reportDecoded, this, [&](const TTagReport &r) { last = r.uid; });
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 1; i <= 150000; ++i) {
+                const QByteArray uid = QByteArray::number(i * 7919).rightJustified(16, '0');
+                d.decodeReport(uid + "50A3FF\r", QString());
+                wrong += last != QLatin1String(uid);
+            }
+        }
+        QCOMPARE(wrong, 0);
+    }
+
     void standardFields()
     {
         const auto r = ReportDecoder::parseLine(line(kUid, "50", "A3", "32"), {});

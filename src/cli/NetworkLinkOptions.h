@@ -1,0 +1,38 @@
+#pragma once
+
+#include "base/Timing.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QCommandLineParser;
+class ReadingLinks;
+
+// The network reading options of `talvo-cli read`: readers that listen (--tcp HOST[:PORT], up to 20,
+// one port for all), a listener readers connect to (--listen PORT), UDP (--udp LOCAL[:DEST],
+// --udp-broadcast ADDR, --own-address ADDR). Port texts follow the links' rule: a text that is not an
+// integer means 4001.
+struct NetworkLinkOptions
+{
+    static constexpr int kMaxTcpReaders = 20;
+
+    QStringList tcpReaders; // host addresses, reader numbers 1.. in this order
+    QString tcpPort;        // the one remote port of the --tcp readers
+    QString listenPort;     // --listen
+    QString udpLocalPort;   // --udp LOCAL
+    QString udpDestPort;    // --udp :DEST
+    QString udpBroadcast;   // empty: 255.255.255.255
+    QString ownAddress;     // empty: this computer's first IPv4 address
+
+    static void addTo(QCommandLineParser &parser);
+    // Reads the options back; false with `error` set when they do not make sense.
+    bool parse(const QCommandLineParser &parser, QString *error);
+    // How many network link kinds were asked for (0 or 1 makes sense).
+    int kinds() const;
+    // The links the options describe (nullptr when none was asked for).
+    std::unique_ptr<ReadingLinks> createLinks(const Timing &timing) const;
+
+    // This computer's first IPv4 address that is not loopback ("192.168.1.1" when there is none).
+    static QString firstHostAddress();
+};

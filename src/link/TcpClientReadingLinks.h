@@ -1,0 +1,80 @@
+#pragma once
+
+#include "link/NetworkReadingLinks.h"
+
+#include <QList>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+class QTcpSocket;
+class SocketReadingSource;
+
+// A ticked entry of the reader address list: its number (1..20 on the page) and its address text.
+struct ReaderAddress
+{
+    int number = 0;
+    QString address;
+};
+
+// Connections from this program to readers that listen ("TCP Server" page). One socket per ticked
+// reader address, all on one remote port. A reader is greeted once its connection completes and is
+// read under its configured address, as source number = reader number. A reader that cannot be
+// reached or whose connection drops is reported and left alone until the links close.
+class TcpClientReadingLinks : public NetworkReadingLinks
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxReaderNumber = 256;
+
+    explicit TcpClientReadingLinks(QObject *parent = nullptr);
+    ~TcpClientReadingLinks() override;
+
+    // Entries with a number outside 1..kMaxReaderNumber or a number already listed are skipped.
+    void setReaders(const QList<ReaderAddress> &readers);
+    // The port text is rewritten as its integer value (4001 when it is not one) when the links open.
+    void setRemotePortText(const QString &text) { m_remotePortText = text; }
+    const QString &remotePortText() const { return m_remotePortText; }
+    int highestClientIndex() const { return m_highestClientIndex; }
+    int connectedCount() const;
+
+    void open() override;
+
+signals:
+    // A reader connection completed while reading (address and port of the remote end).
+    void readerConnected(const QString &address, quint16 port);
+    // Every reader has failed to connect or dropped its connection: nothing more will come.
+    void allReadersDown();
+    // Configuration mode: a reader connection completed and is handed to the configuration side. The
+    // socket stays owned by the links and is closed with them; it is not read or greeted.
+    void connectionOffered(QTcpSocket *socket);
+
+protected:
+    void sendFrameToAll(const QByteArray &frame) override;
+    void stopGreetings() override;
+    void closeLinks() override;
+
+private:
+    struct Reader
+    {
+        int number = 0;
+        QString address;
+        SocketReadingSource *source = nullptr;
+        bool connected = false;
+        bool added = false;
+        bool down = false; // could not connect, or dropped
+    };
+
+    void handleConnected(Reader &reader);
+    void handleDisconnected(Reader &reader);
+    void handleError(Reader &reader);
+    void markDown(Reader &reader);
+    void tearDown();
+    QString endpointText(const Reader &reader) const;
+
+    QList<ReaderAddress> m_addresses;
+    QString m_remotePortText = QStringLiteral("4001");
+    std::vector<std::unique_ptr<Reader>> m_readers;
+    int m_highestClientIndex = 0;
+    QTimer m_settle;
+};

@@ -1,0 +1,175 @@
+#include "NetTestHelpers.h"
+
+#include "link/TcpClientReadingLinks.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace nettest;
+
+namespace {
+
+// Listening readers at 127.0.0.2, 127.0.0.5, ... all on one port, as on a reader network.
+struct ListeningReaders
+{
+    std::vector<std::unique_ptr<QTcpServer>> servers;
+    QList<std::shared_ptr<Peer>> peers; // in the order the connections came in
+    quint16 port = 0;
+
+    bool listen(const QStringList &addresses)
+    {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            servers.clear();
+            port = 0;
+            bool ok = true;
+            for (const QString &a : addresses) {
+                auto server = std::make_unique<QTcpServer>();
+                if (!server->listen(QHostAddress(a), port)) {
+                    ok = false;
+                    break;
+                }
+                port = server->serverPort();
+                QObject::connect(server.get(), &QTcpServer::newConnection, server.get(),
+                                 [this, s = server.get()] {
+                                     while (QTcpSocket *c = s->nextPendingConnection())
+                                         peers.append(watch(c));
+                                 });
+                servers.push_back(std::move(server));
+            }
+            if (ok)
+                return true;
+        }
+        return false;
+    }
+
+    std::shared_ptr<Peer> peerAt(const QString &address) const
+    {
+        for (const auto &p : peers)
+            if (p->socket && p->socket->localAddress().toString() == address)
+                return p;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+class TestTcpClientLinks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        registerSignalTypes();
+        qRegisterMetaType<QTcpSocket *>();
+    }
+
+    void greetsReadsAndStopsEveryTickedReader()
+    {
+        ListeningReaders readers;
+        QVERIFY(readers.listen({"127.0.0.2", "127.0.0.5"}));
+        TcpClientReadingLinks links;
+        links.setTiming(fastTiming());
+        links.setReaders({{5, "127.0.0.5"}, {2, "127.0.0.2"}});
+        links.setRemotePortText(QString::number(readers.port));
+        ReadingHarness h;
+        QSignalSpy added(&links, &ReadingLinks::sourceAdded);
+        h.session.start(&links);
+        QCOMPARE(links.highestClientIndex(), 5);
+        QTRY_COMPARE(added.size(), 2);
+        QCOMPARE(QList<int>({added[0][0].toInt(), added[1][0].toInt()}).contains(2), true);
+        QCOMPARE(QList<int>({added[0][0].toInt(), added[1][0].toInt()}).contains(5), true);
+        QVERIFY(h.logLines.contains("Connected:127.0.0.2 Port:" + QString::number(readers.port)));
+        QVERIFY(h.logLines.contains("Connected:127.0.0.5 Port:" + QString::number(readers.port)));
+
+        const auto r2 = readers.peerAt("127.0.0.2");
+        const auto r5 = readers.peerAt("127.0.0.5");
+        QVERIFY(r2 && r5);
+        QTRY_COMPARE(r2->received, greeting());
+        QTRY_COMPARE(r5->received, greeting());
+
+        // Reports, one split over two writes, are decoded under the configured address.
+        r2->socket->write(reportLine(2, 1) + reportLine(2, 2).left(10));
+        r2->socket->flush();
+        r5->socket->write(reportLine(5, 1));
+        QTRY_COMPARE(h.reports.size(), 2);
+        r2->socket->write(reportLine(2, 2).mid(10));
+        QTRY_COMPARE(h.reports.size(), 3);
+        QVERIFY(h.has(uidOf(2, 1), "127.0.0.2"));
+        QVERIFY(h.has(uidOf(2, 2), "127.0.0.2"));
+        QVERIFY(h.has(uidOf(5, 1), "127.0.0.5"));
+
+        QSignalSpy ended(&h.session, &ReadingSession::ended);
+        h.session.stop();
+        QVERIFY(ended.wait(5000));
+        QTRY_VERIFY(r2->disconnected && r5->disconnected);
+        QCOMPARE(r2->received, greeting() + repeated("A0", 5));
+        QCOMPARE(r5->received, greeting() + repeated("A0", 5));
+        QVERIFY(h.problems.isEmpty());
+    }
+
+    void unreachableAndDroppedReadersAreReported()
+    {
+        ListeningReaders readers;
+        QVERIFY(readers.listen({"127.0.0.4"}));
+        TcpClientReadingLinks links;
+        links.setTiming(fastTiming());
+        // Reader 3 listens on another port than the one configured: nothing answers there.
+        const quint16 port = readers.port;
+        links.setReaders({{1, "127.0.0.4"}, {3, "127.0.0.6"}});
+        links.setRemotePortText(QString::number(port));
+        ReadingHarness h;
+        h.session.start(&links);
+        QTRY_COMPARE(h.problems.size(), 1);
+        QVERIFY(h.problems[0].contains("127.0.0.6"));
+        QVERIFY(h.logLines.filter("Not connected:127.0.0.6 Port:" + QString::number(port)).size() == 1);
+
+        // The reachable reader works on, then drops mid-line: what came before the drop is read.
+        QTRY_COMPARE(readers.peers.size(), 1);
+        const auto peer = readers.peers[0];
+        QTRY_COMPARE(peer->received, greeting());
+        peer->socket->write(reportLine(1, 7) + "0000");
+        peer->socket->flush();
+        peer->socket->abort();
+        QTRY_COMPARE(h.problems.size(), 2);
+        QVERIFY(h.problems[1].contains("127.0.0.4"));
+        QVERIFY(h.logLines.contains("Disconnected:127.0.0.4 Port:" + QString::number(port)));
+        QTRY_VERIFY(h.has(uidOf(1, 7), "127.0.0.4"));
+        QCOMPARE(links.connectedCount(), 0);
+
+        QSignalSpy ended(&h.session, &ReadingSession::ended);
+        h.session.stop();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(h.reports.size(), 1);
+    }
+
+    void configurationModeHandsTheConnectionOver()
+    {
+        ListeningReaders readers;
+        QVERIFY(readers.listen({"127.0.0.7"}));
+        TcpClientReadingLinks links;
+        links.setTiming(fastTiming());
+        links.setConfigurationMode(true);
+        links.setReaders({{1, "127.0.0.7"}});
+        links.setRemotePortText(QString::number(readers.port));
+        QSignalSpy offered(&links, &TcpClientReadingLinks::connectionOffered);
+        QSignalSpy added(&links, &ReadingLinks::sourceAdded);
+        links.open();
+        QVERIFY(offered.wait(5000));
+        auto *socket = offered[0][0].value<QTcpSocket *>();
+        QVERIFY(socket);
+        QCOMPARE(socket->peerAddress().toString(), QStringLiteral("127.0.0.7"));
+        QSignalSpy closed(&links, &ReadingLinks::closed);
+        links.close();
+        QVERIFY(closed.wait(5000));
+        QTRY_VERIFY(readers.peers.size() == 1 && readers.peers[0]->disconnected);
+        // Neither greeted nor told to stop: the configuration side owns the conversation.
+        QCOMPARE(readers.peers[0]->received, QByteArray());
+        QCOMPARE(added.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTcpClientLinks)
+#include "tst_tcp_client_links.moc"

@@ -1,0 +1,264 @@
+#include "NetTestHelpers.h"
+
+#include "link/TcpListenerReadingLinks.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace nettest;
+
+namespace {
+
+// A reader that connects to the listener from its own loopback address.
+std::shared_ptr<Peer> connectReader(const QString &from, quint16 port, QObject *owner)
+{
+    auto *socket = new QTcpSocket(owner);
+    socket->bind(QHostAddress(from), 0);
+    auto peer = watch(socket);
+    socket->connectToHost(QHostAddress::LocalHost, port);
+    return peer;
+}
+
+QString readerAddress(int i)
+{
+    return QStringLiteral("127.10.%1.%2").arg(i / 200).arg(i % 200 + 1);
+}
+
+struct Listener
+{
+    TcpListenerReadingLinks links;
+    ReadingHarness h;
+    QObject readers; // owns the reader sockets of a test
+
+    Listener()
+    {
+        links.setTiming(fastTiming());
+        links.setListenAddress(QHostAddress::LocalHost);
+        links.setListenPortText("0");
+    }
+    quint16 port() const { return links.serverPort(); }
+    bool stop()
+    {
+        QSignalSpy ended(&h.session, &ReadingSession::ended);
+        h.session.stop();
+        return ended.wait(10000);
+    }
+};
+
+} // namespace
+
+class TestTcpListenerLinks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        registerSignalTypes();
+        qRegisterMetaType<QTcpSocket *>();
+    }
+
+    void greetsListsReadsAndStops()
+    {
+        Listener l;
+        QSignalSpy listed(&l.links, &TcpListenerReadingLinks::clientListed);
+        l.h.session.start(&l.links);
+        QVERIFY(l.port() != 0);
+        const auto a = connectReader("127.0.0.2", l.port(), &l.readers);
+        const auto b = connectReader("127.0.0.3", l.port(), &l.readers);
+        QTRY_COMPARE(l.links.connectionCount(), 2);
+        QTRY_COMPARE(a->received, greeting());
+        QTRY_COMPARE(b->received, greeting());
+        const QString lineA = "127.0.0.2:" + QString::number(a->socket->localPort());
+        const QString lineB = "127.0.0.3:" + QString::number(b->socket->localPort());
+        QCOMPARE(l.links.clientLines().size(), 2);
+        QVERIFY(l.links.clientLines().contains(lineA) && l.links.clientLines().contains(lineB));
+        QCOMPARE(listed.size(), 2);
+
+        a->socket->write(reportLine(1, 1) + reportLine(1, 2).left(5));
+        b->socket->write(reportLine(2, 1));
+        QTRY_COMPARE(l.h.reports.size(), 2);
+        a->socket->write(reportLine(1, 2).mid(5));
+        QTRY_COMPARE(l.h.reports.size(), 3);
+        QVERIFY(l.h.has(uidOf(1, 1), "127.0.0.2") && l.h.has(uidOf(1, 2), "127.0.0.2"));
+        QVERIFY(l.h.has(uidOf(2, 1), "127.0.0.3"));
+
+        l.links.broadcastCommand("BT");
+        QTRY_COMPARE(a->received, greeting() + repeated("BT", 5));
+        QVERIFY(l.stop());
+        QTRY_VERIFY(a->disconnected && b->disconnected);
+        QCOMPARE(a->received, greeting() + repeated("BT", 5) + repeated("A0", 5));
+        QCOMPARE(b->received, greeting() + repeated("BT", 5) + repeated("A0", 5));
+        QVERIFY(l.links.clientLines().isEmpty());
+        QVERIFY(l.h.problems.isEmpty());
+    }
+
+    void sameAddressReplacesTheOlderConnection()
+    {
+        Listener l;
+        QSignalSpy unlisted(&l.links, &TcpListenerReadingLinks::clientUnlisted);
+        l.h.session.start(&l.links);
+        const auto first = connectReader("127.0.0.4", l.port(), &l.readers);
+        QTRY_COMPARE(first->received, greeting());
+        first->socket->write(reportLine(4, 1));
+        QTRY_COMPARE(l.h.reports.size(), 1);
+        const auto second = connectReader("127.0.0.4", l.port(), &l.readers);
+        // The older connection is closed, not merely forgotten.
+        QTRY_VERIFY(first->disconnected);
+        QTRY_COMPARE(second->received, greeting());
+        QCOMPARE(l.links.connectionCount(), 1);
+        QCOMPARE(l.links.highestListenerIndex(), 1);
+        QCOMPARE(l.links.clientLines(),
+                 QStringList{"127.0.0.4:" + QString::number(second->socket->localPort())});
+        QCOMPARE(unlisted.size(), 1);
+        second->socket->write(reportLine(4, 2));
+        QTRY_COMPARE(l.h.reports.size(), 2);
+        QVERIFY(l.h.has(uidOf(4, 2), "127.0.0.4"));
+        QVERIFY(l.stop());
+        QVERIFY(l.h.problems.isEmpty());
+    }
+
+    void fiveHundredTwelveReadersAtOnceEachWithItsOwnLine()
+    {
+        Listener l;
+        QSignalSpy added(&l.links, &ReadingLinks::sourceAdded);
+        l.h.session.start(&l.links);
+        QList<std::shared_ptr<Peer>> peers;
+        for (int i = 0; i < TcpListenerReadingLinks::kMaxConnections; ++i)
+            peers.append(connectReader(readerAddress(i), l.port(), &l.readers));
+        QTRY_COMPARE_WITH_TIMEOUT(l.links.connectionCount(), 512, 20000);
+        QCOMPARE(l.links.highestListenerIndex(), 512);
+        QSet<int> indexes;
+        for (const auto &args : added)
+            indexes.insert(args[0].toInt());
+        QCOMPARE(indexes.size(), 512);
+        QCOMPARE(*std::min_element(indexes.begin(), indexes.end()), 1);
+
+        // Every reader sends half a line, then the rest: no two slots share a line buffer.
+        for (int i = 0; i < peers.size(); ++i)
+            peers[i]->socket->write(reportLine(i, 1).left(11));
+        for (int i = 0; i < peers.size(); ++i)
+            peers[i]->socket->write(reportLine(i, 1).mid(11));
+        QTRY_COMPARE_WITH_TIMEOUT(l.h.reports.size(), 512, 20000);
+        for (int i = 0; i < peers.size(); ++i)
+            QVERIFY2(l.h.has(uidOf(i, 1), readerAddress(i)), qPrintable(readerAddress(i)));
+
+        // More are refused, closed and reported once; the others stay.
+        QList<std::shared_ptr<Peer>> extra;
+        for (int i = 1; i <= 20; ++i)
+            extra.append(connectReader(QStringLiteral("127.11.0.%1").arg(i), l.port(), &l.readers));
+        QTRY_VERIFY(std::all_of(extra.begin(), extra.end(), [](const auto &p) { return p->disconnected; }));
+        QCOMPARE(l.links.connectionCount(), 512);
+        QCOMPARE(l.h.problems.size(), 1);
+        QVERIFY(l.h.problems[0].contains("127.11.0."));
+        QVERIFY(l.stop());
+        for (const auto &p : std::as_const(peers))
+            QTRY_VERIFY(p->received.endsWith(repeated("A0", 5)));
+    }
+
+    void badInputNeverStallsTheOtherReaders()
+    {
+        Listener l;
+        l.h.session.start(&l.links);
+        const auto good = connectReader("127.0.0.5", l.port(), &l.readers);
+        const auto endless = connectReader("127.0.0.6", l.port(), &l.readers);
+        const auto noise = connectReader("127.0.0.7", l.port(), &l.readers);
+        const auto resetter = connectReader("127.0.0.8", l.port(), &l.readers);
+        QTRY_COMPARE(l.links.connectionCount(), 4);
+
+        endless->socket->write(QByteArray(4 * 1024 * 1024, 'A'));
+        QByteArray junk(256 * 1024, Qt::Uninitialized);
+        QRandomGenerator gen(7);
+        for (char &c : junk)
+            c = char(gen.bounded(256));
+        noise->socket->write(junk);
+        resetter->socket->write(reportLine(8, 1) + reportLine(8, 2).left(9));
+        resetter->socket->flush();
+        resetter->socket->abort();
+        for (int seq = 0; seq < 200; ++seq)
+            good->socket->write(reportLine(5, seq));
+
+        QTRY_COMPARE_WITH_TIMEOUT(l.h.countFrom("127.0.0.5"), 200, 20000);
+        QList<QString> goodUids;
+        for (const Decoded &d : std::as_const(l.h.reports))
+            if (d.label == "127.0.0.5")
+                goodUids.append(d.uid);
+        for (int seq = 0; seq < 200; ++seq)
+            QCOMPARE(goodUids[seq], uidOf(5, seq)); // in order, none lost
+        // The reset came after a whole line: that line is read, the half line is not.
+        QTRY_VERIFY(l.h.has(uidOf(8, 1), "127.0.0.8"));
+        QCOMPARE(l.h.countFrom("127.0.0.8"), 1);
+        QTRY_COMPARE(l.links.connectionCount(), 3);
+        QVERIFY(l.h.problems.filter("127.0.0.8").size() == 1);
+        QVERIFY(l.h.logLines.filter("Disconnected:127.0.0.8").size() == 1);
+        QVERIFY(l.h.session.isRunning());
+        QVERIFY(l.stop());
+    }
+
+    void linksDestroyedWhileReadingLeaveNoSourceBehind()
+    {
+        ReadingHarness h;
+        auto links = std::make_unique<TcpListenerReadingLinks>();
+        links->setTiming(fastTiming());
+        links->setListenAddress(QHostAddress::LocalHost);
+        links->setListenPortText("0");
+        h.session.start(links.get());
+        QObject readers;
+        const auto peer = connectReader("127.0.0.10", links->serverPort(), &readers);
+        QTRY_COMPARE(links->connectionCount(), 1);
+        peer->socket->write(reportLine(10, 1));
+        QTRY_COMPARE(h.reports.size(), 1);
+        links.reset();
+        peer->socket->write(reportLine(10, 2));
+        QVERIFY(!h.session.pollStep());
+        QSignalSpy ended(&h.session, &ReadingSession::ended);
+        h.session.stop();
+        QCOMPARE(ended.size(), 1);
+    }
+
+    void portTextIsRewrittenBeforeUse()
+    {
+        TcpListenerReadingLinks links;
+        links.setTiming(fastTiming());
+        links.setListenAddress(QHostAddress::LocalHost);
+        links.setListenPortText("port");
+        links.open();
+        QCOMPARE(links.listenPortText(), QStringLiteral("4001"));
+        QSignalSpy closed(&links, &ReadingLinks::closed);
+        links.close();
+        QVERIFY(closed.wait(5000));
+        // A number that is no port is reported, not cut down to some other port.
+        QSignalSpy problems(&links, &ReadingLinks::problem);
+        links.setListenPortText("70000");
+        links.open();
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(links.serverPort(), quint16(0));
+        links.close();
+        QVERIFY(closed.wait(5000));
+    }
+
+    void configurationModeHandsConnectionsOver()
+    {
+        Listener l;
+        l.links.setConfigurationMode(true);
+        QSignalSpy offered(&l.links, &TcpListenerReadingLinks::connectionOffered);
+        QSignalSpy added(&l.links, &ReadingLinks::sourceAdded);
+        l.links.open();
+        const auto peer = connectReader("127.0.0.9", l.port(), &l.readers);
+        QVERIFY(offered.wait(5000));
+        auto *socket = offered[0][0].value<QTcpSocket *>();
+        QCOMPARE(socket->peerAddress().toString(), QStringLiteral("127.0.0.9"));
+        QSignalSpy closed(&l.links, &ReadingLinks::closed);
+        l.links.close();
+        QVERIFY(closed.wait(5000));
+        QTRY_VERIFY(peer->disconnected);
+        QCOMPARE(peer->received, QByteArray());
+        QCOMPARE(added.size(), 0);
+        QCOMPARE(l.links.connectionCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTcpListenerLinks)
+#include "tst_tcp_listener_links.moc"
