@@ -170,17 +170,37 @@ void ReadLinkPages::showConnectionLists(bool reading)
 
 void ReadLinkPages::appendLog(const QString &line)
 {
-    switch (linkMode()) {
-    case 0:
-        m_moTcpServer->appendPlainText(line);
-        break;
-    case 2:
-        m_memoClient0->appendPlainText(line);
-        break;
-    case 3:
-        m_memoUdp->appendPlainText(line);
-        break;
-    default:
-        break;
-    }
+    m_moTcpServer->appendPlainText(line);
+}
+
+namespace {
+QString addressOf(const QString &line)
+{
+    const qsizetype colon = line.lastIndexOf(QLatin1Char(':'));
+    return colon > 0 ? line.left(colon) : line;
+}
+
+void removeLine(QPlainTextEdit *memo, const QString &line)
+{
+    QStringList lines = memo->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.removeOne(line))
+        memo->setPlainText(lines.join(QLatin1Char('\n')));
+}
+} // namespace
+
+void ReadLinkPages::listClient(const QString &line)
+{
+    m_memoClient0->appendPlainText(line);
+    m_memoClient1->appendPlainText(addressOf(line));
+}
+
+void ReadLinkPages::unlistClient(const QString &line)
+{
+    removeLine(m_memoClient0, line);
+    removeLine(m_memoClient1, addressOf(line));
+}
+
+void ReadLinkPages::listSender(const QString &line)
+{
+    m_memoUdp->appendPlainText(line);
 }

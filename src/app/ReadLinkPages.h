@@ -38,7 +38,12 @@ public:
 
     // While reading, each network page shows its connection list instead of its settings.
     void showConnectionLists(bool reading);
+    // The connection log of the "TCP Server" page.
     void appendLog(const QString &line);
+    // The readers connected to the listener ("address:port" lines) and the UDP senders.
+    void listClient(const QString &line);
+    void unlistClient(const QString &line);
+    void listSender(const QString &line);
 
 private:
     QWidget *buildComPage();

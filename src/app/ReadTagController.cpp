@@ -11,9 +11,13 @@
 #include "i18n/LanguageTable.h"
 #include "link/ReadingLinks.h"
 #include "link/SerialReadingLinks.h"
+#include "link/TcpClientReadingLinks.h"
+#include "link/TcpListenerReadingLinks.h"
+#include "link/UdpReadingLinks.h"
 #include "reading/SelectionListFile.h"
 
 #include <QCheckBox>
+#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,7 +40,11 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&m_session, &ReadingSession::ended, this, &ReadTagController::handleSessionEnded);
     connect(&m_session, &ReadingSession::blinkPhaseChanged, buttons, &ReadButtonPanel::setBlinkPhase);
     connect(&m_session, &ReadingSession::problem, this, &ReadTagController::problemReported);
-    connect(&m_session, &ReadingSession::logLine, m_page->links(), &ReadLinkPages::appendLog);
+    // The connection log is the "TCP Server" page's; the other kinds list their readers instead.
+    connect(&m_session, &ReadingSession::logLine, this, [this](const QString &line) {
+        if (m_page->links()->linkMode() == 0)
+            m_page->links()->appendLog(line);
+    });
     connect(&m_decoder, &ReportDecoder::tamperAlarmChanged, this, &ReadTagController::handleTamper);
     connect(buttons->btnStart(), &QPushButton::clicked, this, &ReadTagController::startOrStop);
     connect(buttons->btnTemperReset(), &QPushButton::clicked, this, &ReadTagController::handleTemperReset);
@@ -45,7 +53,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     for (int n = 1; n <= ReadLinkPages::kCount; ++n)
         connect(m_page->links()->comDevice(n), &QLineEdit::editingFinished, this,
                 [this, n] { handleDeviceEdited(n); });
-    m_factory = &ReadTagController::createLinks;
+    m_factory = [this](const ReadingLinkRequest &request) { return createLinks(request); };
     WindowTranslator::setKey(buttons->btnStart(), m_sessionState);
     updateTypeSwitches();
 }
@@ -64,15 +72,52 @@ void ReadTagController::setTiming(const Timing &timing)
 
 std::unique_ptr<ReadingLinks> ReadTagController::createLinks(const ReadingLinkRequest &request)
 {
-    if (request.linkMode != 1)
-        return nullptr;
-    SerialPortMap map;
-    QList<int> numbers;
-    for (const auto &[number, device] : request.comPorts) {
-        map.setDevice(number, device);
-        numbers << number;
+    ReadLinkPages *pages = m_page->links();
+    switch (request.linkMode) {
+    case 0: {
+        auto links = std::make_unique<TcpClientReadingLinks>();
+        QList<ReaderAddress> readers;
+        for (const auto &[number, address] : request.readerAddresses)
+            readers.append({number, address});
+        links->setReaders(readers);
+        links->setRemotePortText(QString::number(request.tcpRemotePort));
+        links->setTiming(request.timing);
+        connect(links.get(), &TcpClientReadingLinks::readerConnected, this,
+                [this](const QString &address, quint16 port) { emit readerSeen(0, address, port); });
+        return links;
     }
-    return std::make_unique<SerialReadingLinks>(map, numbers, request.timing);
+    case 1: {
+        SerialPortMap map;
+        QList<int> numbers;
+        for (const auto &[number, device] : request.comPorts) {
+            map.setDevice(number, device);
+            numbers << number;
+        }
+        return std::make_unique<SerialReadingLinks>(map, numbers, request.timing);
+    }
+    case 2: {
+        auto links = std::make_unique<TcpListenerReadingLinks>();
+        links->setListenPortText(QString::number(request.listenPort));
+        links->setTiming(request.timing);
+        connect(links.get(), &TcpListenerReadingLinks::clientListed, pages, &ReadLinkPages::listClient);
+        connect(links.get(), &TcpListenerReadingLinks::clientUnlisted, pages, &ReadLinkPages::unlistClient);
+        connect(links.get(), &TcpListenerReadingLinks::readerConnected, this,
+                [this](const QString &address, quint16 port) { emit readerSeen(2, address, port); });
+        return links;
+    }
+    default: {
+        auto links = std::make_unique<UdpReadingLinks>();
+        links->setLocalPortText(QString::number(request.localPort));
+        links->setDestinationPortText(QString::number(request.desPort));
+        links->setBroadcastAddress(QHostAddress(request.udpBroadcastAddress));
+        links->setLocalHostAddress(request.localHostAddress);
+        links->setTiming(request.timing);
+        connect(links.get(), &UdpReadingLinks::senderListed, pages, &ReadLinkPages::listSender);
+        connect(links.get(), &UdpReadingLinks::senderRegistered, this,
+                [this](const QString &address, quint16 port) { emit readerSeen(3, address, port); });
+        return links;
+    }
+    }
 }
 
 void ReadTagController::loadPortMap()
@@ -185,6 +230,7 @@ ReadingLinkRequest ReadTagController::buildRequest() const
     r.desPort = PortText::value(links->edDesPort()->text());
     r.localHostAddress = m_localHostAddress;
     r.timing = m_timing;
+    r.udpBroadcastAddress = m_settings->udpBroadcastAddress();
     return r;
 }
 
@@ -206,11 +252,6 @@ void ReadTagController::start()
     emit statusText(QString());
     emit problemReported(QString());
     m_page->links()->showConnectionLists(true);
-    if (!m_links) {
-        emit problemReported(tr("This link kind is not available"));
-        handleSessionEnded();
-        return;
-    }
     m_session.start(m_links.get());
 }
 

@@ -33,9 +33,8 @@ public:
     ~ReadTagController() override;
 
     void setLinksFactory(LinksFactory factory) { m_factory = std::move(factory); }
-    // The links this build offers for a request: serial ports; the other kinds arrive with the
-    // network links (nullptr until then).
-    static std::unique_ptr<ReadingLinks> createLinks(const ReadingLinkRequest &request);
+    // The links of a request's kind, wired to the page's connection lists.
+    std::unique_ptr<ReadingLinks> createLinks(const ReadingLinkRequest &request);
     // Shows next to each COM box the device its number opens.
     void loadPortMap();
     // The device COM `number` opens (kept with the settings, shown next to its box).
@@ -70,6 +69,9 @@ signals:
     // Text for the first status-bar panel, and problems for the second.
     void statusText(const QString &text);
     void problemReported(const QString &message);
+    // A reader connected or a UDP sender was heard: the configuration page offers it as its target
+    // (`linkMode` says which page).
+    void readerSeen(int linkMode, const QString &address, quint16 port);
     // The UID of the latest entered report ("TAG ID:").
     void tagIdChanged(const QString &uid);
 

@@ -18,5 +18,6 @@ struct ReadingLinkRequest
     int localPort = 4001;
     int desPort = 4001;
     QString localHostAddress = QStringLiteral("192.168.1.1");
+    QString udpBroadcastAddress = QStringLiteral("255.255.255.255");
     Timing timing;
 };

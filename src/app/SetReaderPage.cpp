@@ -147,3 +147,27 @@ void SetReaderPage::fillNetPorts(int language)
         m_cmbNet->addItem(translate(language, QLatin1String(item)));
     m_cmbNet->setCurrentIndex(0);
 }
+
+void SetReaderPage::setConfigTarget(int linkMode, const QString &address, quint16 port, quint16 listenPort)
+{
+    auto set = [this](const char *name, const QString &text) {
+        if (auto *edit = findChild<QLineEdit *>(QLatin1String(name)))
+            edit->setText(text);
+    };
+    switch (linkMode) {
+    case 0:
+        set("edtTcpServerIP", address);
+        set("edtTcpServerPort", QString::number(port));
+        break;
+    case 2:
+        set("edtTcpClientIP", address);
+        set("edtLisPort", QString::number(listenPort));
+        break;
+    case 3:
+        set("edtUdpDesIP", address);
+        set("edUDPDesPort", QString::number(port));
+        break;
+    default:
+        break;
+    }
+}

@@ -32,6 +32,9 @@ public:
     static QString pageForLinkMode(int linkMode);
     static int linkModeForPage(const QString &page);
 
+    // A reader seen by the reading links becomes the target of configuration commands on the page of
+    // its link kind (0 TCP Server, 2 TCP Client, 3 UDP).
+    void setConfigTarget(int linkMode, const QString &address, quint16 port, quint16 listenPort);
     // Refills `cmbNet` with the translated port kinds and selects the first.
     void fillNetPorts(int language);
 

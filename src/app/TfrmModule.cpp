@@ -111,6 +111,10 @@ void TfrmModule::buildUi()
 
     m_reading = new ReadTagController(m_readTag, m_settings, m_tone, m_selectionListFile, this);
     connect(m_reading, &ReadTagController::tagIdChanged, m_setTag->pnTagID(), &QLineEdit::setText);
+    connect(m_reading, &ReadTagController::readerSeen, this,
+            [this](int linkMode, const QString &address, quint16 port) {
+                m_setReader->setConfigTarget(linkMode, address, port, port);
+            });
     connect(m_reading, &ReadTagController::sessionEnded, this, &TfrmModule::handleSessionEnded);
     connect(m_reading, &ReadTagController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_reading, &ReadTagController::problemReported, m_problemPanel, &QLabel::setText);

@@ -1,6 +1,7 @@
 #include "base/SettingsStore.h"
 
 #include <QDir>
+#include <QHostAddress>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -192,4 +193,14 @@ void SettingsStore::writeComDevices(const QVariantMap &devices)
 {
     write(kComDevices, devices);
     sync();
+}
+
+QString SettingsStore::udpBroadcastAddress() const
+{
+    const QString stored = readString(kUdpBroadcastAddress).value_or(QString()).trimmed();
+    QHostAddress address;
+    if (!stored.isEmpty() && address.setAddress(stored) &&
+        address.protocol() == QAbstractSocket::IPv4Protocol)
+        return address.toString();
+    return QStringLiteral("255.255.255.255");
 }

@@ -36,6 +36,8 @@ public:
     static constexpr const char *kIpPrefix = "IP";
     // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
     static constexpr const char *kComDevices = "ComDevices";
+    // Beside the table: where UDP commands are broadcast (tests and demos point it at loopback).
+    static constexpr const char *kUdpBroadcastAddress = "UdpBroadcastAddress";
 
     // The values of the settings table, as the controls hold them. Index n-1 of the arrays is port,
     // reader or address n.
@@ -104,6 +106,8 @@ public:
     void writeFileName(const QString &fileName);
     void writeAutoSave(bool autoSaveFile, bool allTags);
     QVariantMap comDevices() const;
+    // "255.255.255.255" unless the store names another IPv4 address.
+    QString udpBroadcastAddress() const;
     void writeComDevices(const QVariantMap &devices);
 
     // Raw access for values kept beside the table (e.g. the device of each serial port number).

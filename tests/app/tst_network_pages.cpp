@@ -1,0 +1,163 @@
+#include "app/TfrmModule.h"
+#include "base/SettingsStore.h"
+#include "base/TonePlayer.h"
+#include "link/CommandFrame.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QNetworkDatagram>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+// The network pages of "Read TAG" against readers played by loopback sockets.
+namespace {
+template <typename T> T *control(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+quint16 freeTcpPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+const QByteArray kLines = "0000000000001234"
+                          "50A3FF\r"
+                          "0000000000005678"
+                          "60B4FE\r";
+} // namespace
+
+class TestNetworkPages : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    SilentTonePlayer m_tone;
+    int m_files = 0;
+
+    std::unique_ptr<SettingsStore> store(int page)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("net%1.ini").arg(++m_files));
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue("PAGE", page);
+            raw.setValue("UdpBroadcastAddress", "127.0.0.1");
+        }
+        return std::make_unique<SettingsStore>(path);
+    }
+
+    static void stop(TfrmModule &w)
+    {
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+    }
+
+private slots:
+    void readsReadersThatListen()
+    {
+        QTcpServer reader;
+        QVERIFY(reader.listen(QHostAddress::LocalHost, 0));
+        auto settings = store(0);
+        TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel0.csv"));
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        control<QCheckBox>(&w, "chkIP03")->setChecked(true);
+        control<QLineEdit>(&w, "edIP03")->setText("127.0.0.1");
+        control<QLineEdit>(&w, "edtTcpRemotePort")->setText(QString::number(reader.serverPort()));
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(reader.hasPendingConnections(), 5000);
+        QTcpSocket *peer = reader.nextPendingConnection();
+        QByteArray heard;
+        QTRY_VERIFY_WITH_TIMEOUT((heard += peer->readAll()).contains(CommandFrame::buildCommandFrame("M1")),
+                                 5000);
+        peer->write(kLines);
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 2, 5000);
+        QVERIFY(control<QPlainTextEdit>(&w, "moTcpServer")
+                    ->toPlainText()
+                    .startsWith("Connected:127.0.0.1 Port:"));
+        QVERIFY(control<QWidget>(&w, "PnlTcpServerView")->isVisible());
+        QCOMPARE(control<QLineEdit>(&w, "edtTcpServerIP")->text(), QStringLiteral("127.0.0.1"));
+        stop(w);
+        QVERIFY(control<QWidget>(&w, "pnlTcpServerSet")->isVisible());
+    }
+
+    void listensForReaders()
+    {
+        const quint16 port = freeTcpPort();
+        auto settings = store(2);
+        TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel2.csv"));
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        QCOMPARE(w.linkMode(), 2);
+        control<QLineEdit>(&w, "edtListenPort")->setText(QString::number(port));
+        control<QPushButton>(&w, "btnStart")->click();
+        QTcpSocket reader;
+        reader.connectToHost(QHostAddress::LocalHost, port);
+        QTRY_COMPARE_WITH_TIMEOUT(reader.state(), QAbstractSocket::ConnectedState, 5000);
+        auto *clients = control<QPlainTextEdit>(&w, "MemoClient0");
+        QTRY_VERIFY_WITH_TIMEOUT(clients->toPlainText().startsWith("127.0.0.1:"), 5000);
+        QVERIFY(clients->isVisible());
+        QVERIFY(!control<QWidget>(&w, "pnlTcpClient")->isVisible());
+        QCOMPARE(control<QPlainTextEdit>(&w, "MemoClient1")->toPlainText(), QStringLiteral("127.0.0.1"));
+        reader.write(kLines);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QTableView>(&w, "grdUID")->model()->rowCount(), 2, 5000);
+        QCOMPARE(control<QLineEdit>(&w, "edtLisPort")->text(), QString::number(port));
+        stop(w);
+        QVERIFY(!clients->isVisible());
+        QCOMPARE(QSettings(settings->location(), QSettings::IniFormat).value("ListenPort").toInt(), port);
+    }
+
+    void readsUdpSendersAfterTheirFirstDatagram()
+    {
+        const quint16 localPort = freeUdpPort();
+        QUdpSocket reader;
+        QVERIFY(reader.bind(QHostAddress::LocalHost, 0));
+        auto settings = store(3);
+        TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel3.csv"));
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        control<QLineEdit>(&w, "edLocalPort")->setText(QString::number(localPort));
+        control<QLineEdit>(&w, "edDesPort")->setText(QString::number(reader.localPort()));
+        control<QPushButton>(&w, "btnStart")->click();
+        // The start commands are broadcast to the destination port (a loopback address here).
+        QTRY_VERIFY_WITH_TIMEOUT(reader.hasPendingDatagrams(), 5000);
+        QCOMPARE(reader.receiveDatagram().data(), CommandFrame::buildCommandFrame("M0"));
+        reader.writeDatagram("0000000000000001"
+                             "50A3FF\r",
+                             QHostAddress::LocalHost, localPort);
+        auto *senders = control<QPlainTextEdit>(&w, "MemoUDP");
+        QTRY_VERIFY_WITH_TIMEOUT(senders->toPlainText().startsWith("127.0.0.1:"), 5000);
+        QCOMPARE(control<QLineEdit>(&w, "edtUdpDesIP")->text(), QStringLiteral("127.0.0.1"));
+        reader.writeDatagram(kLines, QHostAddress::LocalHost, localPort);
+        QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
+        QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 2, 5000);
+        QCOMPARE(all->index(0, 1).data().toString(), QStringLiteral("0000000000001234")); // not ...0001
+        stop(w);
+    }
+};
+
+QTEST_MAIN(TestNetworkPages)
+#include "tst_network_pages.moc"
