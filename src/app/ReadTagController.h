@@ -49,6 +49,8 @@ public:
     const QString &sessionState() const { return m_sessionState; }
     bool isBusy() const { return m_session.state() != ReadingSession::State::Idle; }
     ReadingSession &session() { return m_session; }
+    // The links of the running session (nullptr when idle).
+    ReadingLinks *links() const { return m_links.get(); }
     ReportDecoder &decoder() { return m_decoder; }
     TagTables &tables() { return m_tables; }
     TagTablesBinding *binding() const { return m_binding; }

@@ -2,6 +2,8 @@
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "link/CommandFrame.h"
+#include "link/TcpListenerReadingLinks.h"
+#include "link/UdpReadingLinks.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -26,20 +28,6 @@ template <typename T> T *control(QWidget *w, const char *name)
     if (!c)
         qFatal("no control %s", name);
     return c;
-}
-
-quint16 freeTcpPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
 }
 
 const QByteArray kLines = "0000000000001234"
@@ -106,14 +94,18 @@ private slots:
 
     void listensForReaders()
     {
-        const quint16 port = freeTcpPort();
         auto settings = store(2);
         TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel2.csv"));
         w.show();
         w.reading()->setTiming(Timing().scaled(10));
         QCOMPARE(w.linkMode(), 2);
-        control<QLineEdit>(&w, "edtListenPort")->setText(QString::number(port));
+        // Port 0: the system picks a free port, and the links say which.
+        control<QLineEdit>(&w, "edtListenPort")->setText("0");
         control<QPushButton>(&w, "btnStart")->click();
+        auto *listener = qobject_cast<TcpListenerReadingLinks *>(w.reading()->links());
+        QVERIFY(listener);
+        QTRY_VERIFY_WITH_TIMEOUT(listener->serverPort() != 0, 5000);
+        const quint16 port = listener->serverPort();
         QTcpSocket reader;
         reader.connectToHost(QHostAddress::LocalHost, port);
         QTRY_COMPARE_WITH_TIMEOUT(reader.state(), QAbstractSocket::ConnectedState, 5000);
@@ -127,21 +119,25 @@ private slots:
         QCOMPARE(control<QLineEdit>(&w, "edtLisPort")->text(), QString::number(port));
         stop(w);
         QVERIFY(!clients->isVisible());
-        QCOMPARE(QSettings(settings->location(), QSettings::IniFormat).value("ListenPort").toInt(), port);
+        QCOMPARE(QSettings(settings->location(), QSettings::IniFormat).value("ListenPort").toString(),
+                 QStringLiteral("0"));
     }
 
     void readsUdpSendersAfterTheirFirstDatagram()
     {
-        const quint16 localPort = freeUdpPort();
         QUdpSocket reader;
         QVERIFY(reader.bind(QHostAddress::LocalHost, 0));
         auto settings = store(3);
         TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel3.csv"));
         w.show();
         w.reading()->setTiming(Timing().scaled(10));
-        control<QLineEdit>(&w, "edLocalPort")->setText(QString::number(localPort));
+        control<QLineEdit>(&w, "edLocalPort")->setText("0");
         control<QLineEdit>(&w, "edDesPort")->setText(QString::number(reader.localPort()));
         control<QPushButton>(&w, "btnStart")->click();
+        auto *udp = qobject_cast<UdpReadingLinks *>(w.reading()->links());
+        QVERIFY(udp);
+        QTRY_VERIFY_WITH_TIMEOUT(udp->localPort() != 0, 5000);
+        const quint16 localPort = udp->localPort();
         // The start commands are broadcast to the destination port (a loopback address here).
         QTRY_VERIFY_WITH_TIMEOUT(reader.hasPendingDatagrams(), 5000);
         QCOMPARE(reader.receiveDatagram().data(), CommandFrame::buildCommandFrame("M0"));
