@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QIntValidator>
 #include <QListView>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -84,9 +85,12 @@ QWidget *ReadTagPage::buildViewAllPage()
     typeGrid->setColumnStretch(2, 1);
     v->addLayout(typeGrid);
 
-    auto *body = new QHBoxLayout;
-    m_grdUID = grid(page, "grdUID");
-    body->addWidget(m_grdUID, 1);
+    // The grid above, the tag list and the selection below; the user may move the border.
+    auto *body = new QSplitter(Qt::Vertical, page);
+    body->setObjectName(QStringLiteral("splViewAll"));
+    body->setChildrenCollapsible(false);
+    m_grdUID = grid(body, "grdUID");
+    body->addWidget(m_grdUID);
     m_pnlSel = new QWidget(page);
     m_pnlSel->setObjectName(QStringLiteral("pnlSel"));
     auto *selLayout = new QVBoxLayout(m_pnlSel);
@@ -99,10 +103,10 @@ QWidget *ReadTagPage::buildViewAllPage()
     lists->addWidget(m_lvSel, 1);
     selLayout->addLayout(lists, 1);
     // The tag list and the selection share the panel half and half.
-    m_pnlSel->setMinimumWidth(200);
-    m_pnlSel->setMaximumWidth(300);
-    body->addWidget(m_pnlSel, 0);
-    v->addLayout(body, 1);
+    body->addWidget(m_pnlSel);
+    body->setStretchFactor(0, 3);
+    body->setStretchFactor(1, 2);
+    v->addWidget(body, 1);
     return page;
 }
 
@@ -158,10 +162,13 @@ void ReadTagPage::fitGridColumns()
     // No. | UID | RSSI | LQI | DI | T1 | T2 [| Count]: the UID and sensor texts need the room.
     for (QTableView *view : {m_grdUID, m_grdSel}) {
         const QFontMetrics fm(view->font());
-        view->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("00000")));
-        view->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("00000000000000000")));
-        view->setColumnWidth(4, fm.horizontalAdvance(QStringLiteral("[BAT=00][SW]")));
-        view->setColumnWidth(5, fm.horizontalAdvance(QStringLiteral("-00.00 C / -00.00 F")));
-        view->setColumnWidth(6, fm.horizontalAdvance(QStringLiteral("-00.00 C / -00.00 F")));
+        const auto width = [&fm](const char *sample) {
+            return fm.horizontalAdvance(QLatin1String(sample)) + 16;
+        };
+        view->setColumnWidth(0, width("00000"));
+        view->setColumnWidth(1, width("0000000000000000"));
+        view->setColumnWidth(4, width("[BAT=00][SW]"));
+        view->setColumnWidth(5, width("-00.00 C / -00.00 F"));
+        view->setColumnWidth(6, width("-00.00 C / -00.00 F"));
     }
 }

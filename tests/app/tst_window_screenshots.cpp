@@ -90,7 +90,8 @@ private slots:
         } shots[] = {{"readtag-all", 1, 0, 2},
                      {"readtag-select", 1, 1, 0},
                      {"readtag-udp", 1, 0, 1},
-                     {"setreader", 0, 0, 2}, {"settag", 2, 0, 2}};
+                     {"setreader", 0, 0, 2},
+                     {"settag", 2, 0, 2}};
         for (const auto &shot : shots) {
             pcMain->setCurrentIndex(shot.main);
             pcReadTag->setCurrentIndex(shot.view);
@@ -107,6 +108,8 @@ private slots:
         QVERIFY(demo.start(w, 12, 400.0));
         auto *grid = w.findChild<QTableView *>(QStringLiteral("grdUID"));
         QTRY_COMPARE_WITH_TIMEOUT(grid->model()->rowCount(), 12, 10000);
+        auto *count = w.findChild<QLabel *>(QStringLiteral("pnlTagCount"));
+        QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("12"), 5000);
         if (!outDir.isEmpty())
             QVERIFY(w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-readtag-demo.png"))));
         w.reading()->stopIfRunning();
