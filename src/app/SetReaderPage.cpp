@@ -51,6 +51,8 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     messages->addRow(label(this, "lblRecv", QStringLiteral("Recv Data:")), m_edRecv);
     m_cmbNet = combo(this, "cmbNet");
     messages->addRow(label(this, "lblNetPort", QStringLiteral("Set Net Port")), m_cmbNet);
+    m_btnExit01 = button(this, "btnExit01", QStringLiteral("Exit"));
+    messages->addRow(m_btnExit01);
     m_configSlot->addLayout(messages);
     m_configSlot->addStretch(1);
     layout->addLayout(m_configSlot, 1);

@@ -6,6 +6,7 @@ class PageControl;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QVBoxLayout;
 
 // The "Set Reader" page (`tsSetReader`). It owns the configuration link panel `pnlTagMain` with
@@ -25,6 +26,7 @@ public:
     QLabel *pnMsg() const { return m_pnMsg; }
     QLineEdit *edSend() const { return m_edSend; }
     QLineEdit *edRecv() const { return m_edRecv; }
+    QPushButton *btnExit01() const { return m_btnExit01; }
 
     // Takes the configuration panel back.
     void adoptConfigPanel();
@@ -53,4 +55,5 @@ private:
     QLabel *m_pnMsg = nullptr;
     QLineEdit *m_edSend = nullptr;
     QLineEdit *m_edRecv = nullptr;
+    QPushButton *m_btnExit01 = nullptr;
 };

@@ -122,6 +122,7 @@ void TfrmModule::buildUi()
     connect(m_pcMain, &QTabWidget::currentChanged, this, &TfrmModule::handleMainPageShown);
     ReadButtonPanel *buttons = m_readTag->buttons();
     connect(buttons->btnExit(), &QPushButton::clicked, this, &QWidget::close);
+    connect(m_setReader->btnExit01(), &QPushButton::clicked, this, &QWidget::close);
     connect(buttons->btnSetTag(), &QPushButton::clicked, this, [this] {
         m_setTag->pnTagID()->setText(m_readTag->buttons()->edtTagID()->text());
         m_pcMain->showPage(QStringLiteral("tsSetTAG"));

@@ -194,6 +194,15 @@ private slots:
         keys.sort();
         QCOMPARE(keys, QStringList({"LanguageIndex", "PAGE"}));
         QCOMPARE(raw.value("PAGE").toInt(), 1);
+
+        // The "Exit" of the "Set Reader" page takes the same way out.
+        SettingsStore again(freshIni());
+        TfrmModule w2(&again, &m_tone, selectionFile());
+        w2.show();
+        control<QTabWidget>(&w2, "pcMain")->setCurrentWidget(control<QWidget>(&w2, "tsSetReader"));
+        control<QPushButton>(&w2, "btnExit01")->click();
+        QVERIFY(!w2.isVisible());
+        QCOMPARE(QSettings(again.location(), QSettings::IniFormat).allKeys().size(), 2);
     }
 
     void readingSessionStartsAndStops()
