@@ -252,6 +252,11 @@ void ReadTagController::start()
     emit statusText(QString());
     emit problemReported(QString());
     m_page->links()->showConnectionLists(true);
+    if (!m_links) {
+        emit problemReported(tr("No reading links for this link kind"));
+        handleSessionEnded();
+        return;
+    }
     m_session.start(m_links.get());
 }
 
