@@ -211,6 +211,7 @@ private slots:
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
+        w.reading()->setTiming(Timing().scaled(10));
         w.reading()->setLinksFactory(
             [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
         control<QLineEdit>(&w, "edtListenPort")->setText("x12");
@@ -237,6 +238,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("2"), 3000);
         QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(&w, "sbMainPanel0")->text().startsWith("   000000"), 3000);
         QCOMPARE(control<QLineEdit>(&w, "edtTagID")->text().size(), 16);
+
+        // The activity indicator blinks yellow and red.
+        auto *indicator = control<QWidget>(&w, "shComm");
+        QTRY_VERIFY_WITH_TIMEOUT(indicator->styleSheet().contains("#ffff00"), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(indicator->styleSheet().contains("#ff0000"), 3000);
 
         // Switching languages during a session shows the translated "Stop".
         control<QPushButton>(&w, "btnCHT")->click();
