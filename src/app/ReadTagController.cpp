@@ -26,8 +26,8 @@
 
 ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone,
                                      const QString &selectionListFile, QObject *parent)
-    : QObject(parent), m_page(page), m_settings(settings), m_tone(tone),
-      m_selectionListFile(selectionListFile), m_tables(m_clock, *tone)
+    : QObject(parent), m_page(page), m_settings(settings), m_selectionListFile(selectionListFile),
+      m_tables(m_clock, *tone)
 {
     m_binding = new TagTablesBinding(page, &m_tables, settings, this);
     connect(m_binding, &TagTablesBinding::problemReported, this, &ReadTagController::problemReported);

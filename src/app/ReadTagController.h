@@ -92,7 +92,6 @@ private:
 
     ReadTagPage *m_page;
     SettingsStore *m_settings;
-    TonePlayer *m_tone;
     QString m_selectionListFile;
     SystemClock m_clock;
     LinksFactory m_factory;
