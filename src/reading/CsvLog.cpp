@@ -233,19 +233,23 @@ bool CsvLog::writeSnapshot(const TagTableModel &selected)
     return ok;
 }
 
-QByteArray CsvLog::selectedLine(const TagTableModel &selected, int row, quint64 number, const QString &label,
-                                const QString &dateTime)
+namespace {
+
+// One log line: counter, UID, RSSI, LQI, DI, T1, T2, label, date and time. The two logs differ only
+// in the UID's width and how RSSI is written.
+QByteArray logLine(const TagTableModel &table, int row, quint64 number, const QString &label,
+                   const QString &dateTime, int uidWidth, const QByteArray &rssi)
 {
-    const TagRow &r = selected.row(row);
+    const TagRow &r = table.row(row);
     QByteArray line;
     line.reserve(128);
     appendPadded(line, tenDigits(number), 10);
     line.append("\t,", 2);
-    appendPadded(line, r.uid.toUtf8(), 20);
+    appendPadded(line, r.uid.toUtf8(), uidWidth);
     line.append("\t,", 2);
-    appendField(line, QByteArray::number(r.rssi));
+    appendField(line, rssi);
     appendField(line, QByteArray::number(r.lqi));
-    appendField(line, selected.diText(row).toUtf8());
+    appendField(line, table.diText(row).toUtf8());
     appendField(line, r.t1.toUtf8());
     appendField(line, r.t2.toUtf8());
     appendField(line, label.toUtf8());
@@ -254,23 +258,17 @@ QByteArray CsvLog::selectedLine(const TagTableModel &selected, int row, quint64 
     return line;
 }
 
+} // namespace
+
+QByteArray CsvLog::selectedLine(const TagTableModel &selected, int row, quint64 number, const QString &label,
+                                const QString &dateTime)
+{
+    return logLine(selected, row, number, label, dateTime, 20, QByteArray::number(selected.row(row).rssi));
+}
+
 QByteArray CsvLog::allTagsLine(const TagTableModel &all, int row, quint64 number, const QString &label,
                                const QString &dateTime)
 {
-    const TagRow &r = all.row(row);
-    QByteArray line;
-    line.reserve(128);
-    appendPadded(line, tenDigits(number), 10);
-    line.append("\t,", 2);
-    appendPadded(line, r.uid.toUtf8(), 16);
-    line.append("\t,", 2);
-    appendField(line, QByteArray::number(r.rssi).rightJustified(3, '0'));
-    appendField(line, QByteArray::number(r.lqi));
-    appendField(line, all.diText(row).toUtf8());
-    appendField(line, r.t1.toUtf8());
-    appendField(line, r.t2.toUtf8());
-    appendField(line, label.toUtf8());
-    appendPadded(line, dateTime.toUtf8(), 20);
-    line.append("\r\n", 2);
-    return line;
+    return logLine(all, row, number, label, dateTime, 16,
+                   QByteArray::number(all.row(row).rssi).rightJustified(3, '0'));
 }

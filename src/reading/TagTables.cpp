@@ -214,6 +214,16 @@ QString TagTables::reportDateTimeText()
     return m_reportDateTime;
 }
 
+void TagTables::resetCounters()
+{
+    m_selectedCount = 0;
+    const qint64 tick = m_clock.tickMs();
+    restartSelectionTiming(tick);
+    m_totalReports = 0;
+    m_sessionStartTime = m_clock.now();
+    m_sessionStartTick = m_lastReportTick = tick;
+}
+
 void TagTables::clear()
 {
     m_all.clear();
@@ -221,12 +231,7 @@ void TagTables::clear()
     m_tagList.clear();
     m_tagChosen = false;
     m_tagId = QStringLiteral("0000000000000000");
-    m_selectedCount = 0;
-    const qint64 tick = m_clock.tickMs();
-    restartSelectionTiming(tick);
-    m_totalReports = 0;
-    m_sessionStartTime = m_clock.now();
-    m_sessionStartTick = m_lastReportTick = tick;
+    resetCounters();
     flushChanges();
 }
 
@@ -275,12 +280,7 @@ QStringList TagTables::selectionToSave() const
 void TagTables::startSession()
 {
     m_csv.startSession(m_autoSave);
-    m_selectedCount = 0;
-    const qint64 tick = m_clock.tickMs();
-    restartSelectionTiming(tick);
-    m_totalReports = 0;
-    m_sessionStartTime = m_clock.now();
-    m_sessionStartTick = m_lastReportTick = tick;
+    resetCounters();
     flushChanges();
 }
 

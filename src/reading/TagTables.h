@@ -135,6 +135,8 @@ private:
 
     void applySelection(const TTagReport &report, const QString &label, qint64 tick);
     void restartSelectionTiming(qint64 tick);
+    // Report count, session times and the selection timing start again (Clear and session start).
+    void resetCounters();
     void scheduleFlush();
     void emitChangedTexts();
 
