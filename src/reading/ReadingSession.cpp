@@ -86,9 +86,17 @@ void ReadingSession::handleSourceRemoved(int index)
     if (!m_inService && slot->source->isEligible())
         service(*slot);
     disconnect(slot->source, nullptr, this, nullptr);
-    m_droppedBefore += slot->cutter.droppedLines();
     slot->source = nullptr;
-    slot->cutter = LineCutter();
+    // A removal from inside a frame handler leaves the line cutter to finish the chunk in hand (the
+    // frame being handed out points into it); service() forgets it afterwards.
+    if (!m_inService)
+        forgetLine(*slot);
+}
+
+void ReadingSession::forgetLine(Slot &slot)
+{
+    m_droppedBefore += slot.cutter.droppedLines();
+    slot.cutter = LineCutter();
 }
 
 ReadingSession::Slot *ReadingSession::slotAt(int index) const
@@ -178,6 +186,8 @@ void ReadingSession::service(Slot &slot)
         emit frameReady(frame, label);
     });
     m_inService = false;
+    if (!slot.source)
+        forgetLine(slot);
 }
 
 quint64 ReadingSession::droppedLines() const

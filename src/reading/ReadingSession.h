@@ -71,6 +71,7 @@ private:
     void servicePass();
     void service(Slot &slot);
     Slot *slotAt(int index) const;
+    void forgetLine(Slot &slot);
     int findEligible(int from, int to) const;
 
     Timing m_timing;
