@@ -160,7 +160,7 @@ void runCsvCase(const char *name, bool keepOpen, qint64 reportCount, int batch)
 void runCsv(qint64 reportCount)
 {
     std::printf("  20 serial ports at full line rate: %.0f reports/s\n", kTwentyPortsReportsPerSecond);
-    runCsvCase("opened and closed per report (as specified)", false, reportCount, 64);
+    runCsvCase("opened and closed per report (the default)", false, reportCount, 64);
     runCsvCase("kept open for a batch of 64 reports", true, reportCount, 64);
     runCsvCase("kept open for a batch of 1 report", true, reportCount, 1);
 }
