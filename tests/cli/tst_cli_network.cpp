@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
+#include "ReportLines.h"
+
 #include <QtTest>
 
 namespace {
@@ -34,7 +36,7 @@ QByteArray greeting()
 
 QByteArray report(int n)
 {
-    return QByteArray::number(n).rightJustified(16, '0') + "50A3FE\r";
+    return ReportLines::line(n, "FE");
 }
 
 // A port nothing listens on right now at this address.

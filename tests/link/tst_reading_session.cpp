@@ -5,6 +5,8 @@
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include "ReportLines.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -41,7 +43,7 @@ public:
 
 QByteArray report(int n)
 {
-    return QByteArray::number(n).rightJustified(16, '0') + "50A3FF\r";
+    return ReportLines::line(n, "FF");
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <QSignalSpy>
 #include <QSocketNotifier>
+#include "ReportLines.h"
+
 #include <QtTest>
 #include <fcntl.h>
 #include <termios.h>
@@ -70,7 +72,7 @@ struct Rig
 
 QByteArray report(int n)
 {
-    return QByteArray::number(n).rightJustified(16, '0') + "50A3FF\r";
+    return ReportLines::line(n, "FF");
 }
 
 } // namespace

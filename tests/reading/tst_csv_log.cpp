@@ -7,22 +7,13 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include "ReportLines.h"
+
 #include <QtTest>
 
 namespace {
 
-TTagReport report(const QString &uid, quint8 rssi, quint8 lqi, quint8 di,
-                  const QString &t1 = QStringLiteral("-"))
-{
-    TTagReport r;
-    r.uid = uid;
-    r.rssi = rssi;
-    r.lqi = lqi;
-    r.di = di;
-    r.t1 = t1;
-    r.t2 = QStringLiteral("-");
-    return r;
-}
+using ReportLines::report;
 
 QByteArray readAll(const QString &path)
 {

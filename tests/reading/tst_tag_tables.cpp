@@ -6,23 +6,14 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include "ReportLines.h"
+
 #include <QtTest>
 #include <memory>
 
 namespace {
 
-TTagReport report(const QString &uid, quint8 rssi = 0x50, quint8 lqi = 0xA3, quint8 di = 0xFF,
-                  const QString &t1 = QStringLiteral("-"), const QString &t2 = QStringLiteral("-"))
-{
-    TTagReport r;
-    r.uid = uid;
-    r.rssi = rssi;
-    r.lqi = lqi;
-    r.di = di;
-    r.t1 = t1;
-    r.t2 = t2;
-    return r;
-}
+using ReportLines::report;
 
 const QString kLabel = QStringLiteral("COM03");
 const QString kA = QStringLiteral("0000000000001234");
