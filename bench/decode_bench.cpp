@@ -25,15 +25,30 @@ QByteArray makeStream(qsizetype bytes)
         char line[64];
         const unsigned uid = 1000 + rng.bounded(5000);
         const unsigned rssi = rng.bounded(256), lqi = rng.bounded(256), di = rng.bounded(256);
-        int n = std::snprintf(line, sizeof line, "%s%016u%02X%02X%02X", rng.bounded(50) == 0 ? "J00" : "", uid,
-                              rssi, lqi, di);
+        int n = std::snprintf(line, sizeof line, "%s%016u%02X%02X%02X", rng.bounded(50) == 0 ? "J00" : "",
+                              uid, rssi, lqi, di);
         switch (rng.bounded(10)) {
-        case 0: case 1: case 2: case 3: break;                                             // standard
-        case 4: case 5: n += std::snprintf(line + n, 16, "%04X", 0x0320 + rng.bounded(64)); break;
-        case 6: n += std::snprintf(line + n, 16, "%04X%04X", 0x0320, 0x0480); break;       // two temperature
-        case 7: n += std::snprintf(line + n, 16, "%04X%04X", 0x4000, rng.bounded(65536)); break; // raw word
-        case 8: n += std::snprintf(line + n, 16, "%04X%04X", 0x9964, 0x03E8); break;       // humidity
-        default: n += std::snprintf(line + n, 16, "%04X%04X", 0xFA3B, 0x3A3B); break;      // kelvin
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            break; // standard
+        case 4:
+        case 5:
+            n += std::snprintf(line + n, 16, "%04X", 0x0320 + rng.bounded(64));
+            break;
+        case 6:
+            n += std::snprintf(line + n, 16, "%04X%04X", 0x0320, 0x0480);
+            break; // two temperature
+        case 7:
+            n += std::snprintf(line + n, 16, "%04X%04X", 0x4000, rng.bounded(65536));
+            break; // raw word
+        case 8:
+            n += std::snprintf(line + n, 16, "%04X%04X", 0x9964, 0x03E8);
+            break; // humidity
+        default:
+            n += std::snprintf(line + n, 16, "%04X%04X", 0xFA3B, 0x3A3B);
+            break; // kelvin
         }
         line[n++] = '\r';
         out.append(line, n);

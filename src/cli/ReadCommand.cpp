@@ -12,9 +12,7 @@
 #include <cstdio>
 
 ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
-    : QObject(parent),
-      m_options(options),
-      m_clock(std::make_unique<SystemClock>()),
+    : QObject(parent), m_options(options), m_clock(std::make_unique<SystemClock>()),
       m_tones(options.table.beep() ? std::unique_ptr<TonePlayer>(std::make_unique<BellTonePlayer>())
                                    : std::make_unique<SilentTonePlayer>()),
       m_tables(*m_clock, *m_tones),

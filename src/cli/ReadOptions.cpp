@@ -11,8 +11,8 @@ void ReadOptions::addTo(QCommandLineParser &p)
          QStringLiteral("Read serial port N (1-256), optionally naming its device: --com 3 or "
                         "--com 3=/dev/ttyUSB0. Repeatable."),
          QStringLiteral("N[=DEVICE]")},
-        {QStringLiteral("replay"), QStringLiteral("Read raw reader bytes from FILE, or standard input for -."),
-         QStringLiteral("FILE")},
+        {QStringLiteral("replay"),
+         QStringLiteral("Read raw reader bytes from FILE, or standard input for -."), QStringLiteral("FILE")},
         {QStringLiteral("label"), QStringLiteral("Source label of replayed reports (default REPLAY)."),
          QStringLiteral("LABEL")},
         {QStringLiteral("types"),
@@ -94,7 +94,8 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     bool ok = true;
-    if (p.isSet(QStringLiteral("count")) && ((o.count = p.value(QStringLiteral("count")).toLongLong(&ok)), !ok || o.count < 1)) {
+    if (p.isSet(QStringLiteral("count")) &&
+        ((o.count = p.value(QStringLiteral("count")).toLongLong(&ok)), !ok || o.count < 1)) {
         *error = QStringLiteral("--count needs a positive whole number");
         return std::nullopt;
     }
@@ -121,7 +122,8 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     if (o.linkKinds() > 1) {
-        *error = QStringLiteral("one kind of link per session: serial ports, a replay, --tcp, --listen or --udp");
+        *error =
+            QStringLiteral("one kind of link per session: serial ports, a replay, --tcp, --listen or --udp");
         return std::nullopt;
     }
     return o;

@@ -15,7 +15,11 @@ class QCommandLineParser;
 // Everything `talvo-cli read` is told on its command line.
 struct ReadOptions
 {
-    enum class Format { JsonLines, Csv };
+    enum class Format
+    {
+        JsonLines,
+        Csv
+    };
 
     // Serial ports by number, each with the device it stands for (empty: the platform default).
     QList<QPair<int, QString>> comPorts;

@@ -50,8 +50,8 @@ void ReportWriter::write(const TTagReport &r, const QString &label)
             m_buffer += "uid,rssi,lqi,di,t1,t2,kind,label\n";
             m_headerDone = true;
         }
-        m_buffer += csvField(r.uid) + ',' + QByteArray::number(r.rssi) + ',' + QByteArray::number(r.lqi) + ',' +
-                    csvField(diFlagText(r.di)) + ',' + csvField(r.t1) + ',' + csvField(r.t2) + ',' +
+        m_buffer += csvField(r.uid) + ',' + QByteArray::number(r.rssi) + ',' + QByteArray::number(r.lqi) +
+                    ',' + csvField(diFlagText(r.di)) + ',' + csvField(r.t1) + ',' + csvField(r.t2) + ',' +
                     reportKindName(r.kind) + ',' + csvField(label) + '\n';
     }
     ++m_written;

@@ -10,7 +10,11 @@
 class ReportWriter
 {
 public:
-    enum class Format { JsonLines, Csv };
+    enum class Format
+    {
+        JsonLines,
+        Csv
+    };
 
     ReportWriter(std::FILE *out, Format format);
     void write(const TTagReport &report, const QString &label);

@@ -28,7 +28,9 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
         if (::read(g_pipe[0], &c, 1) == 1)
             emit stopRequested(int(c));
     });
-    struct sigaction sa{};
+    struct sigaction sa
+    {
+    };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;

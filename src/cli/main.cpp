@@ -33,7 +33,8 @@ int runRead(QCoreApplication &app, const QStringList &args)
         return 0;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        return usageError(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     QString error;
     const auto options = ReadOptions::parse(parser, &error);
     if (!options)
@@ -42,8 +43,8 @@ int runRead(QCoreApplication &app, const QStringList &args)
     ReadCommand command(*options);
     SignalWatcher signals_;
     QObject::connect(&signals_, &SignalWatcher::stopRequested, &command, &ReadCommand::requestStop);
-    QObject::connect(&command, &ReadCommand::finished, &app, [&app](int code) { app.exit(code); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &command, &ReadCommand::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
     command.start();
     return app.exec();
 }

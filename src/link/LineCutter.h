@@ -15,8 +15,7 @@ public:
     static constexpr char kCr = 0x0D;
 
     // Calls onFrame(QByteArrayView frame) for every frame the chunk completes, in order.
-    template <typename OnFrame>
-    void feed(QByteArrayView chunk, OnFrame &&onFrame);
+    template <typename OnFrame> void feed(QByteArrayView chunk, OnFrame &&onFrame);
 
     void clear() { m_line.clear(); }
     qsizetype pendingLength() const { return m_line.size(); }
@@ -28,8 +27,7 @@ private:
     quint64 m_droppedLines = 0;
 };
 
-template <typename OnFrame>
-void LineCutter::feed(QByteArrayView chunk, OnFrame &&onFrame)
+template <typename OnFrame> void LineCutter::feed(QByteArrayView chunk, OnFrame &&onFrame)
 {
     const char *data = chunk.data();
     const qsizetype n = chunk.size();

@@ -38,7 +38,9 @@ void ReplayReadingLinks::open()
     emit opened();
 #ifdef Q_OS_UNIX
     // A pipe or terminal is read as bytes arrive; a plain file is read chunk by chunk.
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (fromStdin && ::fstat(0, &st) == 0 && !S_ISREG(st.st_mode)) {
         m_notifier = std::make_unique<QSocketNotifier>(0, QSocketNotifier::Read);
         connect(m_notifier.get(), &QSocketNotifier::activated, this, &ReplayReadingLinks::readFromNotifier);

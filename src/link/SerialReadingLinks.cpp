@@ -98,8 +98,9 @@ void SerialReadingLinks::handleReadyRead(Port &port)
         return;
     if (m_commandRunning && port.number == m_replyPort && !m_reply.isComplete()) {
         if (m_reply.feed(bytes))
-            QMetaObject::invokeMethod(this, [this] { finishCommand(CommandFrame::checkReplyBcc(m_reply.reply())); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { finishCommand(CommandFrame::checkReplyBcc(m_reply.reply())); },
+                Qt::QueuedConnection);
     }
     port.source->appendBytes(bytes);
 }
@@ -109,12 +110,13 @@ void SerialReadingLinks::handlePortError(Port &port)
     if (port.failed)
         return;
     port.failed = true;
-    emit problem(tr("%1 (%2) failed: %3; no more reports from this port.")
-                     .arg(SerialPortMap::label(port.number), port.serial->portName(),
-                          port.serial->errorString()));
+    emit problem(
+        tr("%1 (%2) failed: %3; no more reports from this port.")
+            .arg(SerialPortMap::label(port.number), port.serial->portName(), port.serial->errorString()));
     const int number = port.number;
     // Leave the error handler before the port object goes away.
-    QMetaObject::invokeMethod(this, [this, number] { dropPort(number); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, number] { dropPort(number); }, Qt::QueuedConnection);
 }
 
 void SerialReadingLinks::dropPort(int number)
@@ -157,7 +159,8 @@ void SerialReadingLinks::runNextCommand()
     m_commandRunning = true;
     m_reply.reset();
     // Only the lowest open port is told: one reader on it answers for the installation.
-    auto lowest = std::find_if(m_ports.begin(), m_ports.end(), [](const auto &e) { return !e.second->failed; });
+    auto lowest =
+        std::find_if(m_ports.begin(), m_ports.end(), [](const auto &e) { return !e.second->failed; });
     if (lowest == m_ports.end()) {
         m_replyPort = 0;
         finishCommand(true);
@@ -167,8 +170,9 @@ void SerialReadingLinks::runNextCommand()
     QSerialPort &s = *lowest->second->serial;
     const QByteArray frame = CommandFrame::buildCommandFrame(m_current);
     if (s.write(frame) != frame.size()) {
-        emit problem(tr("%1: the command %2 could not be sent: %3")
-                         .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(m_current), s.errorString()));
+        emit problem(
+            tr("%1: the command %2 could not be sent: %3")
+                .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(m_current), s.errorString()));
         finishCommand(false);
         return;
     }
@@ -184,7 +188,8 @@ void SerialReadingLinks::finishCommand(bool ok)
     m_reply.reset();
     const QByteArray command = std::exchange(m_current, QByteArray());
     if (!ok && m_replyPort)
-        emit logLine(tr("%1: no valid reply to %2").arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(command)));
+        emit logLine(tr("%1: no valid reply to %2")
+                         .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(command)));
     emit commandFinished(command, ok);
     m_gapTimer.start(m_timing.commandGapMs);
 }

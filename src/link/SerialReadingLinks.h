@@ -42,7 +42,13 @@ signals:
 
 private:
     struct Port;
-    enum class Phase { Closed, Opening, Open, Closing };
+    enum class Phase
+    {
+        Closed,
+        Opening,
+        Open,
+        Closing
+    };
 
     void openPort(int number);
     void handleReadyRead(Port &port);

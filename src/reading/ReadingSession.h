@@ -22,7 +22,12 @@ class ReadingSession : public QObject
 {
     Q_OBJECT
 public:
-    enum class State { Idle, Running, Stopping };
+    enum class State
+    {
+        Idle,
+        Running,
+        Stopping
+    };
     Q_ENUM(State)
 
     explicit ReadingSession(QObject *parent = nullptr);

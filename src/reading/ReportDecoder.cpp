@@ -13,7 +13,7 @@ constexpr qsizetype kTamperPrefix = 3;
 constexpr std::array<qint8, 256> kHexValue = [] {
     std::array<qint8, 256> t{};
     for (int i = 0; i < 256; ++i)
-        t[size_t(i)] = qint8(i >= '0' && i <= '9' ? i - '0'
+        t[size_t(i)] = qint8(i >= '0' && i <= '9'   ? i - '0'
                              : i >= 'A' && i <= 'F' ? i - 'A' + 10
                              : i >= 'a' && i <= 'f' ? i - 'a' + 10
                                                     : -1);
@@ -49,12 +49,18 @@ const QString &dash()
 const char *reportKindName(ReportKind kind)
 {
     switch (kind) {
-    case ReportKind::Standard: return "standard";
-    case ReportKind::OneTemperature: return "one-temperature";
-    case ReportKind::TwoTemperature: return "two-temperature";
-    case ReportKind::RawWord: return "raw-word";
-    case ReportKind::TemperatureHumidity: return "temperature-humidity";
-    case ReportKind::TwoTemperatureKelvin: return "two-temperature-kelvin";
+    case ReportKind::Standard:
+        return "standard";
+    case ReportKind::OneTemperature:
+        return "one-temperature";
+    case ReportKind::TwoTemperature:
+        return "two-temperature";
+    case ReportKind::RawWord:
+        return "raw-word";
+    case ReportKind::TemperatureHumidity:
+        return "temperature-humidity";
+    case ReportKind::TwoTemperatureKelvin:
+        return "two-temperature-kelvin";
     }
     return "unknown";
 }

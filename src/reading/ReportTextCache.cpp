@@ -43,5 +43,6 @@ const QString &ReportTextCache::scaleB(quint16 word)
 const QString &ReportTextCache::humidityCelsius(quint16 word1)
 {
     const quint16 w = word1 & 0x3FFF;
-    return cached(m_humidity, 0x4000, w, [w] { return SensorText::fixed2(SensorText::humidityTagCelsius(w)); });
+    return cached(m_humidity, 0x4000, w,
+                  [w] { return SensorText::fixed2(SensorText::humidityTagCelsius(w)); });
 }

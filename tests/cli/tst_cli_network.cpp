@@ -1,5 +1,6 @@
 #include "link/CommandFrame.h"
 
+#include "ReportLines.h"
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkDatagram>
@@ -7,7 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
-#include "ReportLines.h"
 
 #include <QtTest>
 

@@ -96,10 +96,11 @@ private slots:
         QSocketNotifier notifier(pty.masterFd(), QSocketNotifier::Read);
         connect(&notifier, &QSocketNotifier::activated, this, [&] { received += pty.readAvailable(); });
         QProcess p;
-        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--com"),
-                            QStringLiteral("2=") + pty.slavePath(), QStringLiteral("--reply-wait"),
-                            QStringLiteral("20")});
-        const QByteArray start = CommandFrame::buildCommandFrame("M0") + CommandFrame::buildCommandFrame("A3");
+        p.start(cliPath(),
+                {QStringLiteral("read"), QStringLiteral("--com"), QStringLiteral("2=") + pty.slavePath(),
+                 QStringLiteral("--reply-wait"), QStringLiteral("20")});
+        const QByteArray start =
+            CommandFrame::buildCommandFrame("M0") + CommandFrame::buildCommandFrame("A3");
         QTRY_COMPARE_WITH_TIMEOUT(received, start, 10000);
         pty.write(report(9));
         QTRY_VERIFY_WITH_TIMEOUT(p.bytesAvailable() > 0 || p.canReadLine(), 10000);

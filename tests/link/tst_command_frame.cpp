@@ -16,9 +16,15 @@ private slots:
         QTest::newRow("V") << QByteArray("V") << QByteArray("\x01V57\r");
         QTest::newRow("M0") << QByteArray("M0") << QByteArray("\x01M07C\r");
         QTest::newRow("M1") << QByteArray("M1") << QByteArray("\x01M17D\r");
-        QTest::newRow("A0") << QByteArray("A0") << QByteArray("\x01" "A070\r");
-        QTest::newRow("A3") << QByteArray("A3") << QByteArray("\x01" "A373\r");
-        QTest::newRow("empty") << QByteArray() << QByteArray("\x01" "01\r");
+        QTest::newRow("A0") << QByteArray("A0")
+                            << QByteArray("\x01"
+                                          "A070\r");
+        QTest::newRow("A3") << QByteArray("A3")
+                            << QByteArray("\x01"
+                                          "A373\r");
+        QTest::newRow("empty") << QByteArray()
+                               << QByteArray("\x01"
+                                             "01\r");
     }
     void framesCommands()
     {
@@ -69,8 +75,8 @@ private slots:
     void assemblesReplies()
     {
         ReplyAssembler a;
-        QVERIFY(!a.feed("\r"));              // a CR before any STX completes nothing
-        QVERIFY(!a.feed("0000000000001234"));  // report bytes ahead of the reply
+        QVERIFY(!a.feed("\r"));               // a CR before any STX completes nothing
+        QVERIFY(!a.feed("0000000000001234")); // report bytes ahead of the reply
         QVERIFY(!a.feed("\x02T00"));
         qsizetype used = 0;
         QVERIFY(a.feed("12xx\rtail", &used));

@@ -3,9 +3,9 @@
 #include "reading/ReadingSession.h"
 #include "reading/ReportDecoder.h"
 
+#include "ReportLines.h"
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include "ReportLines.h"
 
 #include <QtTest>
 #include <memory>
@@ -102,7 +102,7 @@ private slots:
         QList<QByteArray> frames;
         connect(&session, &ReadingSession::frameReady, this, [&](QByteArrayView frame) {
             if (frames.isEmpty())
-                session.stop(); // as "Save" does; these links drop their sources at once
+                session.stop();                 // as "Save" does; these links drop their sources at once
             frames.append(frame.toByteArray()); // the frame stays valid after the stop
         });
         session.start(&links);
@@ -134,12 +134,24 @@ private slots:
                 for (int i = 0, n = rng.bounded(200); i < n; ++i)
                     chunk += char(rng.bounded(256));
                 break;
-            case 1: chunk = QByteArray(rng.bounded(1, 3000), 'x'); break; // long line, no CR
-            case 2: chunk = QByteArray(rng.bounded(1, 20), '\r'); break;   // lone CRs
-            case 3: chunk = QByteArray(rng.bounded(1, 50), '\x02'); break; // STX storm
-            case 4: chunk = report(round).left(rng.bounded(1, 22)); break; // truncated line
-            case 5: chunk = "\x02T0012" + QByteArray("5C\r") + "J00" + report(round); break; // reply + tamper
-            default: chunk = QByteArray(rng.bounded(100), '\0'); break;
+            case 1:
+                chunk = QByteArray(rng.bounded(1, 3000), 'x');
+                break; // long line, no CR
+            case 2:
+                chunk = QByteArray(rng.bounded(1, 20), '\r');
+                break; // lone CRs
+            case 3:
+                chunk = QByteArray(rng.bounded(1, 50), '\x02');
+                break; // STX storm
+            case 4:
+                chunk = report(round).left(rng.bounded(1, 22));
+                break; // truncated line
+            case 5:
+                chunk = "\x02T0012" + QByteArray("5C\r") + "J00" + report(round);
+                break; // reply + tamper
+            default:
+                chunk = QByteArray(rng.bounded(100), '\0');
+                break;
             }
             const int i = 1 + int(rng.bounded(3));
             // A good line after a CR always decodes, whatever came before on that source.

@@ -4,9 +4,9 @@
 #include "reading/ReadingSession.h"
 #include "reading/ReportDecoder.h"
 
+#include "ReportLines.h"
 #include <QSignalSpy>
 #include <QSocketNotifier>
-#include "ReportLines.h"
 
 #include <QtTest>
 #include <fcntl.h>
@@ -56,13 +56,14 @@ QByteArray frameOf(const char *command)
 
 struct Rig
 {
-    Rig(const SerialPortMap &map, const QList<int> &ports, const Timing &timing)
-        : links(map, ports, timing)
+    Rig(const SerialPortMap &map, const QList<int> &ports, const Timing &timing) : links(map, ports, timing)
     {
         session.setTiming(timing);
         QObject::connect(&session, &ReadingSession::frameReady, &decoder, &ReportDecoder::decodeReport);
         QObject::connect(&decoder, &ReportDecoder::reportDecoded, &decoder,
-                         [this](const TTagReport &r, const QString &label) { reports.append({r.uid, label}); });
+                         [this](const TTagReport &r, const QString &label) {
+                             reports.append({r.uid, label});
+                         });
     }
     SerialReadingLinks links;
     ReadingSession session;
@@ -113,7 +114,10 @@ private slots:
         com3.write(report(1) + report(2).left(10));
         com7.write(report(101));
         QTRY_COMPARE(rig.reports.size(), 2);
-        com3.write(report(2).mid(10) + "\x02" "noise" + report(3).left(5));
+        com3.write(report(2).mid(10) +
+                   "\x02"
+                   "noise" +
+                   report(3).left(5));
         com3.write(report(3).mid(5));
         QTRY_COMPARE(rig.reports.size(), 3);
         QVERIFY(!rig.reports.contains({QString::fromLatin1(report(3).left(16)), QStringLiteral("COM03")}));

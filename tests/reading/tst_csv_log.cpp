@@ -5,9 +5,9 @@
 #include "reading/TagReport.h"
 #include "reading/TagTables.h"
 
+#include "ReportLines.h"
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include "ReportLines.h"
 
 #include <QtTest>
 

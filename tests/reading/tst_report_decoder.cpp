@@ -30,22 +30,29 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("t1");
         QTest::addColumn<QString>("t2");
-        QTest::newRow("standard") << line(kUid, "50", "A3", "FF") << int(ReportKind::Standard) << "-" << "-";
-        QTest::newRow("one temp 25") << line(kUid, "50", "A3", "FF", "0320") << int(ReportKind::OneTemperature)
-                                     << "25.00 C / 77.00 F" << "-";
-        QTest::newRow("one temp -1") << line(kUid, "50", "A3", "FF", "3FE0") << int(ReportKind::OneTemperature)
-                                     << "-1.00 C / 30.20 F" << "-";
-        QTest::newRow("two temp") << line(kUid, "50", "A3", "FF", "03200020") << int(ReportKind::TwoTemperature)
-                                  << "25.00 C / 77.00 F" << "1.00 C / 33.80 F";
+        QTest::newRow("standard") << line(kUid, "50", "A3", "FF") << int(ReportKind::Standard) << "-"
+                                  << "-";
+        QTest::newRow("one temp 25") << line(kUid, "50", "A3", "FF", "0320")
+                                     << int(ReportKind::OneTemperature) << "25.00 C / 77.00 F"
+                                     << "-";
+        QTest::newRow("one temp -1") << line(kUid, "50", "A3", "FF", "3FE0")
+                                     << int(ReportKind::OneTemperature) << "-1.00 C / 30.20 F"
+                                     << "-";
+        QTest::newRow("two temp") << line(kUid, "50", "A3", "FF", "03200020")
+                                  << int(ReportKind::TwoTemperature) << "25.00 C / 77.00 F"
+                                  << "1.00 C / 33.80 F";
         QTest::newRow("humidity") << line(kUid, "50", "A3", "FF", "996403E8")
-                                  << int(ReportKind::TemperatureHumidity) << "25.00" << "33.70%";
+                                  << int(ReportKind::TemperatureHumidity) << "25.00"
+                                  << "33.70%";
         QTest::newRow("kelvin") << line(kUid, "50", "A3", "FF", "FA3B3A3B")
                                 << int(ReportKind::TwoTemperatureKelvin) << "24.99 C / 76.98 F"
                                 << "24.99 C / 76.98 F";
-        QTest::newRow("raw word keeps case") << line(kUid, "50", "A3", "FF", "4000ab1F") << int(ReportKind::RawWord)
-                                             << "-" << "ab1F";
-        QTest::newRow("lower-case hex fields") << line(kUid, "5a", "a3", "fe") << int(ReportKind::Standard) << "-"
-                                               << "-";
+        QTest::newRow("raw word keeps case")
+            << line(kUid, "50", "A3", "FF", "4000ab1F") << int(ReportKind::RawWord) << "-"
+            << "ab1F";
+        QTest::newRow("lower-case hex fields")
+            << line(kUid, "5a", "a3", "fe") << int(ReportKind::Standard) << "-"
+            << "-";
     }
     void decodesEachKind()
     {

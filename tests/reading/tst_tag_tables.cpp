@@ -4,9 +4,9 @@
 #include "reading/TagTables.h"
 #include "reading/UidIndex.h"
 
+#include "ReportLines.h"
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include "ReportLines.h"
 
 #include <QtTest>
 #include <memory>
