@@ -100,8 +100,10 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     if (p.isSet(QStringLiteral("duration")) &&
-        ((o.durationSec = p.value(QStringLiteral("duration")).toDouble(&ok)), !ok || o.durationSec <= 0)) {
-        *error = QStringLiteral("--duration needs a positive number of seconds");
+        ((o.durationSec = p.value(QStringLiteral("duration")).toDouble(&ok)),
+         !ok || !(o.durationSec > 0 && o.durationSec <= kMaxDurationSec))) {
+        *error = QStringLiteral("--duration needs a positive number of seconds, at most %1 (ten years)")
+                     .arg(qint64(kMaxDurationSec));
         return std::nullopt;
     }
     if (p.isSet(QStringLiteral("reply-wait")) &&
