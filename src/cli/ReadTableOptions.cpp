@@ -20,7 +20,8 @@ void ReadTableOptions::addTo(QCommandLineParser &parser)
          QStringLiteral("Stop the selection time when N distinct selected tags were seen (default 1)."),
          QStringLiteral("N")},
         {QStringLiteral("csv"),
-         QStringLiteral("Log the reports of selected tags to FILE (emptied at start)."),
+         QStringLiteral("Log the reports of selected tags to FILE (emptied at start). FILE must be a "
+                        "regular file or not exist, and not be a file the session reads."),
          QStringLiteral("FILE")},
         {QStringLiteral("csv-fallback"),
          QStringLiteral("When FILE's folder cannot be created, log to Talvo.csv in the documents folder "

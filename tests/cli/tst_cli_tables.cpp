@@ -219,6 +219,15 @@ private slots:
         QVERIFY2(run.err.contains("snapshot at the end: " + csv.toUtf8()), run.err);
     }
 
+    void helpListsTheFallbackOption()
+    {
+        QProcess p;
+        p.start(cliPath(), {"read", "--help"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().contains("--csv-fallback"));
+    }
+
     void folderThatCannotBeMadeIsAnErrorUnlessFallbackIsAsked()
     {
         QTemporaryDir dir;
