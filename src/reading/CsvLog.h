@@ -124,7 +124,7 @@ signals:
     void fallbackUsed(const QString &wanted, const QString &used);
     // Lines were lost: the total so far and why the latest could not be written.
     void linesNotWritten(quint64 total, const QString &reason);
-    // A problem that loses no line (the old log could not be deleted at the start of a session).
+    // A problem that loses no line (the old log could not be emptied at the start of a session).
     void problem(const QString &message);
 
 private:

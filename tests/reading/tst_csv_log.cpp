@@ -312,6 +312,7 @@ private slots:
         }
         QVERIFY(isFifo(fifo));
         QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(f.csv.refusalFor(QStringLiteral("/dev/null")).reason, Reason::NotRegularFile); // a device
         QCOMPARE(CsvLog::refusalText(Reason::NotRegularFile).arg(fifo),
                  QStringLiteral("The CSV file %1 is not a regular file").arg(fifo));
 
