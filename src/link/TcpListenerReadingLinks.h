@@ -11,6 +11,7 @@
 class QTcpServer;
 class QTcpSocket;
 class SocketReadingSource;
+class TcpAcceptor;
 
 // A listener that readers connect to ("TCP Client" page). Up to 512 readers at once, each in its own
 // slot 1..512 and read as source number = slot under its remote address. A reader that connects again
@@ -61,9 +62,10 @@ private:
         QString line;
     };
 
-    void handleNewConnections();
-    void accept(QTcpSocket *socket);
+    void accept(QTcpSocket *socket, const QHostAddress &peer, quint16 peerPort);
     int lowestFreeSlot() const;
+    int slotForNewConnection();
+    void stopAccepting();
     void handleDropped(int slot, SocketReadingSource *source);
     void removeSlot(int slot);
     void tearDown();
@@ -72,6 +74,7 @@ private:
     QString m_listenPortText = QStringLiteral("4001");
     QHostAddress m_listenAddress = QHostAddress(QHostAddress::AnyIPv4);
     QTcpServer *m_server = nullptr;
+    TcpAcceptor *m_acceptor = nullptr;
     std::vector<Slot> m_slots; // 0..kMaxConnections; slot 0 stays empty
     QHash<QString, int> m_slotByAddress;
     QStringList m_lines;
