@@ -14,8 +14,8 @@ SocketReadingSource::SocketReadingSource(QTcpSocket *socket, const QString &labe
     m_socket->setReadBufferSize(kReadBufferLimit);
     connect(m_socket, &QTcpSocket::readyRead, this, &ReadingSource::readyRead);
     // Connected before anyone else hears of the end: the bytes are safe before links act on it.
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &SocketReadingSource::holdArrivedBytes);
-    connect(m_socket, &QTcpSocket::disconnected, this, &SocketReadingSource::holdArrivedBytes);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this] { holdArrivedBytes(); });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] { holdArrivedBytes(); });
 }
 
 QString SocketReadingSource::peerText() const
@@ -38,14 +38,20 @@ bool SocketReadingSource::isEligible() const
 QByteArray SocketReadingSource::takeBytes()
 {
     QByteArray bytes = ReadingSource::takeBytes();
-    bytes += m_socket->readAll();
+    bytes += socketBytes();
     return bytes;
 }
 
-void SocketReadingSource::holdBytes(qint64 limit)
+QByteArray SocketReadingSource::socketBytes()
+{
+    // A socket closed after a failed write can no longer be read (and says so when asked).
+    return m_socket->bytesAvailable() > 0 ? m_socket->readAll() : QByteArray();
+}
+
+void SocketReadingSource::holdArrivedBytes(qint64 limit)
 {
     // The socket's bytes came first; then what the system holds behind them.
-    QByteArray bytes = m_socket->readAll();
+    QByteArray bytes = socketBytes();
     if (!m_ended) {
         const NativeSocketIo::Received r =
             NativeSocketIo::receiveWaiting(m_socket->socketDescriptor(), bytes, limit);
@@ -57,17 +63,12 @@ void SocketReadingSource::holdBytes(qint64 limit)
     appendBytes(bytes);
 }
 
-void SocketReadingSource::holdArrivedBytes()
-{
-    holdBytes(-1);
-}
-
 bool SocketReadingSource::isLive()
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
     if (!m_ended && m_pending.size() < kReadBufferLimit)
-        holdBytes(kReadBufferLimit - m_pending.size());
+        holdArrivedBytes(kReadBufferLimit - m_pending.size());
     return !m_ended;
 }
 

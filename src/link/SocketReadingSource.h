@@ -28,8 +28,9 @@ public:
     bool isEligible() const override;
     QByteArray takeBytes() override;
 
-    // Moves every byte the connection holds (the socket's and the system's) into the source.
-    void holdArrivedBytes();
+    // Moves the bytes the connection holds into the source: the socket's, then the system's (at most
+    // `limit` of those; all when negative).
+    void holdArrivedBytes(qint64 limit = -1);
     // False once the reader has closed or reset the connection. Bytes waiting in front of the end
     // are moved into the source, at most a read buffer's worth.
     bool isLive();
@@ -43,7 +44,7 @@ public:
     void stopGreeting() { m_greeting.clear(); }
 
 private:
-    void holdBytes(qint64 limit);
+    QByteArray socketBytes();
 
     QTcpSocket *m_socket;
     CommandPacer m_greeting;

@@ -158,8 +158,9 @@ void TcpListenerReadingLinks::removeSlot(int slot)
     SocketReadingSource *source = s.source;
     if (!source)
         return;
-    // The session takes everything the connection still holds before the source goes.
-    source->holdArrivedBytes();
+    // The session takes what the connection still holds before the source goes. A connection that
+    // the reader ended has already given up all of it.
+    source->holdArrivedBytes(kLastBytesLimit);
     emit sourceRemoved(slot);
     const QString line = std::exchange(s.line, QString());
     s.source = nullptr;

@@ -22,6 +22,9 @@ class TcpListenerReadingLinks : public NetworkReadingLinks
     Q_OBJECT
 public:
     static constexpr int kMaxConnections = 512;
+    // A connection the links close themselves (its reader connected again, reading ends) still gives
+    // its bytes to the session: what its socket holds, and up to this much of what the system holds.
+    static constexpr qint64 kLastBytesLimit = 1024 * 1024;
 
     explicit TcpListenerReadingLinks(QObject *parent = nullptr);
     ~TcpListenerReadingLinks() override;
