@@ -13,14 +13,6 @@ namespace NativeSocketIo {
 
 namespace {
 
-constexpr qint64 kChunk = 64 * 1024;
-
-#ifdef MSG_NOSIGNAL
-constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
-#else
-constexpr int kSendFlags = MSG_DONTWAIT; // SIGPIPE is ignored by the socket layer on these systems
-#endif
-
 bool wouldWait(int error)
 {
     return error == EAGAIN || error == EWOULDBLOCK;
@@ -33,26 +25,25 @@ Received receiveWaiting(qintptr fd, QByteArray &out, qint64 limit)
     Received result;
     if (fd < 0)
         return result;
+    char buffer[16 * 1024];
     qint64 taken = 0;
     while (limit < 0 || taken < limit) {
-        const qint64 want = limit < 0 ? kChunk : std::min(kChunk, limit - taken);
-        const qsizetype before = out.size();
-        out.resize(before + want);
-        const ssize_t n = ::recv(int(fd), out.data() + before, size_t(want), MSG_DONTWAIT);
-        const int error = errno;
-        out.resize(before + std::max<qsizetype>(n, 0));
+        const qint64 want =
+            limit < 0 ? qint64(sizeof buffer) : std::min(qint64(sizeof buffer), limit - taken);
+        const ssize_t n = ::recv(int(fd), buffer, size_t(want), MSG_DONTWAIT);
         if (n > 0) {
+            out.append(buffer, n);
             taken += n;
             continue;
         }
         if (n == 0) {
             result.ended = true;
             result.reason = QStringLiteral("The remote host closed the connection");
-        } else if (error == EINTR) {
+        } else if (errno == EINTR) {
             continue;
-        } else if (!wouldWait(error)) {
+        } else if (!wouldWait(errno)) {
             result.ended = true;
-            result.reason = qt_error_string(error);
+            result.reason = qt_error_string(errno);
         }
         break;
     }
@@ -61,16 +52,23 @@ Received receiveWaiting(qintptr fd, QByteArray &out, qint64 limit)
 
 qint64 sendNow(qintptr fd, QByteArrayView bytes)
 {
+#ifdef MSG_NOSIGNAL
     if (fd < 0)
         return -1;
     for (;;) {
-        const ssize_t n = ::send(int(fd), bytes.data(), size_t(bytes.size()), kSendFlags);
+        const ssize_t n = ::send(int(fd), bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0)
             return n;
         if (errno == EINTR)
             continue;
         return wouldWait(errno) ? 0 : -1;
     }
+#else
+    // No write without the risk of a broken-pipe signal here: the socket writes it all.
+    Q_UNUSED(fd);
+    Q_UNUSED(bytes);
+    return 0;
+#endif
 }
 
 #else

@@ -27,8 +27,8 @@ struct Received
 // Appends to `out` the bytes the system holds for `fd`, at most `limit` of them (all when negative).
 Received receiveWaiting(qintptr fd, QByteArray &out, qint64 limit = -1);
 
-// Writes what fits now, without a broken-pipe signal: the number of bytes written (0 when none fit),
-// or -1 when the connection is gone.
+// Writes what fits now, without a broken-pipe signal: the number of bytes written (0 when none fit,
+// or where the system cannot write without that signal), or -1 when the connection is gone.
 qint64 sendNow(qintptr fd, QByteArrayView bytes);
 
 } // namespace NativeSocketIo

@@ -14,9 +14,11 @@ class SocketReadingSource;
 class TcpAcceptor;
 
 // A listener that readers connect to ("TCP Client" page). Up to 512 readers at once, each in its own
-// slot 1..512 and read as source number = slot under its remote address. A reader that connects again
-// from the same address replaces its older connection, which is closed. Connections beyond 512 are
-// refused (closed and reported). The list of connected readers is one line address:port each.
+// slot 1..512 and read as source number = slot under its remote address (as known when the connection
+// was accepted). A reader that connects again from the same address replaces its older connection,
+// whose bytes are read before it is closed. A slot is freed when its connection ends, after its bytes are
+// read; connections beyond 512 live ones are refused (closed and reported). The list of connected
+// readers is one line address:port each.
 class TcpListenerReadingLinks : public NetworkReadingLinks
 {
     Q_OBJECT
