@@ -55,29 +55,6 @@ struct ListeningReaders
     }
 };
 
-// Every line the reader sent, read once, in the order sent.
-bool readAllInOrder(const ReadingHarness &h, const QString &label, int reader, int count)
-{
-    int seq = 0;
-    for (const Decoded &d : h.reports) {
-        if (d.label != label)
-            continue;
-        if (seq >= count || d.uid != uidOf(reader, seq))
-            return false;
-        ++seq;
-    }
-    return seq == count;
-}
-
-QByteArray manyLines(int reader, int count)
-{
-    QByteArray lines;
-    lines.reserve(qsizetype(count) * reportLine(reader, 0).size());
-    for (int seq = 0; seq < count; ++seq)
-        lines += reportLine(reader, seq);
-    return lines;
-}
-
 // One listening reader at `address`, read by the links as reader 1.
 struct OneReader
 {
