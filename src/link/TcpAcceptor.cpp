@@ -11,7 +11,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -19,6 +18,7 @@ namespace {
 constexpr int kAcceptBatch = 1024;
 
 } // namespace
+#endif
 
 TcpAcceptor::TcpAcceptor(QTcpServer *server, QObject *parent) : QObject(parent), m_server(server)
 {
