@@ -1,6 +1,7 @@
 #include "app/ReadLinkPages.h"
 
 #include "app/Controls.h"
+#include "base/PortText.h"
 #include "base/SettingsStore.h"
 
 #include <QGridLayout>
@@ -10,41 +11,50 @@ using namespace Controls;
 
 ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTagMain"), parent)
 {
-    addPage(buildComPage(), QStringLiteral("tsCOM"), QStringLiteral("COM"));
-    addPage(buildUdpPage(), QStringLiteral("tsUDP"), QStringLiteral("UDP"));
-    addPage(buildTcpServerPage(), QStringLiteral("tsNET"), QStringLiteral("TCP Server"));
-    addPage(buildTcpClientPage(), QStringLiteral("tsNetServer"), QStringLiteral("TCP Client"));
-}
-
-QString ReadLinkPages::pageForLinkMode(int linkMode)
-{
-    switch (linkMode) {
-    case 0:
-        return QStringLiteral("tsNET");
-    case 1:
-        return QStringLiteral("tsCOM");
-    case 2:
-        return QStringLiteral("tsNetServer");
-    default:
-        return QStringLiteral("tsUDP");
+    for (int index = 0; index < LinkKindTable::kKindCount; ++index) {
+        const LinkKind kind = LinkKindTable::inPageOrder(index);
+        addPage(buildPage(kind), pageName(kind), QLatin1String(LinkKindTable::caption(kind)));
     }
 }
 
-int ReadLinkPages::linkMode() const
+QString ReadLinkPages::pageName(LinkKind kind)
 {
-    const QString name = currentPageName();
-    if (name == QLatin1String("tsNET"))
-        return 0;
-    if (name == QLatin1String("tsCOM"))
-        return 1;
-    if (name == QLatin1String("tsNetServer"))
-        return 2;
-    return 3;
+    switch (kind) {
+    case LinkKind::TcpToReaders:
+        return QStringLiteral("tsNET");
+    case LinkKind::Serial:
+        return QStringLiteral("tsCOM");
+    case LinkKind::TcpListener:
+        return QStringLiteral("tsNetServer");
+    case LinkKind::Udp:
+        break;
+    }
+    return QStringLiteral("tsUDP");
 }
 
-void ReadLinkPages::showLinkMode(int linkMode)
+QWidget *ReadLinkPages::buildPage(LinkKind kind)
 {
-    showPage(pageForLinkMode(linkMode));
+    switch (kind) {
+    case LinkKind::TcpToReaders:
+        return buildTcpServerPage();
+    case LinkKind::Serial:
+        return buildComPage();
+    case LinkKind::TcpListener:
+        return buildTcpClientPage();
+    case LinkKind::Udp:
+        break;
+    }
+    return buildUdpPage();
+}
+
+LinkKind ReadLinkPages::linkKind() const
+{
+    return LinkKindTable::fromReadPageIndex(currentIndex());
+}
+
+void ReadLinkPages::showLinkKind(LinkKind kind)
+{
+    setCurrentIndex(LinkKindTable::readPageIndex(kind));
 }
 
 QWidget *ReadLinkPages::buildComPage()
@@ -77,10 +87,10 @@ QWidget *ReadLinkPages::buildUdpPage()
     m_pnlIP = frame(page, "pnlIP");
     auto *grid = new QGridLayout(m_pnlIP);
     grid->addWidget(label(m_pnlIP, "lblLocalPort", QStringLiteral("Local Listen Port :")), 0, 0);
-    m_edLocalPort = edit(m_pnlIP, QStringLiteral("edLocalPort"), QStringLiteral("4001"));
+    m_edLocalPort = edit(m_pnlIP, QStringLiteral("edLocalPort"), PortText::defaultText());
     grid->addWidget(m_edLocalPort, 0, 1);
     grid->addWidget(label(m_pnlIP, "lblDesPort", QStringLiteral("Destination Port :")), 1, 0);
-    m_edDesPort = edit(m_pnlIP, QStringLiteral("edDesPort"), QStringLiteral("4001"));
+    m_edDesPort = edit(m_pnlIP, QStringLiteral("edDesPort"), PortText::defaultText());
     grid->addWidget(m_edDesPort, 1, 1);
     grid->setRowStretch(2, 1);
     m_pnlMemo = frame(page, "pnlMemo");
@@ -118,7 +128,7 @@ QWidget *ReadLinkPages::buildTcpServerPage()
         m_ipEdit[size_t(n - 1)] = address;
     }
     grid->addWidget(label(m_pnlTcpServerSet, "lblTcpRemotePort", QStringLiteral("Port :")), 10, 0);
-    m_edtTcpRemotePort = edit(m_pnlTcpServerSet, QStringLiteral("edtTcpRemotePort"), QStringLiteral("4001"));
+    m_edtTcpRemotePort = edit(m_pnlTcpServerSet, QStringLiteral("edtTcpRemotePort"), PortText::defaultText());
     grid->addWidget(m_edtTcpRemotePort, 10, 1);
     grid->setRowStretch(11, 1);
     m_pnlTcpServerView = frame(page, "PnlTcpServerView");
@@ -139,7 +149,7 @@ QWidget *ReadLinkPages::buildTcpClientPage()
     m_pnlTcpClient = frame(page, "pnlTcpClient");
     auto *grid = new QGridLayout(m_pnlTcpClient);
     grid->addWidget(label(m_pnlTcpClient, "lblListenPort", QStringLiteral("Local Listen Port :")), 0, 0);
-    m_edtListenPort = edit(m_pnlTcpClient, QStringLiteral("edtListenPort"), QStringLiteral("4001"));
+    m_edtListenPort = edit(m_pnlTcpClient, QStringLiteral("edtListenPort"), PortText::defaultText());
     grid->addWidget(m_edtListenPort, 0, 1);
     grid->setRowStretch(1, 1);
     m_memoClient0 = memo(page, "MemoClient0");
@@ -153,13 +163,16 @@ QWidget *ReadLinkPages::buildTcpClientPage()
 
 void ReadLinkPages::showConnectionLists(bool reading)
 {
-    const int mode = linkMode();
-    m_pnlIP->setVisible(!(reading && mode == 3));
-    m_pnlMemo->setVisible(reading && mode == 3);
-    m_pnlTcpServerSet->setVisible(!(reading && mode == 0));
-    m_pnlTcpServerView->setVisible(reading && mode == 0);
-    m_pnlTcpClient->setVisible(!(reading && mode == 2));
-    m_memoClient0->setVisible(reading && mode == 2);
+    const LinkKind kind = linkKind();
+    const bool udp = reading && kind == LinkKind::Udp;
+    const bool tcpOut = reading && kind == LinkKind::TcpToReaders;
+    const bool listener = reading && kind == LinkKind::TcpListener;
+    m_pnlIP->setVisible(!udp);
+    m_pnlMemo->setVisible(udp);
+    m_pnlTcpServerSet->setVisible(!tcpOut);
+    m_pnlTcpServerView->setVisible(tcpOut);
+    m_pnlTcpClient->setVisible(!listener);
+    m_memoClient0->setVisible(listener);
     if (reading) {
         m_memoUdp->clear();
         m_moTcpServer->clear();

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "i18n/LanguageTable.h"
+
 #include <QObject>
 
-class QFileDialog;
 class ReadTagPage;
 class SettingsStore;
 class TagTables;
 
-// Connects the tag tables to the controls of the "Read TAG" page: the grids and lists show the
-// tables' models; filters, "Beep", "Number:", the RSSI threshold, double clicks, "Clear" and the CSV
-// controls go to the tables; the tables' texts come back to the panels. Settings that belong to these
+// Connects the tag tables to the "Read TAG" page: the grids and lists show the tables' models;
+// the page's filters, "Beep", "Number:", the RSSI threshold, double clicks, "Clear" and the CSV
+// choices go to the tables; the tables' texts come back to the page. Settings that belong to these
 // controls are written by the actions that change them ("TagFilterUID", "FileName", "AutoSaveFile",
 // "AllTags").
 class TagTablesBinding : public QObject
@@ -19,28 +20,25 @@ public:
     TagTablesBinding(ReadTagPage *page, TagTables *tables, SettingsStore *settings,
                      QObject *parent = nullptr);
 
-    // Takes over the controls' current values (after the settings were loaded).
+    // Takes over the page's current values (after the settings were loaded).
     void syncFromControls();
     // Translated header texts; every data row is dropped.
-    void resetGrids(int language);
+    void resetGrids(Language language);
 
 signals:
     void tagIdChanged(const QString &uid);
+    // CSV lines that could not be written: how many so far, and why.
+    void linesNotWritten(quint64 total, const QString &reason);
     void problemReported(const QString &message);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectTexts();
     void connectInputs();
     void connectCsv();
     void connectCurrentRows();
-    void handleAutoSaveClicked();
-    void chooseFile();
+    void handleAutoSaveClicked(bool autoSave, bool allTags);
 
     ReadTagPage *m_page;
     TagTables *m_tables;
     SettingsStore *m_settings;
-    QFileDialog *m_fileDialog = nullptr;
 };

@@ -50,14 +50,54 @@ QString SettingsStore::defaultCsvFile()
 #endif
 }
 
-int SettingsStore::linkModeForPage(int page)
+namespace {
+// The settings table: every value's name and stored type. Defaults live in Values (designValues()
+// for a first run); the numbered values take their type from their prefix.
+struct TableEntry
 {
-    return page >= 0 && page <= 2 ? page : 3;
+    const char *name;
+    SettingsStore::StoredType type;
+};
+
+using Type = SettingsStore::StoredType;
+constexpr TableEntry kTable[] = {
+    {SettingsStore::kLanguageIndex, Type::Integer}, {SettingsStore::kPage, Type::Integer},
+    {SettingsStore::kTagFilterUid, Type::Text},     {SettingsStore::kTcpRemotePort, Type::Port},
+    {SettingsStore::kLocalPort, Type::Port},        {SettingsStore::kDesPort, Type::Port},
+    {SettingsStore::kListenPort, Type::Port},       {SettingsStore::kFileName, Type::Text},
+    {SettingsStore::kAutoSaveFile, Type::Boolean},  {SettingsStore::kAllTags, Type::Boolean},
+};
+constexpr TableEntry kNumberedTable[] = {
+    {SettingsStore::kComPrefix, Type::Integer}, // ticked only when exactly 1
+    {SettingsStore::kNetPrefix, Type::Integer}, // ticked only when exactly 1
+    {SettingsStore::kIpPrefix, Type::Text},
+};
+
+QString numbered(const char *prefix, int n)
+{
+    return QLatin1String(prefix) + QString::number(n);
+}
+} // namespace
+
+std::optional<SettingsStore::StoredType> SettingsStore::storedType(const QString &name)
+{
+    for (const TableEntry &e : kTable) {
+        if (name == QLatin1String(e.name))
+            return e.type;
+    }
+    for (const TableEntry &e : kNumberedTable) {
+        const QLatin1String prefix(e.name);
+        bool ok = false;
+        if (name.startsWith(prefix) && name.mid(prefix.size()).toInt(&ok) >= 1 && ok &&
+            !name.mid(prefix.size()).startsWith(QLatin1Char('0')))
+            return e.type;
+    }
+    return std::nullopt;
 }
 
-int SettingsStore::sanitizedLanguage(int language)
+Language SettingsStore::sanitizedLanguage(int language)
 {
-    return language >= 0 && language <= 2 ? language : 0;
+    return LanguageTable::isValidLanguage(language) ? Language(language) : Language::English;
 }
 
 SettingsStore::Values SettingsStore::designValues()
@@ -101,26 +141,70 @@ std::optional<QString> SettingsStore::readString(const QString &name) const
     return v->toString();
 }
 
+std::optional<QVariant> SettingsStore::readValue(const QString &name) const
+{
+    switch (storedType(name).value_or(Type::Text)) {
+    case Type::Integer:
+        if (const auto i = readInt(name))
+            return QVariant(*i);
+        return std::nullopt;
+    case Type::Boolean:
+        if (const auto i = readInt(name))
+            return QVariant(*i != 0);
+        return std::nullopt;
+    case Type::Port:
+        if (const auto text = readString(name))
+            return QVariant::fromValue(PortText::port(*text));
+        return std::nullopt;
+    case Type::Text:
+        break;
+    }
+    if (const auto text = readString(name))
+        return QVariant(*text);
+    return std::nullopt;
+}
+
+void SettingsStore::writeValue(const QString &name, const QVariant &value)
+{
+    switch (storedType(name).value_or(Type::Text)) {
+    case Type::Integer:
+        write(name, value.toInt());
+        return;
+    case Type::Boolean:
+        write(name, value.toBool() ? 1 : 0);
+        return;
+    case Type::Port:
+        write(name, QString::number(value.toUInt()));
+        return;
+    case Type::Text:
+        break;
+    }
+    write(name, value.toString());
+}
+
 std::optional<SettingsStore::Values> SettingsStore::load() const
 {
     if (!exists())
         return std::nullopt;
     Values v;
-    v.languageIndex = sanitizedLanguage(readInt(kLanguageIndex).value_or(0));
-    v.page = readInt(kPage).value_or(0);
-    v.tagFilterUid = readString(kTagFilterUid).value_or(QString());
-    v.tcpRemotePort = readString(kTcpRemotePort).value_or(v.tcpRemotePort);
-    v.localPort = readString(kLocalPort).value_or(v.localPort);
-    v.desPort = readString(kDesPort).value_or(v.desPort);
-    v.listenPort = readString(kListenPort).value_or(v.listenPort);
-    v.fileName = readString(kFileName).value_or(v.fileName);
-    v.autoSaveFile = readInt(kAutoSaveFile).value_or(0) != 0;
-    v.allTags = readInt(kAllTags).value_or(0) != 0;
+    const auto get = [this](const char *name, const QVariant &fallback) {
+        return readValue(QLatin1String(name)).value_or(fallback);
+    };
+    v.language = sanitizedLanguage(get(kLanguageIndex, 0).toInt());
+    v.page = LinkKindTable::fromStoredPage(get(kPage, 0).toInt());
+    v.tagFilterUid = get(kTagFilterUid, QString()).toString();
+    v.tcpRemotePort = quint16(get(kTcpRemotePort, v.tcpRemotePort).toUInt());
+    v.localPort = quint16(get(kLocalPort, v.localPort).toUInt());
+    v.desPort = quint16(get(kDesPort, v.desPort).toUInt());
+    v.listenPort = quint16(get(kListenPort, v.listenPort).toUInt());
+    v.fileName = get(kFileName, v.fileName).toString();
+    v.autoSaveFile = get(kAutoSaveFile, false).toBool();
+    v.allTags = get(kAllTags, false).toBool();
     for (int n = 1; n <= kNumberedCount; ++n) {
         const size_t i = size_t(n - 1);
-        v.com[i] = readInt(QLatin1String(kComPrefix) + QString::number(n)).value_or(0) == 1;
-        v.net[i] = readInt(QLatin1String(kNetPrefix) + QString::number(n)).value_or(0) == 1;
-        v.ip[i] = readString(QLatin1String(kIpPrefix) + QString::number(n)).value_or(defaultIp(n));
+        v.com[i] = readValue(numbered(kComPrefix, n)).value_or(0).toInt() == 1;
+        v.net[i] = readValue(numbered(kNetPrefix, n)).value_or(0).toInt() == 1;
+        v.ip[i] = readValue(numbered(kIpPrefix, n)).value_or(defaultIp(n)).toString();
     }
     return v;
 }
@@ -135,52 +219,52 @@ void SettingsStore::sync()
     m_settings->sync();
 }
 
-void SettingsStore::writeLanguageIndex(int language)
+void SettingsStore::writeLanguageIndex(Language language)
 {
-    write(kLanguageIndex, language);
+    writeValue(kLanguageIndex, int(language));
     sync();
 }
 
-void SettingsStore::writeShutdown(int page, int language)
+void SettingsStore::writeShutdown(LinkKind page, Language language)
 {
-    write(kPage, page);
-    write(kLanguageIndex, language);
+    writeValue(kPage, LinkKindTable::storedPage(page));
+    writeValue(kLanguageIndex, int(language));
     sync();
 }
 
 void SettingsStore::writeReadingStart(const ReadingStart &values)
 {
-    write(kTagFilterUid, values.tagFilterUid);
-    write(kTcpRemotePort, values.tcpRemotePort);
-    write(kLocalPort, values.localPort);
-    write(kDesPort, values.desPort);
-    write(kListenPort, values.listenPort);
-    write(kPage, values.page);
+    writeValue(kTagFilterUid, values.tagFilterUid);
+    writeValue(kTcpRemotePort, values.tcpRemotePort);
+    writeValue(kLocalPort, values.localPort);
+    writeValue(kDesPort, values.desPort);
+    writeValue(kListenPort, values.listenPort);
+    writeValue(kPage, LinkKindTable::storedPage(values.page));
     for (int n = 1; n <= kNumberedCount; ++n) {
         const size_t i = size_t(n - 1);
-        write(QLatin1String(kComPrefix) + QString::number(n), values.com[i] ? 1 : 0);
-        write(QLatin1String(kNetPrefix) + QString::number(n), values.net[i] ? 1 : 0);
-        write(QLatin1String(kIpPrefix) + QString::number(n), values.ip[i]);
+        writeValue(numbered(kComPrefix, n), values.com[i]);
+        writeValue(numbered(kNetPrefix, n), values.net[i]);
+        writeValue(numbered(kIpPrefix, n), values.ip[i]);
     }
     sync();
 }
 
 void SettingsStore::writeTagFilter(const QString &filter)
 {
-    write(kTagFilterUid, filter);
+    writeValue(kTagFilterUid, filter);
     sync();
 }
 
 void SettingsStore::writeFileName(const QString &fileName)
 {
-    write(kFileName, fileName);
+    writeValue(kFileName, fileName);
     sync();
 }
 
 void SettingsStore::writeAutoSave(bool autoSaveFile, bool allTags)
 {
-    write(kAutoSaveFile, autoSaveFile ? 1 : 0);
-    write(kAllTags, allTags ? 1 : 0);
+    writeValue(kAutoSaveFile, autoSaveFile);
+    writeValue(kAllTags, allTags);
     sync();
 }
 

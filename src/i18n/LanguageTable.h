@@ -2,6 +2,14 @@
 
 #include <QString>
 
+// The three user-interface languages; the value is the one kept as "LanguageIndex".
+enum class Language
+{
+    English = 0,
+    TraditionalChinese = 1,
+    SimplifiedChinese = 2,
+};
+
 // The built-in text table of the three user-interface languages: 0 English, 1 Traditional Chinese,
 // 2 Simplified Chinese. Every row is keyed by its English text; the rows keep their fixed order and the
 // lookup takes the first row whose key matches exactly.
@@ -35,4 +43,9 @@ public:
 inline QString translate(int language, const QString &english)
 {
     return LanguageTable::translate(language, english);
+}
+
+inline QString translate(Language language, const QString &english)
+{
+    return LanguageTable::translate(int(language), english);
 }

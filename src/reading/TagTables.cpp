@@ -105,6 +105,7 @@ void TagTables::setRssiThreshold(int position)
 
 void TagTables::numberKeyPressed()
 {
+    m_tagCountZeroed = true;
     m_selected.clear();
     m_selectedCount = 0;
     restartSelectionTiming(m_clock.tickMs());
@@ -129,6 +130,7 @@ void TagTables::restartSelectionTiming(qint64 tick)
 
 void TagTables::applyReport(const TTagReport &report, const QString &label)
 {
+    m_tagCountZeroed = false;
     if (!m_tagFilter.isEmpty() && !report.uid.startsWith(m_tagFilter)) {
         ++m_droppedByFilter;
         return;
@@ -316,7 +318,7 @@ QString TagTables::selectedCountText() const
 
 QString TagTables::tagCountText() const
 {
-    return QString::number(m_all.size());
+    return m_tagCountZeroed ? QStringLiteral("0") : QString::number(m_all.size());
 }
 
 void TagTables::scheduleFlush()

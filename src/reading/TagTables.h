@@ -51,8 +51,9 @@ public:
     bool autoSave() const { return m_autoSave; }
     bool allTagsLog() const { return m_allTagsLog; }
 
-    // "Number:": a character typed restarts the selection timing; a key released also rewrites the
-    // text as its integer value (1 when it doesn't read as one).
+    // "Number:": a character typed restarts the selection timing and shows "TAG Count:" as 0 until the
+    // next report; a key released also rewrites the text as its integer value (1 when it doesn't read
+    // as one).
     void numberKeyPressed();
     void numberKeyReleased(const QString &text);
     int number() const { return m_number; }
@@ -156,6 +157,7 @@ private:
     bool m_autoSave = false;
     bool m_allTagsLog = false;
     int m_number = 1;
+    bool m_tagCountZeroed = false; // "Number:" showed the tag count as 0; the next report counts again
     QString m_numberText = QStringLiteral("1");
 
     quint64 m_totalReports = 0;
