@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "base/PortText.h"
 #include "base/SettingsStore.h"
+#include "i18n/LanguageTable.h"
 
 #include <QGridLayout>
 #include <QVBoxLayout>
@@ -68,7 +69,6 @@ QWidget *ReadLinkPages::buildComPage()
         auto *box = check(page, QStringLiteral("chkCOM") + twoDigits(n), QStringLiteral("COM%1").arg(n));
         box->setProperty("Tag", n);
         auto *device = edit(page, QStringLiteral("edDevCOM") + twoDigits(n), QString());
-        device->setToolTip(tr("Device this port number opens"));
         device->setMinimumWidth(70);
         device->setMaximumWidth(110);
         grid->addWidget(box, row, col);
@@ -159,6 +159,13 @@ QWidget *ReadLinkPages::buildTcpClientPage()
     outer->addWidget(m_pnlTcpClient);
     outer->addWidget(m_memoClient0);
     return page;
+}
+
+void ReadLinkPages::setLanguage(int language)
+{
+    const QString tip = translate(language, QStringLiteral("Device this port number opens"));
+    for (QLineEdit *device : m_comDevice)
+        device->setToolTip(tip);
 }
 
 void ReadLinkPages::showConnectionLists(bool reading)

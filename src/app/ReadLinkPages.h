@@ -26,6 +26,8 @@ public:
     LinkKind linkKind() const;
     void showLinkKind(LinkKind kind);
 
+    // Texts the captions do not carry (the device boxes' tooltips).
+    void setLanguage(int language);
     // While reading, each network page shows its connection list instead of its settings.
     void showConnectionLists(bool reading);
     // The connection log of the "TCP Server" page.

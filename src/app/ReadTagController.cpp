@@ -16,17 +16,12 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
 {
     TagTables &tables = m_pipeline.tables();
     m_binding = new TagTablesBinding(page, &tables, settings, this);
-    connect(m_binding, &TagTablesBinding::problemReported, this, &ReadTagController::problemReported);
-    connect(m_binding, &TagTablesBinding::linesNotWritten, this,
-            [this](quint64 total, const QString &reason) {
-                emit problemReported(QStringLiteral("%1 CSV line(s) not written: %2").arg(total).arg(reason));
-            });
+    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadTagController::problemReported);
     connect(m_binding, &TagTablesBinding::tagIdChanged, this, &ReadTagController::tagIdChanged);
     connect(&tables, &TagTables::statusTextChanged, this, &ReadTagController::statusText);
     ReadingSession &session = m_pipeline.session();
     connect(&m_pipeline, &ReadingPipeline::ended, this, &ReadTagController::handleSessionEnded);
     connect(&session, &ReadingSession::blinkPhaseChanged, page, &ReadTagPage::setBlinkPhase);
-    connect(&session, &ReadingSession::problem, this, &ReadTagController::problemReported);
     // The connection log is the "TCP Server" page's; the other kinds list their readers instead.
     connect(&session, &ReadingSession::logLine, this, [this](const QString &line) {
         if (m_page->linkKind() == LinkKind::TcpToReaders)
@@ -36,8 +31,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&m_pipeline, &ReadingPipeline::clientListed, page, &ReadTagPage::listClient);
     connect(&m_pipeline, &ReadingPipeline::clientUnlisted, page, &ReadTagPage::unlistClient);
     connect(&m_pipeline, &ReadingPipeline::senderListed, page, &ReadTagPage::listSender);
-    connect(&m_pipeline.decoder(), &ReportDecoder::tamperAlarmChanged, this,
-            &ReadTagController::handleTamper);
+    connect(&m_pipeline.decoder(), &ReportDecoder::tamperChanged, this, &ReadTagController::handleTamper);
     connect(page, &ReadTagPage::startStopRequested, this, &ReadTagController::startOrStop);
     connect(page, &ReadTagPage::tamperResetRequested, this, &ReadTagController::handleTemperReset);
     connect(page, &ReadTagPage::saveRequested, this, &ReadTagController::handleSave);
@@ -80,6 +74,7 @@ void ReadTagController::setLanguage(Language language)
 {
     m_language = language;
     m_page->setLanguage(int(language));
+    handleTamper(m_pipeline.decoder().tamperShown(), m_tamperCountdown);
 }
 
 void ReadTagController::startOrStop()
@@ -118,11 +113,11 @@ void ReadTagController::start()
     tables.startSession();
     std::unique_ptr<ReadingLinks> links = m_factory ? m_factory(buildRequest()) : nullptr;
     m_pipeline.decoder().resetTamper();
-    handleTamper(false, QStringLiteral("Tamper Alarm"));
+    handleTamper(false, ReportDecoder::kNoCountdown);
     emit statusText(QString());
-    emit problemReported(QString());
+    emit problemsCleared();
     if (!links)
-        emit problemReported(QStringLiteral("No reading links for this link kind"));
+        emit problemReported({Problem::Severity::Error, Problem::Kind::NoReadingLinks, {}});
     m_pipeline.start(std::move(links));
 }
 
@@ -138,15 +133,19 @@ void ReadTagController::handleSessionEnded()
     m_running = false;
     m_page->setRunning(false);
     m_pipeline.decoder().resetTamper();
-    handleTamper(false, QStringLiteral("Tamper Alarm"));
+    handleTamper(false, ReportDecoder::kNoCountdown);
     m_pipeline.tables().endSession(m_selectionListFile);
     if (std::exchange(m_snapshotPending, false))
         m_pipeline.tables().saveSnapshot();
     emit sessionEnded();
 }
 
-void ReadTagController::handleTamper(bool shown, const QString &caption)
+void ReadTagController::handleTamper(bool shown, int countdown)
 {
+    m_tamperCountdown = countdown;
+    QString caption = translate(m_language, QStringLiteral("Tamper Alarm"));
+    if (countdown != ReportDecoder::kNoCountdown)
+        caption += QStringLiteral(" (%1)").arg(countdown);
     m_page->showTamper(shown, caption);
 }
 
@@ -155,7 +154,7 @@ void ReadTagController::handleTemperReset()
     if (links() && m_pipeline.session().isRunning())
         links()->broadcastCommand(QByteArrayLiteral("BT"));
     m_pipeline.decoder().resetTamper();
-    handleTamper(false, m_page->tamperCaption());
+    handleTamper(false, m_tamperCountdown);
 }
 
 void ReadTagController::handleSave()

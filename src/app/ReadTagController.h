@@ -70,7 +70,8 @@ signals:
     void sessionEnded();
     // Text for the first status-bar panel, and problems for the second.
     void statusText(const QString &text);
-    void problemReported(const QString &message);
+    void problemReported(const Problem &problem);
+    void problemsCleared();
     // A reader connected or a UDP sender was heard: the configuration page of its kind offers it as
     // its target.
     void readerSeen(LinkKind kind, const QString &address, quint16 port);
@@ -81,7 +82,7 @@ private:
     void start();
     void requestStop();
     void handleSessionEnded();
-    void handleTamper(bool shown, const QString &caption);
+    void handleTamper(bool shown, int countdown);
     void handleTemperReset();
     void handleSave();
     void handleDeviceEdited(int number, const QString &device);
@@ -99,4 +100,5 @@ private:
     SerialPortMap m_portMap;
     QHostAddress m_localHostAddress;
     Language m_language = Language::English;
+    int m_tamperCountdown = ReportDecoder::kNoCountdown; // what the alarm panel shows
 };

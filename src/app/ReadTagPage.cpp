@@ -341,6 +341,7 @@ void ReadTagPage::setLanguage(int language)
 {
     m_language = language;
     showStartCaption(m_running ? "Stop" : "Start");
+    m_links->setLanguage(language);
 }
 
 ReportTypeSwitches ReadTagPage::typeSwitches() const
@@ -510,11 +511,6 @@ void ReadTagPage::showTamper(bool shown, const QString &caption)
     m_buttons->pnlTamper()->setText(caption);
     m_buttons->pnlTamper()->setVisible(shown);
     m_buttons->btnTemperReset()->setVisible(shown);
-}
-
-QString ReadTagPage::tamperCaption() const
-{
-    return m_buttons->pnlTamper()->text();
 }
 
 void ReadTagPage::setBlinkPhase(int phase)

@@ -95,7 +95,6 @@ public:
     void showAllTagsFile(const QString &file);
     // The tamper alarm panel and its reset button.
     void showTamper(bool shown, const QString &caption);
-    QString tamperCaption() const;
     void setBlinkPhase(int phase);
     void appendConnectionLog(const QString &line);
     void listClient(const QString &line);

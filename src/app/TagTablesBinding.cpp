@@ -28,7 +28,6 @@ void TagTablesBinding::connectTexts()
     connect(m_tables, &TagTables::rssiTextChanged, m_page, &ReadTagPage::showRssi);
     connect(m_tables, &TagTables::numberTextChanged, m_page, &ReadTagPage::showNumber);
     connect(m_tables, &TagTables::tagFilterChanged, m_page, &ReadTagPage::showTagFilter);
-    connect(m_tables, &TagTables::problem, this, &TagTablesBinding::problemReported);
 }
 
 void TagTablesBinding::connectInputs()
@@ -54,7 +53,6 @@ void TagTablesBinding::connectCsv()
     CsvLog *csv = m_tables->csvLog();
     connect(csv, &CsvLog::fileNameChanged, m_page, &ReadTagPage::showCsvFile);
     connect(csv, &CsvLog::allTagsFileNameChanged, m_page, &ReadTagPage::showAllTagsFile);
-    connect(csv, &CsvLog::linesNotWritten, this, &TagTablesBinding::linesNotWritten);
     connect(m_page, &ReadTagPage::csvFileEdited, csv, &CsvLog::setFileName);
     connect(m_page, &ReadTagPage::autoSaveClicked, this, &TagTablesBinding::handleAutoSaveClicked);
     connect(m_page, &ReadTagPage::csvFileChosen, this, [this](const QString &file) {

@@ -27,9 +27,6 @@ public:
 
 signals:
     void tagIdChanged(const QString &uid);
-    // CSV lines that could not be written: how many so far, and why.
-    void linesNotWritten(quint64 total, const QString &reason);
-    void problemReported(const QString &message);
 
 private:
     void connectTexts();

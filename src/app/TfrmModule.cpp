@@ -8,6 +8,7 @@
 #include "app/TagTablesBinding.h"
 #include "app/WindowTranslator.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/ProblemText.h"
 #include "link/ComPortNames.h"
 #include "reading/SelectionListFile.h"
 
@@ -92,7 +93,14 @@ void TfrmModule::buildUi()
             });
     connect(m_reading, &ReadTagController::sessionEnded, this, &TfrmModule::handleSessionEnded);
     connect(m_reading, &ReadTagController::statusText, m_statusPanel, &QLabel::setText);
-    connect(m_reading, &ReadTagController::problemReported, m_problemPanel, &QLabel::setText);
+    connect(m_reading, &ReadTagController::problemReported, this, [this](const Problem &problem) {
+        m_problem = problem;
+        showProblem();
+    });
+    connect(m_reading, &ReadTagController::problemsCleared, this, [this] {
+        m_problem.reset();
+        showProblem();
+    });
     connect(m_readTag, &ReadTagPage::linkKindChanged, this, &TfrmModule::handleTagMainChange);
     connect(m_pcMain, &QTabWidget::currentChanged, this, &TfrmModule::handleMainPageShown);
     connect(m_readTag, &ReadTagPage::exitRequested, this, &QWidget::close);
@@ -172,6 +180,7 @@ void TfrmModule::applyLanguage()
     m_reading->setLanguage(m_language);
     m_setReader->setLanguage(m_language);
     resetGrids();
+    showProblem();
     setEnabled(true);
 }
 
@@ -179,6 +188,11 @@ void TfrmModule::resetGrids()
 {
     m_setTag->resetGrid(m_language);
     m_reading->binding()->resetGrids(m_language);
+}
+
+void TfrmModule::showProblem()
+{
+    m_problemPanel->setText(m_problem ? problemText(*m_problem, m_language) : QString());
 }
 
 void TfrmModule::handleTagMainChange()

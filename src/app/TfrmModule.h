@@ -4,6 +4,7 @@
 #include "base/SettingsStore.h"
 
 #include <QMainWindow>
+#include <optional>
 
 class PageControl;
 class QLabel;
@@ -60,6 +61,7 @@ private:
     void followConfigLinkPage();
     void handleSessionEnded();
     void resetGrids();
+    void showProblem();
 
     SettingsStore *m_settings;
     TonePlayer *m_tone;
@@ -73,6 +75,7 @@ private:
     QString m_selectionListFile;
     Language m_language = Language::English;
     LinkKind m_linkKind = LinkKind::TcpToReaders;
-    bool m_closing = false;  // a close waits for the session to end
-    bool m_shutDown = false; // the close steps ran
+    bool m_closing = false;           // a close waits for the session to end
+    bool m_shutDown = false;          // the close steps ran
+    std::optional<Problem> m_problem; // shown in the second status panel, in the current language
 };

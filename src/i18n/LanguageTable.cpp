@@ -1,6 +1,7 @@
 #include "i18n/LanguageTable.h"
 
 #include <QHash>
+#include <iterator>
 
 namespace {
 // Key, English display, Traditional Chinese, Simplified Chinese. The spaces inside and at the end of
@@ -111,6 +112,21 @@ constexpr LanguageTable::Row kRows[LanguageTable::kRowCount] = {
     {"Temperature alarm:", "Temperature alarm:", "超溫偵測：", "超温侦测："},
 };
 
+// The texts the program writes at run time beyond the table above (problem messages, tooltips), with
+// their translations: key, Traditional Chinese, Simplified Chinese. "%1" and "%2" stand for values.
+struct MessageRow
+{
+    const char *key;
+    const char *traditional;
+    const char *simplified;
+};
+constexpr MessageRow kMessages[] = {
+    {"No reading links for this link kind", "此連線方式沒有可讀取的連線", "此连线方式没有可读取的连线"},
+    {"The selection list %1 could not be saved: %2", "選取清單 %1 無法存檔：%2", "选取清单 %1 无法存档：%2"},
+    {"%1 CSV line(s) not written: %2", "%1 筆 CSV 資料未寫入：%2", "%1 笔 CSV 资料未写入：%2"},
+    {"Device this port number opens", "此埠號開啟的裝置", "此端口号打开的设备"},
+};
+
 // Key -> first row with that key, built once.
 const QHash<QString, int> &keyIndex()
 {
@@ -137,12 +153,27 @@ int LanguageTable::find(const QString &key)
     return keyIndex().value(key, -1);
 }
 
+int LanguageTable::messageCount()
+{
+    return int(std::size(kMessages));
+}
+
+QString LanguageTable::messageKey(int index)
+{
+    return QString::fromUtf8(kMessages[index].key);
+}
+
 QString LanguageTable::translate(int language, const QString &english)
 {
     if (language != kTraditionalChinese && language != kSimplifiedChinese)
         return english;
+    const bool traditional = language == kTraditionalChinese;
     const int r = find(english);
-    if (r < 0)
-        return english;
-    return QString::fromUtf8(language == kTraditionalChinese ? kRows[r].traditional : kRows[r].simplified);
+    if (r >= 0)
+        return QString::fromUtf8(traditional ? kRows[r].traditional : kRows[r].simplified);
+    for (const MessageRow &m : kMessages) {
+        if (english == QLatin1String(m.key))
+            return QString::fromUtf8(traditional ? m.traditional : m.simplified);
+    }
+    return english;
 }

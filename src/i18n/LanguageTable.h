@@ -34,6 +34,9 @@ public:
     static const Row &row(int index);
     // Index of the first row whose key equals `key`, or -1.
     static int find(const QString &key);
+    // The run-time messages beyond the table (problem texts, tooltips), looked up after the rows.
+    static int messageCount();
+    static QString messageKey(int index);
     // The text in `language`: English and unknown texts come back unchanged.
     static QString translate(int language, const QString &english);
     static bool isValidLanguage(int language) { return language >= 0 && language < kLanguageCount; }

@@ -14,6 +14,13 @@ ReadingPipeline::ReadingPipeline(Clock &clock, TonePlayer &tones, QObject *paren
     connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
     connect(&m_decoder, &ReportDecoder::reportDecoded, &m_tables, &TagTables::applyReport);
     connect(&m_session, &ReadingSession::ended, this, &ReadingPipeline::handleSessionEnded);
+    connect(&m_session, &ReadingSession::problem, this,
+            [this](const QString &text) { emit problem(Problem::message(text)); });
+    connect(&m_tables, &TagTables::problem, this, &ReadingPipeline::problem);
+    connect(m_tables.csvLog(), &CsvLog::linesNotWritten, this, [this](quint64 total, const QString &reason) {
+        emit problem(
+            {Problem::Severity::Error, Problem::Kind::CsvLinesNotWritten, {QString::number(total), reason}});
+    });
 }
 
 ReadingPipeline::~ReadingPipeline()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "base/Timing.h"
 #include "reading/LinkRequest.h"
 #include "reading/ReadingSession.h"
@@ -50,6 +51,8 @@ public:
 signals:
     // The session is over and its links are closed.
     void ended();
+    // A problem of the links, the tables or the CSV logs (lost CSV lines included).
+    void problem(const Problem &problem);
     // A reader connected (or, over UDP, was first heard): the configuration side may address it.
     void readerSeen(LinkKind kind, const QString &address, quint16 port);
     // The listener's connected readers and the UDP senders, one "address:port" line each.

@@ -35,7 +35,8 @@ TagTables::TagTables(Clock &clock, TonePlayer &tones, QObject *parent)
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(kRefreshIntervalMs);
     connect(&m_refresh, &QTimer::timeout, this, &TagTables::flushChanges);
-    connect(&m_csv, &CsvLog::problem, this, &TagTables::problem);
+    connect(&m_csv, &CsvLog::problem, this,
+            [this](const QString &text) { emit problem(Problem::message(text)); });
     m_sessionStartTick = m_lastReportTick = m_selectStartTick = m_clock.tickMs();
     m_sessionStartTime = m_clock.now();
     m_shown.tagCount = tagCountText();
@@ -291,7 +292,8 @@ bool TagTables::endSession(const QString &selectionListFile)
     QString error;
     const bool saved = SelectionListFile::save(selectionListFile, selectionToSave(), &error);
     if (!saved)
-        emit problem(tr("The selection list %1 could not be saved: %2").arg(selectionListFile, error));
+        emit problem(
+            {Problem::Severity::Error, Problem::Kind::SelectionListNotSaved, {selectionListFile, error}});
     m_csv.closeLogFiles();
     flushChanges();
     return saved;

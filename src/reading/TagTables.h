@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "reading/CsvLog.h"
 #include "reading/TagListModel.h"
 #include "reading/TagTableModel.h"
@@ -125,7 +126,7 @@ signals:
     void selectionEntryFocused(int row);
     // A report passed the three filters and was entered into the all-tags table.
     void reportEntered(const TTagReport &report, const QString &label);
-    void problem(const QString &message);
+    void problem(const Problem &problem);
 
 private:
     struct Shown

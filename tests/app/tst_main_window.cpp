@@ -393,6 +393,42 @@ private slots:
         QFile::remove(selectionFile());
     }
 
+    void problemsAndTamperFollowTheLanguage()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        w.reading()->setLinksFactory([](const LinkRequest &) { return nullptr; });
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QCOMPARE(ended.size(), 1);
+        auto *problems = control<QLabel>(&w, "sbMainPanel1");
+        QCOMPARE(problems->text(), QStringLiteral("No reading links for this link kind"));
+        control<QPushButton>(&w, "btnCHT")->click();
+        QCOMPARE(problems->text(), QStringLiteral("此連線方式沒有可讀取的連線"));
+        QCOMPARE(control<QLineEdit>(&w, "edDevCOM01")->toolTip(), QStringLiteral("此埠號開啟的裝置"));
+
+        QByteArray recording = "J00"
+                               "0000000000001234"
+                               "50A3FF\r"
+                               "0000000000001234"
+                               "50A3FF\r";
+        w.reading()->setLinksFactory([recording](const LinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(recording, 1, 20, false);
+        });
+        control<QPushButton>(&w, "btnStart")->click();
+        QCOMPARE(problems->text(), QString());
+        auto *tamper = control<QLabel>(&w, "pnlTamper");
+        QTRY_COMPARE_WITH_TIMEOUT(tamper->text(), QStringLiteral("防拆警示 (10)"), 3000);
+        control<QPushButton>(&w, "btnCHS")->click();
+        QCOMPARE(tamper->text(), QStringLiteral("防拆警示 (10)")); // the same words in both scripts
+        control<QPushButton>(&w, "btnEng")->click();
+        QCOMPARE(tamper->text(), QStringLiteral("Tamper Alarm (10)"));
+        QVERIFY(tamper->isVisible());
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 5000);
+    }
+
     void tamperAlarmClearAndRssiThreshold()
     {
         SettingsStore store(freshIni());
