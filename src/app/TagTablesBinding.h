@@ -19,6 +19,7 @@ class TagTablesBinding : public QObject
 public:
     TagTablesBinding(ReadTagPage *page, TagTables *tables, SettingsStore *settings,
                      QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TagTablesBinding)
 
     // Takes over the page's current values (after the settings were loaded).
     void syncFromControls();

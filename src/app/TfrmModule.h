@@ -29,6 +29,7 @@ public:
     TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile = QString(),
                QWidget *parent = nullptr);
     ~TfrmModule() override;
+    Q_DISABLE_COPY_MOVE(TfrmModule)
 
     ReadTagController *reading() const { return m_reading; }
     Language language() const { return m_language; }

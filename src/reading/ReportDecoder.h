@@ -30,6 +30,7 @@ public:
     static constexpr int kNoCountdown = -1;
 
     explicit ReportDecoder(QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ReportDecoder)
 
     void setTypeSwitches(const ReportTypeSwitches &switches) { m_switches = switches; }
     const ReportTypeSwitches &typeSwitches() const { return m_switches; }

@@ -31,6 +31,7 @@ public:
     static constexpr int kBeepMs = 5;
 
     TagTables(Clock &clock, TonePlayer &tones, QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TagTables)
 
     TagTableModel *allTags() { return &m_all; }
     TagTableModel *selectedTags() { return &m_selected; }
