@@ -1,6 +1,7 @@
 #include "app/ReadLinkPages.h"
 
 #include "app/Controls.h"
+#include "app/LinkPages.h"
 #include "base/PortText.h"
 #include "base/SettingsStore.h"
 #include "i18n/LanguageTable.h"
@@ -12,40 +13,24 @@ using namespace Controls;
 
 ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTagMain"), parent)
 {
-    for (int index = 0; index < LinkKindTable::kKindCount; ++index) {
-        const LinkKind kind = LinkKindTable::inPageOrder(index);
-        addPage(buildPage(kind), pageName(kind), QLatin1String(LinkKindTable::caption(kind)));
-    }
+    addLinkPages(this, &LinkKindTable::Row::readPageIndex, &ReadLinkPages::pageName,
+                 [this](LinkKind kind) { return buildPage(kind); });
 }
 
 QString ReadLinkPages::pageName(LinkKind kind)
 {
-    switch (kind) {
-    case LinkKind::TcpToReaders:
-        return QStringLiteral("tsNET");
-    case LinkKind::Serial:
-        return QStringLiteral("tsCOM");
-    case LinkKind::TcpListener:
-        return QStringLiteral("tsNetServer");
-    case LinkKind::Udp:
-        break;
-    }
-    return QStringLiteral("tsUDP");
+    // In the order of the stored page values.
+    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP"};
+    return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
 }
 
 QWidget *ReadLinkPages::buildPage(LinkKind kind)
 {
-    switch (kind) {
-    case LinkKind::TcpToReaders:
-        return buildTcpServerPage();
-    case LinkKind::Serial:
-        return buildComPage();
-    case LinkKind::TcpListener:
-        return buildTcpClientPage();
-    case LinkKind::Udp:
-        break;
-    }
-    return buildUdpPage();
+    using Build = QWidget *(ReadLinkPages::*)();
+    static const Build kBuilders[LinkKindTable::kKindCount] = {
+        &ReadLinkPages::buildTcpServerPage, &ReadLinkPages::buildComPage, &ReadLinkPages::buildTcpClientPage,
+        &ReadLinkPages::buildUdpPage};
+    return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
 }
 
 LinkKind ReadLinkPages::linkKind() const

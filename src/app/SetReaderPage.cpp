@@ -1,6 +1,7 @@
 #include "app/SetReaderPage.h"
 
 #include "app/Controls.h"
+#include "app/LinkPages.h"
 #include "app/PageControl.h"
 #include "base/PortText.h"
 
@@ -30,11 +31,8 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     auto *panelLayout = new QVBoxLayout(m_pnlTagMain);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_pcSetReadMain = new PageControl(QStringLiteral("pcSetReadMain"), m_pnlTagMain);
-    for (int index = 0; index < LinkKindTable::kKindCount; ++index) {
-        const LinkKind kind = LinkKindTable::fromSetReaderPageIndex(index);
-        m_pcSetReadMain->addPage(buildPage(kind), pageName(kind),
-                                 QLatin1String(LinkKindTable::caption(kind)));
-    }
+    addLinkPages(m_pcSetReadMain, &LinkKindTable::Row::setReaderPageIndex, &SetReaderPage::pageName,
+                 [this](LinkKind kind) { return buildPage(kind); });
     m_pcSetReadMain->setMaximumHeight(190);
     panelLayout->addWidget(m_pcSetReadMain);
     m_configSlot->addWidget(m_pnlTagMain);
@@ -62,32 +60,19 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
 
 QString SetReaderPage::pageName(LinkKind kind)
 {
-    switch (kind) {
-    case LinkKind::TcpToReaders:
-        return QStringLiteral("tsTcpServer");
-    case LinkKind::Serial:
-        return QStringLiteral("tsComPort");
-    case LinkKind::TcpListener:
-        return QStringLiteral("tsTcpClient");
-    case LinkKind::Udp:
-        break;
-    }
-    return QStringLiteral("tsUdpServer");
+    // In the order of the stored page values.
+    static const char *const kNames[LinkKindTable::kKindCount] = {"tsTcpServer", "tsComPort", "tsTcpClient",
+                                                                  "tsUdpServer"};
+    return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
 }
 
 QWidget *SetReaderPage::buildPage(LinkKind kind)
 {
-    switch (kind) {
-    case LinkKind::TcpToReaders:
-        return buildTcpServerPage();
-    case LinkKind::Serial:
-        return buildComPage();
-    case LinkKind::TcpListener:
-        return buildTcpClientPage();
-    case LinkKind::Udp:
-        break;
-    }
-    return buildUdpPage();
+    using Build = QWidget *(SetReaderPage::*)();
+    static const Build kBuilders[LinkKindTable::kKindCount] = {
+        &SetReaderPage::buildTcpServerPage, &SetReaderPage::buildComPage, &SetReaderPage::buildTcpClientPage,
+        &SetReaderPage::buildUdpPage};
+    return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
 }
 
 LinkKind SetReaderPage::linkKind() const

@@ -54,6 +54,16 @@ constexpr const Row &row(LinkKind kind)
     return kRows[3];
 }
 
+// The kind whose column `column` holds `value`; UDP when none does (as "PAGE" reads any other value).
+constexpr LinkKind kindWhere(int Row::*column, int value)
+{
+    for (const Row &r : kRows) {
+        if (r.*column == value)
+            return r.kind;
+    }
+    return LinkKind::Udp;
+}
+
 constexpr int storedPage(LinkKind kind)
 {
     return row(kind).storedPage;
@@ -62,11 +72,7 @@ constexpr int storedPage(LinkKind kind)
 // "PAGE" back to a kind: 0, 1 and 2 stand for themselves, anything else is UDP.
 constexpr LinkKind fromStoredPage(int page)
 {
-    for (const Row &r : kRows) {
-        if (r.storedPage == page)
-            return r.kind;
-    }
-    return LinkKind::Udp;
+    return kindWhere(&Row::storedPage, page);
 }
 
 constexpr int readPageIndex(LinkKind kind)
@@ -79,23 +85,14 @@ constexpr int setReaderPageIndex(LinkKind kind)
     return row(kind).setReaderPageIndex;
 }
 
-// The kind of the page at `index` (an index outside the pages reads as UDP, like "PAGE").
 constexpr LinkKind fromReadPageIndex(int index)
 {
-    for (const Row &r : kRows) {
-        if (r.readPageIndex == index)
-            return r.kind;
-    }
-    return LinkKind::Udp;
+    return kindWhere(&Row::readPageIndex, index);
 }
 
 constexpr LinkKind fromSetReaderPageIndex(int index)
 {
-    for (const Row &r : kRows) {
-        if (r.setReaderPageIndex == index)
-            return r.kind;
-    }
-    return LinkKind::Udp;
+    return kindWhere(&Row::setReaderPageIndex, index);
 }
 
 // The kind whose page has index `index`, in page order (for building the pages).
