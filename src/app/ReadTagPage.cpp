@@ -409,7 +409,7 @@ void ReadTagPage::fitGridColumns()
     // No. | UID | RSSI | LQI | DI | T1 | T2 [| Count]: the short columns are as wide as their header or
     // their widest value; UID, T1 and T2 share the rest, so every column is on screen at the window's
     // default size. Widths come from the font, not from the rows, so reports never resize columns.
-    const char *samples[] = {"00000", nullptr, "000", "000", "[BAT=00][SW]", nullptr, nullptr, "000000"};
+    const char *samples[] = {"00000", nullptr, "000", "000", "[BAT=00]", nullptr, nullptr, "000000"};
     for (QTableView *grid : {m_grdUID, m_grdSel}) {
         QHeaderView *header = grid->horizontalHeader();
         header->setStretchLastSection(false);
