@@ -51,48 +51,87 @@ QString SettingsStore::defaultCsvFile()
 }
 
 namespace {
-// The settings table: every value's name and stored type. Defaults live in Values (designValues()
-// for a first run); the numbered values take their type from their prefix.
+// The settings table: every value's name, stored type and the default used when the key exists but the
+// value does not. A missing default is computed: a port's is the default port, FileName's is
+// defaultCsvFile(), IPn's is defaultIp(n).
+// The numbered values (COMn, NETn, IPn) take type and default from their prefix's row.
 struct TableEntry
 {
     const char *name;
     SettingsStore::StoredType type;
+    const char *absent;
 };
 
 using Type = SettingsStore::StoredType;
 constexpr TableEntry kTable[] = {
-    {SettingsStore::kLanguageIndex, Type::Integer}, {SettingsStore::kPage, Type::Integer},
-    {SettingsStore::kTagFilterUid, Type::Text},     {SettingsStore::kTcpRemotePort, Type::Port},
-    {SettingsStore::kLocalPort, Type::Port},        {SettingsStore::kDesPort, Type::Port},
-    {SettingsStore::kListenPort, Type::Port},       {SettingsStore::kFileName, Type::Text},
-    {SettingsStore::kAutoSaveFile, Type::Boolean},  {SettingsStore::kAllTags, Type::Boolean},
+    {SettingsStore::kLanguageIndex, Type::Integer, "0"}, {SettingsStore::kPage, Type::Integer, "0"},
+    {SettingsStore::kTagFilterUid, Type::Text, ""},      {SettingsStore::kTcpRemotePort, Type::Port, nullptr},
+    {SettingsStore::kLocalPort, Type::Port, nullptr},    {SettingsStore::kDesPort, Type::Port, nullptr},
+    {SettingsStore::kListenPort, Type::Port, nullptr},   {SettingsStore::kFileName, Type::Text, nullptr},
+    {SettingsStore::kAutoSaveFile, Type::Boolean, "0"},  {SettingsStore::kAllTags, Type::Boolean, "0"},
 };
 constexpr TableEntry kNumberedTable[] = {
-    {SettingsStore::kComPrefix, Type::Integer}, // ticked only when exactly 1
-    {SettingsStore::kNetPrefix, Type::Integer}, // ticked only when exactly 1
-    {SettingsStore::kIpPrefix, Type::Text},
+    {SettingsStore::kComPrefix, Type::Integer, "0"}, // ticked only when exactly 1
+    {SettingsStore::kNetPrefix, Type::Integer, "0"}, // ticked only when exactly 1
+    {SettingsStore::kIpPrefix, Type::Text, nullptr},
 };
 
 QString numbered(const char *prefix, int n)
 {
     return QLatin1String(prefix) + QString::number(n);
 }
+
+// The table row of a value name (numbered names included) and the number n of a numbered name.
+const TableEntry *entryOf(const QString &name, int *number)
+{
+    for (const TableEntry &e : kTable) {
+        if (name == QLatin1String(e.name))
+            return &e;
+    }
+    for (const TableEntry &e : kNumberedTable) {
+        const QLatin1String prefix(e.name);
+        const QString digits = name.mid(prefix.size());
+        bool ok = false;
+        const int n = digits.toInt(&ok);
+        if (name.startsWith(prefix) && ok && n >= 1 && !digits.startsWith(QLatin1Char('0')) &&
+            digits == QString::number(n)) {
+            *number = n;
+            return &e;
+        }
+    }
+    return nullptr;
+}
 } // namespace
 
 std::optional<SettingsStore::StoredType> SettingsStore::storedType(const QString &name)
 {
-    for (const TableEntry &e : kTable) {
-        if (name == QLatin1String(e.name))
-            return e.type;
-    }
-    for (const TableEntry &e : kNumberedTable) {
-        const QLatin1String prefix(e.name);
-        bool ok = false;
-        if (name.startsWith(prefix) && name.mid(prefix.size()).toInt(&ok) >= 1 && ok &&
-            !name.mid(prefix.size()).startsWith(QLatin1Char('0')))
-            return e.type;
-    }
+    int number = 0;
+    if (const TableEntry *e = entryOf(name, &number))
+        return e->type;
     return std::nullopt;
+}
+
+QVariant SettingsStore::absentValue(const QString &name)
+{
+    int number = 0;
+    const TableEntry *e = entryOf(name, &number);
+    if (!e)
+        return {};
+    if (e->type == Type::Port)
+        return QVariant::fromValue(e->absent ? PortText::port(QLatin1String(e->absent))
+                                             : PortText::kDefaultPort);
+    const QString text =
+        e->absent ? QLatin1String(e->absent) : (number > 0 ? defaultIp(number) : defaultCsvFile());
+    switch (e->type) {
+    case Type::Integer:
+        return text.toInt();
+    case Type::Boolean:
+        return text.toInt() != 0;
+    case Type::Port:
+    case Type::Text:
+        break;
+    }
+    return text;
 }
 
 Language SettingsStore::sanitizedLanguage(int language)
@@ -187,24 +226,22 @@ std::optional<SettingsStore::Values> SettingsStore::load() const
     if (!exists())
         return std::nullopt;
     Values v;
-    const auto get = [this](const char *name, const QVariant &fallback) {
-        return readValue(QLatin1String(name)).value_or(fallback);
-    };
-    v.language = sanitizedLanguage(get(kLanguageIndex, 0).toInt());
-    v.page = LinkKindTable::fromStoredPage(get(kPage, 0).toInt());
-    v.tagFilterUid = get(kTagFilterUid, QString()).toString();
-    v.tcpRemotePort = quint16(get(kTcpRemotePort, v.tcpRemotePort).toUInt());
-    v.localPort = quint16(get(kLocalPort, v.localPort).toUInt());
-    v.desPort = quint16(get(kDesPort, v.desPort).toUInt());
-    v.listenPort = quint16(get(kListenPort, v.listenPort).toUInt());
-    v.fileName = get(kFileName, v.fileName).toString();
-    v.autoSaveFile = get(kAutoSaveFile, false).toBool();
-    v.allTags = get(kAllTags, false).toBool();
+    const auto get = [this](const QString &name) { return readValue(name).value_or(absentValue(name)); };
+    v.language = sanitizedLanguage(get(kLanguageIndex).toInt());
+    v.page = LinkKindTable::fromStoredPage(get(kPage).toInt());
+    v.tagFilterUid = get(kTagFilterUid).toString();
+    v.tcpRemotePort = quint16(get(kTcpRemotePort).toUInt());
+    v.localPort = quint16(get(kLocalPort).toUInt());
+    v.desPort = quint16(get(kDesPort).toUInt());
+    v.listenPort = quint16(get(kListenPort).toUInt());
+    v.fileName = get(kFileName).toString();
+    v.autoSaveFile = get(kAutoSaveFile).toBool();
+    v.allTags = get(kAllTags).toBool();
     for (int n = 1; n <= kNumberedCount; ++n) {
         const size_t i = size_t(n - 1);
-        v.com[i] = readValue(numbered(kComPrefix, n)).value_or(0).toInt() == 1;
-        v.net[i] = readValue(numbered(kNetPrefix, n)).value_or(0).toInt() == 1;
-        v.ip[i] = readValue(numbered(kIpPrefix, n)).value_or(defaultIp(n)).toString();
+        v.com[i] = get(numbered(kComPrefix, n)).toInt() == 1;
+        v.net[i] = get(numbered(kNetPrefix, n)).toInt() == 1;
+        v.ip[i] = get(numbered(kIpPrefix, n)).toString();
     }
     return v;
 }

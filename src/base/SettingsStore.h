@@ -112,6 +112,8 @@ public:
     static QString defaultCsvFile();
     // The stored type of a value of the table (numbered names included); nullopt for other names.
     static std::optional<StoredType> storedType(const QString &name);
+    // The value a table entry takes when the key exists but the value does not; invalid for other names.
+    static QVariant absentValue(const QString &name);
     // A stored language outside 0..2 is taken as English.
     static Language sanitizedLanguage(int language);
 

@@ -126,6 +126,10 @@ private slots:
         QCOMPARE(SettingsStore::storedType("TcpRemotePort"), SettingsStore::StoredType::Port);
         QVERIFY(!SettingsStore::storedType("COM03").has_value());
         QVERIFY(!SettingsStore::storedType("ComDevices").has_value());
+        QVERIFY(!SettingsStore::storedType("COM+3").has_value());
+        QCOMPARE(SettingsStore::absentValue("IP11").toString(), QStringLiteral("192.168.1.111"));
+        QCOMPARE(SettingsStore::absentValue("ListenPort").value<quint16>(), quint16(4001));
+        QCOMPARE(SettingsStore::absentValue("FileName").toString(), SettingsStore::defaultCsvFile());
         // Ports go back as strings, as they always were stored.
         SettingsStore::ReadingStart start;
         start.listenPort = 4100;
