@@ -39,6 +39,8 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(page, &ReadTagPage::typeSwitchesChanged, this,
             [this] { m_pipeline.decoder().setTypeSwitches(m_page->typeSwitches()); });
     m_factory = &ReadingPipeline::makeLinks;
+    // The CSV logs never overwrite a file the session reads.
+    m_pipeline.tables().csvLog()->setSessionInputs({selectionListFile});
     m_page->setRunning(false);
     m_pipeline.decoder().setTypeSwitches(m_page->typeSwitches());
 }
@@ -104,20 +106,29 @@ LinkRequest ReadTagController::buildRequest() const
 
 void ReadTagController::start()
 {
+    emit problemsCleared();
+    TagTables &tables = m_pipeline.tables();
+    tables.csvLog()->setFileName(m_page->csvFile());
+    if (const CsvLog::Refusal refusal = tables.startSession(); refusal.refused()) {
+        emit problemReported({Problem::Severity::Error,
+                              Problem::Kind::CsvRefused,
+                              CsvLog::refusalText(refusal.reason),
+                              {refusal.fileName}});
+        return; // nothing was emptied; the session does not start
+    }
     m_running = true;
     m_page->setRunning(true);
     m_settings->writeReadingStart(m_page->startSettings());
-    TagTables &tables = m_pipeline.tables();
     tables.setTagFilter(m_page->tagFilter());
-    tables.csvLog()->setFileName(m_page->csvFile());
-    tables.startSession();
     std::unique_ptr<ReadingLinks> links = m_factory ? m_factory(buildRequest()) : nullptr;
     m_pipeline.decoder().resetTamper();
     handleTamper(false, ReportDecoder::kNoCountdown);
     emit statusText(QString());
-    emit problemsCleared();
     if (!links)
-        emit problemReported({Problem::Severity::Error, Problem::Kind::NoReadingLinks, {}});
+        emit problemReported({Problem::Severity::Error,
+                              Problem::Kind::NoReadingLinks,
+                              QStringLiteral("No reading links for this link kind"),
+                              {}});
     m_pipeline.start(std::move(links));
 }
 
@@ -170,7 +181,13 @@ void ReadTagController::handleSave()
 
 void ReadTagController::loadSelectionList()
 {
-    m_pipeline.tables().loadSelection(SelectionListFile::load(m_selectionListFile));
+    int skipped = 0;
+    m_pipeline.tables().loadSelection(SelectionListFile::load(m_selectionListFile, &skipped));
+    if (skipped > 0)
+        emit problemReported({Problem::Severity::Warning,
+                              Problem::Kind::SelectionLinesSkipped,
+                              SelectionListFile::skippedLinesText(),
+                              {QString::number(skipped)}});
 }
 
 void ReadTagController::syncFromControls()

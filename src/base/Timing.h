@@ -11,6 +11,16 @@ struct Timing
     int tagWindowMs = 30000;     // how long a tag command sequence polls for acknowledgements
     int servicePassBudgetMs = 8; // longest run of poll steps before the event loop gets a turn
 
+    // Configuration exchange with one reader: a command goes out up to transmissionsPerAttempt
+    // times per attempt, and up to attemptsPerCommand attempts are made.
+    int configSettleMs = 50;         // after a command is sent, before its reply is judged
+    int configGapMs = 30;            // after every transmission, before the next or the result
+    int configAttemptPauseMs = 100;  // after a failed attempt, before the next one
+    int configStepPauseMs = 200;     // between the steps of the relay-on-time setting
+    int relayPauseMs = 5;            // after each command of the relay loop
+    int transmissionsPerAttempt = 5; // a count, never scaled
+    int attemptsPerCommand = 5;      // a count, never scaled
+
     // All durations divided by `factor` (at least 1 ms each), for tests.
     Timing scaled(int factor) const
     {
@@ -21,6 +31,11 @@ struct Timing
         t.closeSettleMs = s(closeSettleMs);
         t.blinkMs = s(blinkMs);
         t.tagWindowMs = s(tagWindowMs);
+        t.configSettleMs = s(configSettleMs);
+        t.configGapMs = s(configGapMs);
+        t.configAttemptPauseMs = s(configAttemptPauseMs);
+        t.configStepPauseMs = s(configStepPauseMs);
+        t.relayPauseMs = s(relayPauseMs);
         return t;
     }
 };

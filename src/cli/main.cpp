@@ -1,5 +1,6 @@
 #include "ReadCommand.h"
 #include "ReadOptions.h"
+#include "ReaderCommand.h"
 #include "SignalWatcher.h"
 
 #include <QCommandLineParser>
@@ -53,7 +54,8 @@ void printUsage(std::FILE *out)
 {
     std::fputs("Usage: talvo-cli COMMAND [OPTIONS]\n\n"
                "Commands:\n"
-               "  read    run a reading session and print the tag reports\n\n"
+               "  read    run a reading session and print the tag reports\n"
+               "  reader  send one command to a reader (talvo-cli reader --help)\n\n"
                "Options:\n"
                "  -h, --help     show this help (talvo-cli read --help for the read options)\n"
                "  -v, --version  show the version\n",
@@ -79,5 +81,7 @@ int main(int argc, char *argv[])
     const QString command = args.takeAt(1);
     if (command == QLatin1String("read"))
         return runRead(app, args);
+    if (command == QLatin1String("reader"))
+        return ReaderCommand::run(app, args);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

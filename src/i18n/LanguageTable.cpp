@@ -125,6 +125,16 @@ constexpr MessageRow kMessages[] = {
     {"The selection list %1 could not be saved: %2", "選取清單 %1 無法存檔：%2", "选取清单 %1 无法存档：%2"},
     {"%1 CSV line(s) not written: %2", "%1 筆 CSV 資料未寫入：%2", "%1 笔 CSV 资料未写入：%2"},
     {"Device this port number opens", "此埠號開啟的裝置", "此端口号打开的设备"},
+    // The CSV files and the selection list ("%1", "%2": file names or a count).
+    {"The CSV file %1 is not a regular file", "CSV 檔案 %1 不是一般檔案", "CSV 文件 %1 不是普通文件"},
+    {"The CSV file %1 is a file this session reads", "CSV 檔案 %1 是本次讀取的輸入檔案",
+     "CSV 文件 %1 是本次读取的输入文件"},
+    {"The folder of the CSV file %1 cannot be created", "無法建立 CSV 檔案 %1 的資料夾",
+     "无法创建 CSV 文件 %1 的文件夹"},
+    {"The folder of %1 cannot be created; the CSV log goes to %2", "無法建立 %1 的資料夾，CSV 記錄改存至 %2",
+     "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
+    {"%1 lines of the selection list are not tag UIDs and were skipped",
+     "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
 };
 
 // Key -> first row with that key, built once.

@@ -17,9 +17,18 @@ ReadingPipeline::ReadingPipeline(Clock &clock, TonePlayer &tones, QObject *paren
     connect(&m_session, &ReadingSession::problem, this,
             [this](const QString &text) { emit problem(Problem::message(text)); });
     connect(&m_tables, &TagTables::problem, this, &ReadingPipeline::problem);
+    connect(m_tables.csvLog(), &CsvLog::fallbackUsed, this,
+            [this](const QString &wanted, const QString &used) {
+                emit problem({Problem::Severity::Warning,
+                              Problem::Kind::CsvFallback,
+                              CsvLog::fallbackText(),
+                              {wanted, used}});
+            });
     connect(m_tables.csvLog(), &CsvLog::linesNotWritten, this, [this](quint64 total, const QString &reason) {
-        emit problem(
-            {Problem::Severity::Error, Problem::Kind::CsvLinesNotWritten, {QString::number(total), reason}});
+        emit problem({Problem::Severity::Error,
+                      Problem::Kind::CsvLinesNotWritten,
+                      QStringLiteral("%1 CSV line(s) not written: %2"),
+                      {QString::number(total), reason}});
     });
 }
 

@@ -280,11 +280,14 @@ QStringList TagTables::selectionToSave() const
     return SelectionListFile::distinct(m_selection.uids());
 }
 
-void TagTables::startSession()
+CsvLog::Refusal TagTables::startSession()
 {
-    m_csv.startSession(m_autoSave);
+    const CsvLog::Refusal refusal = m_csv.startSession(m_autoSave, m_allTagsLog);
+    if (refusal.refused())
+        return refusal;
     resetCounters();
     flushChanges();
+    return {};
 }
 
 bool TagTables::endSession(const QString &selectionListFile)
@@ -292,8 +295,10 @@ bool TagTables::endSession(const QString &selectionListFile)
     QString error;
     const bool saved = SelectionListFile::save(selectionListFile, selectionToSave(), &error);
     if (!saved)
-        emit problem(
-            {Problem::Severity::Error, Problem::Kind::SelectionListNotSaved, {selectionListFile, error}});
+        emit problem({Problem::Severity::Error,
+                      Problem::Kind::SelectionListNotSaved,
+                      QStringLiteral("The selection list %1 could not be saved: %2"),
+                      {selectionListFile, error}});
     m_csv.closeLogFiles();
     flushChanges();
     return saved;

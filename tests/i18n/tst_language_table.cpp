@@ -85,13 +85,18 @@ private slots:
 
     void problemsAsText()
     {
-        const Problem lost{
-            Problem::Severity::Error, Problem::Kind::CsvLinesNotWritten, {"3", "x.csv: %2 full"}};
+        const Problem lost{Problem::Severity::Error,
+                           Problem::Kind::CsvLinesNotWritten,
+                           "%1 CSV line(s) not written: %2",
+                           {"3", "x.csv: %2 full"}};
         QCOMPARE(problemText(lost, Language::English),
                  QStringLiteral("3 CSV line(s) not written: x.csv: %2 full"));
         QCOMPARE(problemText(lost, Language::TraditionalChinese),
                  QStringLiteral("3 筆 CSV 資料未寫入：x.csv: %2 full"));
-        const Problem none{Problem::Severity::Error, Problem::Kind::NoReadingLinks, {}};
+        const Problem none{Problem::Severity::Error,
+                           Problem::Kind::NoReadingLinks,
+                           "No reading links for this link kind",
+                           {}};
         QCOMPARE(problemText(none, Language::SimplifiedChinese),
                  QStringLiteral("此连线方式没有可读取的连线"));
         // A text the links still write themselves stays as it is.

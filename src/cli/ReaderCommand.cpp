@@ -1,0 +1,245 @@
+#include "ReaderCommand.h"
+
+#include "link/CommandFrame.h"
+#include "readercfg/ConfigLink.h"
+#include "readercfg/ExchangeTexts.h"
+#include "readercfg/ReaderCommands.h"
+#include "readercfg/TcpListenerConfigLink.h"
+
+#include "SignalWatcher.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace {
+
+QJsonObject stepObject(const RunReaderCommand::Result &r)
+{
+    return {{QStringLiteral("command"), QString::fromLatin1(r.command)},
+            {QStringLiteral("payload"), QString::fromLatin1(r.payload())},
+            {QStringLiteral("ok"), r.ok()},
+            {QStringLiteral("attempts"), r.attempts},
+            {QStringLiteral("transmissions"), r.transmissions},
+            {QStringLiteral("message"), r.message}};
+}
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "talvo-cli: %s\nTry 'talvo-cli reader --help'.\n", qPrintable(message));
+    return 2;
+}
+
+} // namespace
+
+int ReaderCommand::run(QCoreApplication &app, const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Sends one command to one reader over a configuration link and prints the reply payload on\n"
+        "standard output; the result text (\"Command Ok.\", \"Command Error !  [ 1 ]\", ...) goes to\n"
+        "standard error. A command goes out up to 25 times (5 attempts of 5) before it fails.\n"
+        "Exit status 0 on success, 1 on failure, 2 on a usage error. Numbers are decimal."));
+    parser.addHelpOption();
+    ReaderOptions::addTo(parser);
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        // The parser names the program by its path; scripts know it as "talvo-cli reader".
+        QString help = parser.helpText();
+        help.replace(0, help.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: talvo-cli reader LINK [options] COMMAND [ARGS]"));
+        std::fputs(qPrintable(help), stdout);
+        return 0;
+    }
+    QString error;
+    const auto options = ReaderOptions::parse(parser, &error);
+    if (!options)
+        return usageError(error);
+
+    ReaderCommand command(*options);
+    SignalWatcher signals_;
+    connect(&signals_, &SignalWatcher::stopRequested, &command, &ReaderCommand::requestStop);
+    connect(
+        &command, &ReaderCommand::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
+    command.start();
+    return app.exec();
+}
+
+ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
+    : QObject(parent), m_options(options), m_executor(m_tones), m_runner(m_executor), m_relay(m_tones)
+{
+    m_executor.setTiming(options.timing);
+    m_executor.setRequest(options.link);
+    m_relay.setTiming(options.timing);
+    m_relay.setRequest(options.link);
+    m_relay.setOutputs(options.do1, options.do2);
+    connect(&m_runner, &ReaderSequenceRunner::stepFinished, this, &ReaderCommand::handleStepFinished);
+    connect(&m_runner, &ReaderSequenceRunner::finished, this, &ReaderCommand::handleSequenceFinished);
+    connect(&m_relay, &RelayLoop::roundFinished, this, &ReaderCommand::handleRelayRound);
+    connect(&m_relay, &RelayLoop::finished, this, &ReaderCommand::handleRelayFinished);
+    connect(&m_executor, &RunReaderCommand::linkCreated, this, &ReaderCommand::watchLink);
+    connect(&m_relay, &RelayLoop::linkCreated, this, &ReaderCommand::watchLink);
+    connect(&m_executor, &RunReaderCommand::problem, this, &ReaderCommand::diagnostic);
+    connect(&m_relay, &RelayLoop::problem, this, &ReaderCommand::diagnostic);
+    if (!options.verbose)
+        return;
+    connect(&m_runner, &ReaderSequenceRunner::stepStarted, this,
+            [this](int, const QByteArray &command) { verbose(QStringLiteral("sending ") + command); });
+    connect(&m_executor, &RunReaderCommand::attemptStarted, this,
+            [this](int counter) { verbose(QStringLiteral("attempt [ %1 ]").arg(counter)); });
+    connect(&m_executor, &RunReaderCommand::transmissionStarted, this,
+            [this](int n) { verbose(QStringLiteral("transmission %1").arg(n)); });
+    connect(&m_executor, &RunReaderCommand::messageChanged, this, &ReaderCommand::verbose);
+    connect(&m_relay, &RelayLoop::sendTextChanged, this,
+            [this](const QString &command) { verbose(QStringLiteral("sending ") + command); });
+}
+
+ReaderCommand::~ReaderCommand() = default;
+
+void ReaderCommand::watchLink(ConfigLink *link)
+{
+    auto *listener = qobject_cast<TcpListenerConfigLink *>(link);
+    if (!listener || !m_options.verbose)
+        return;
+    connect(listener, &TcpListenerConfigLink::readerAccepted, this,
+            [this](const QString &address) { verbose(QStringLiteral("Accepted: ") + address); });
+    connect(listener, &TcpListenerConfigLink::readerRejected, this,
+            [this](const QString &address) { verbose(QStringLiteral("Refused: ") + address); });
+    // The port is known once the link has opened, before the first attempt.
+    connect(&m_executor, &RunReaderCommand::attemptStarted, listener, [this, listener](int counter) {
+        if (counter == m_options.timing.attemptsPerCommand)
+            verbose(QStringLiteral("Listening: Port:%1").arg(listener->serverPort()));
+    });
+    connect(&m_relay, &RelayLoop::sendTextChanged, listener, [this, listener] {
+        if (m_relay.roundsDone() == 0)
+            verbose(QStringLiteral("Listening: Port:%1").arg(listener->serverPort()));
+    });
+}
+
+void ReaderCommand::start()
+{
+    if (m_options.relay)
+        m_relay.start(1);
+    else
+        m_runner.start(m_options.steps);
+}
+
+void ReaderCommand::requestStop()
+{
+    m_stopped = true;
+    m_runner.cancel();
+    m_relay.stop();
+}
+
+void ReaderCommand::handleStepFinished(int, const RunReaderCommand::Result &result)
+{
+    if (m_options.json)
+        return;
+    if (!result.reply.isEmpty())
+        std::printf("%s\n", result.payload().constData());
+    std::fflush(stdout);
+    diagnostic(result.message);
+}
+
+void ReaderCommand::handleSequenceFinished(const QList<RunReaderCommand::Result> &results, bool ok)
+{
+    ok = ok && !m_stopped;
+    if (m_options.json && !results.isEmpty()) {
+        QJsonObject object = stepObject(results.last());
+        QStringList commands;
+        int attempts = 0;
+        int transmissions = 0;
+        for (const auto &r : results) {
+            commands.append(QString::fromLatin1(r.command));
+            attempts += r.attempts;
+            transmissions += r.transmissions;
+        }
+        object[QStringLiteral("command")] = commands.join(QLatin1Char(' '));
+        object[QStringLiteral("ok")] = ok;
+        object[QStringLiteral("attempts")] = attempts;
+        object[QStringLiteral("transmissions")] = transmissions;
+        if (!results.last().detail.isEmpty())
+            object[QStringLiteral("detail")] = results.last().detail;
+        if (m_options.commandName == QLatin1String("id"))
+            if (const auto id = ReaderCommands::readerIdFromReply(results.last().reply))
+                object[QStringLiteral("id")] = *id;
+        if (results.size() > 1) {
+            QJsonArray steps;
+            for (const auto &r : results)
+                steps.append(stepObject(r));
+            object[QStringLiteral("steps")] = steps;
+        }
+        writeJson(object);
+    }
+    emit finished(ok ? 0 : 1);
+}
+
+void ReaderCommand::handleRelayRound(const RelayLoop::Round &round)
+{
+    m_lastRound = round;
+    m_relayRoundDone = true;
+}
+
+void ReaderCommand::handleRelayFinished(bool opened)
+{
+    const bool ok = opened && m_relayRoundDone && m_lastRound.ok() && !m_stopped;
+    const QString message =
+        ok ? ExchangeTexts::commandOk()
+           : (opened ? ExchangeTexts::openFailedOnTagPanel() : ExchangeTexts::openFailed());
+    const QString command = QString::fromLatin1(ReaderCommands::relayOutput(1, m_options.do1) + ' ' +
+                                                ReaderCommands::relayOutput(2, m_options.do2));
+    QJsonArray di;
+    QString diText;
+    if (m_lastRound.inputs) {
+        for (int k = 0; k < 4; ++k) {
+            const bool on = (*m_lastRound.inputs)[size_t(k)];
+            di.append(on);
+            diText += QStringLiteral("%1DI%2=%3")
+                          .arg(k ? QStringLiteral(" ") : QString())
+                          .arg(k + 1)
+                          .arg(on ? 1 : 0);
+        }
+    }
+    const QByteArray payload = CommandFrame::replyPayload(m_lastRound.reply);
+    if (m_options.json) {
+        QJsonObject object{{QStringLiteral("command"), command},
+                           {QStringLiteral("payload"), QString::fromLatin1(payload)},
+                           {QStringLiteral("ok"), ok},
+                           {QStringLiteral("attempts"), m_relayRoundDone ? 1 : 0},
+                           {QStringLiteral("transmissions"), m_lastRound.transmissions},
+                           {QStringLiteral("message"), message}};
+        if (m_lastRound.inputs)
+            object[QStringLiteral("di")] = di;
+        writeJson(object);
+    } else {
+        if (!m_lastRound.reply.isEmpty())
+            std::printf("%s\n", payload.constData());
+        if (m_lastRound.inputs)
+            std::printf("%s\n", qPrintable(diText));
+        std::fflush(stdout);
+        diagnostic(message);
+    }
+    emit finished(ok ? 0 : 1);
+}
+
+void ReaderCommand::writeJson(const QJsonObject &object)
+{
+    std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+void ReaderCommand::diagnostic(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+void ReaderCommand::verbose(const QString &text)
+{
+    if (m_options.verbose)
+        diagnostic(QStringLiteral("talvo-cli: ") + text);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "base/LinkKind.h"
+
+#include <QHostAddress>
+#include <QString>
+
+// Everything needed to open the configuration link to one reader: the link kind and the fields of
+// the four link pages, with the pages' defaults. Port texts become numbers at the edge
+// (portFromText), so a request always holds real ports.
+struct ConfigLinkRequest
+{
+    LinkKind kind = LinkKind::Serial;
+
+    // "COM": the port number, the device it stands for (empty: the platform's device for the
+    // number) and the line settings.
+    int comNumber = 1;
+    QString comDevice;
+    QString serialMode = QStringLiteral("115200,n,8,1");
+
+    // "TCP Server": the reader listens, the host connects to it.
+    QString tcpServerHost = QStringLiteral("192.168.1.101");
+    quint16 tcpServerPort = 4001;
+
+    // "TCP Client": the host listens; only the reader at acceptAddress (its address or host name)
+    // is taken as the configuration connection.
+    quint16 listenPort = 4001;
+    QHostAddress listenAddress = QHostAddress(QHostAddress::AnyIPv4);
+    QString acceptAddress = QStringLiteral("192.168.1.101");
+
+    // "UDP": commands go to udpDestAddress:udpDestPort from udpLocalPort; replies are taken only
+    // from udpDestAddress.
+    QHostAddress udpDestAddress = QHostAddress(QStringLiteral("192.168.1.101"));
+    quint16 udpDestPort = 4001;
+    quint16 udpLocalPort = 4001;
+    QHostAddress udpLocalAddress = QHostAddress(QHostAddress::AnyIPv4);
+
+    // "TCP Client" and "UDP": the reading links already hold the listening port, so the link opens
+    // no socket of its own and takes the connections and datagrams they hand over
+    // (adoptConnection, deliverDatagram).
+    bool handedOver = false;
+
+    // A port as typed on a page: its integer value, or 4001 when it is not an integer or not a
+    // port number.
+    static quint16 portFromText(const QString &text);
+    // The port number a port list entry names: what follows its first "M" ("COM12" gives 12), or 1
+    // when that is not a number from 1 to 256.
+    static int comNumberFromText(const QString &text);
+};

@@ -1,0 +1,190 @@
+#include "readercfg/RunReaderCommand.h"
+
+#include "base/TonePlayer.h"
+#include "i18n/LanguageTable.h"
+#include "link/CommandFrame.h"
+#include "readercfg/ConfigLink.h"
+#include "readercfg/ConfigLinkFactory.h"
+#include "readercfg/ExchangeTexts.h"
+
+namespace {
+constexpr int kOkToneHz = 1000;
+constexpr int kOkToneMs = 10;
+constexpr int kFailToneHz = 300;
+constexpr int kFailToneMs = 300;
+} // namespace
+
+QByteArray RunReaderCommand::Result::payload() const
+{
+    return CommandFrame::replyPayload(reply);
+}
+
+RunReaderCommand::RunReaderCommand(TonePlayer &tones, QObject *parent) : QObject(parent), m_tones(tones)
+{
+    m_attemptPause.setSingleShot(true);
+    connect(&m_attemptPause, &QTimer::timeout, this, &RunReaderCommand::startAttempt);
+}
+
+RunReaderCommand::~RunReaderCommand()
+{
+    if (m_exchange)
+        disconnect(m_exchange, nullptr, this, nullptr);
+    if (m_link)
+        m_link->close();
+}
+
+void RunReaderCommand::start(const QByteArray &command)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    ++m_runNumber;
+    emit runningChanged(true);
+    m_result = Result();
+    m_result.command = command;
+    setMessage(translate(m_language, ExchangeTexts::selectFunction()));
+    setReplyPayload({});
+    setSendText(QString::fromLatin1(command));
+    discardLink(); // a leftover link is closed before the new one opens
+    m_link = ConfigLinkFactory::create(m_request).release();
+    m_link->setParent(this);
+    emit linkCreated(m_link);
+    if (!m_link->open()) {
+        m_result.detail = m_link->errorText();
+        setMessage(ExchangeTexts::openFailed());
+        setTagMessage(ExchangeTexts::openFailedOnTagPanel());
+        emit problem(m_result.detail);
+        // Said from the event loop, like every other end.
+        QTimer::singleShot(0, this, [this, run = m_runNumber] {
+            if (run == m_runNumber)
+                finishRun(Status::OpenFailed);
+        });
+        return;
+    }
+    m_exchange = new TransceiveCommand(m_link, m_timing, this);
+    connect(m_exchange, &TransceiveCommand::finished, this, &RunReaderCommand::handleExchangeFinished);
+    connect(m_exchange, &TransceiveCommand::replyReceived, this, &RunReaderCommand::handleReply);
+    connect(m_exchange, &TransceiveCommand::transmissionStarted, this,
+            [this] { emit transmissionStarted(++m_result.transmissions); });
+    m_counter = m_timing.attemptsPerCommand;
+    startAttempt();
+}
+
+// Links and exchanges of earlier commands go once their own signals have returned.
+void RunReaderCommand::discardLink()
+{
+    if (m_exchange) {
+        disconnect(m_exchange, nullptr, this, nullptr);
+        m_exchange->cancel();
+        m_exchange->deleteLater();
+        m_exchange = nullptr;
+    }
+    if (m_link) {
+        m_link->close();
+        disconnect(m_link, nullptr, this, nullptr);
+        m_link->deleteLater();
+        m_link = nullptr;
+    }
+}
+
+void RunReaderCommand::startAttempt()
+{
+    ++m_result.attempts;
+    emit attemptStarted(m_counter);
+    m_exchange->start(m_result.command);
+}
+
+void RunReaderCommand::handleReply(const QByteArray &payload)
+{
+    // Shown as soon as it is complete, also when its check digits turn out wrong.
+    setReplyPayload(payload);
+    if (m_tagPanelShown)
+        setStatusText(QStringLiteral("   ") + QString::fromLatin1(payload));
+}
+
+void RunReaderCommand::handleExchangeFinished(const TransceiveCommand::Result &exchange)
+{
+    m_result.reply = exchange.reply;
+    if (exchange.outcome == TransceiveCommand::Outcome::Cancelled) {
+        finishRun(Status::Cancelled);
+        return;
+    }
+    if (exchange.ok()) {
+        setReplyPayload(exchange.payload());
+        setMessage(translate(m_language, ExchangeTexts::commandOk()));
+        finishRun(Status::Ok);
+        return;
+    }
+    const bool connected = m_link->state() == ConfigLink::State::Ready;
+    const QString text = ExchangeTexts::attemptFailed(m_link->kind(), connected, m_counter);
+    setMessage(text);
+    setTagMessage(text);
+    const bool connectError =
+        m_link->kind() == LinkKind::Udp || (m_link->kind() != LinkKind::Serial && !connected);
+    if (--m_counter <= 0) {
+        finishRun(connectError ? Status::ConnectError : Status::CommandError);
+        return;
+    }
+    m_attemptPause.start(m_timing.configAttemptPauseMs);
+}
+
+void RunReaderCommand::finishRun(Status status)
+{
+    if (!m_running)
+        return;
+    m_attemptPause.stop();
+    if (m_link)
+        m_link->close();
+    m_result.status = status;
+    if (status == Status::Cancelled)
+        setMessage(translate(m_language, ExchangeTexts::cancelled()));
+    else if (status == Status::Ok)
+        m_tones.play(kOkToneHz, kOkToneMs);
+    else
+        m_tones.play(kFailToneHz, kFailToneMs);
+    setStatusText({});
+    m_result.message = m_message;
+    m_running = false;
+    emit runningChanged(false);
+    emit finished(m_result);
+}
+
+void RunReaderCommand::cancel()
+{
+    if (!m_running)
+        return;
+    if (m_exchange && m_exchange->isRunning())
+        m_exchange->cancel(); // says finished(Cancelled), which ends the run
+    else
+        finishRun(Status::Cancelled);
+}
+
+void RunReaderCommand::setSendText(const QString &text)
+{
+    m_sendText = text;
+    emit sendTextChanged(text);
+}
+
+void RunReaderCommand::setReplyPayload(const QByteArray &payload)
+{
+    m_replyPayload = payload;
+    emit replyPayloadChanged(payload);
+}
+
+void RunReaderCommand::setMessage(const QString &text)
+{
+    m_message = text;
+    emit messageChanged(text);
+}
+
+void RunReaderCommand::setTagMessage(const QString &text)
+{
+    m_tagMessage = text;
+    emit tagMessageChanged(text);
+}
+
+void RunReaderCommand::setStatusText(const QString &text)
+{
+    m_statusText = text;
+    emit statusTextChanged(text);
+}

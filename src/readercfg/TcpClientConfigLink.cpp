@@ -1,0 +1,69 @@
+#include "readercfg/TcpClientConfigLink.h"
+
+#include <QTcpSocket>
+
+TcpClientConfigLink::TcpClientConfigLink(const QString &host, quint16 port, QObject *parent)
+    : ConfigLink(LinkKind::TcpToReaders, parent), m_host(host.trimmed()), m_port(port)
+{
+}
+
+TcpClientConfigLink::~TcpClientConfigLink()
+{
+    close();
+}
+
+bool TcpClientConfigLink::open()
+{
+    close();
+    if (m_host.isEmpty()) {
+        setErrorText(tr("No reader address to connect to"));
+        return false;
+    }
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::connected, this, &TcpClientConfigLink::becomeReady);
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] { emit bytesReceived(m_socket->readAll()); });
+    connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientConfigLink::handleLost);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpClientConfigLink::handleLost);
+    setErrorText({});
+    setState(State::Waiting);
+    m_socket->connectToHost(m_host, m_port);
+    return true;
+}
+
+void TcpClientConfigLink::close()
+{
+    if (!m_socket)
+        return;
+    disconnect(m_socket, nullptr, this, nullptr);
+    m_socket->abort();
+    delete m_socket;
+    m_socket = nullptr;
+    setState(State::Closed);
+}
+
+bool TcpClientConfigLink::send(const QByteArray &bytes)
+{
+    if (state() != State::Ready)
+        return false;
+    return m_socket->write(bytes) == bytes.size();
+}
+
+void TcpClientConfigLink::handleLost()
+{
+    if (!m_socket)
+        return;
+    const QString why = tr("%1:%2: %3").arg(m_host).arg(m_port).arg(m_socket->errorString());
+    setErrorText(why);
+    dropSocket();
+    emit failed(why);
+}
+
+void TcpClientConfigLink::dropSocket()
+{
+    // Called from the socket's own signals: it goes once they have returned.
+    disconnect(m_socket, nullptr, this, nullptr);
+    m_socket->abort();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+    setState(State::Closed);
+}
