@@ -99,7 +99,7 @@ int main(int argc, char *argv[])
     TfrmModule window(&settings, &tone, dir.filePath(QStringLiteral("sel.csv")));
     window.show();
     LoadLinks *links = nullptr;
-    window.reading()->setLinksFactory([&links](const ReadingLinkRequest &) {
+    window.reading()->setLinksFactory([&links](const LinkRequest &) {
         auto l = std::make_unique<LoadLinks>();
         links = l.get();
         return l;

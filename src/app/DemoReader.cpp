@@ -27,9 +27,8 @@ bool DemoReader::start(TfrmModule &window, int tags, double reportsPerSecond)
     m_simulator.reset();
     QFile file(QStringLiteral(":/demo/demo-reports.txt"));
     const QByteArray recording = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    window.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
-        return std::make_unique<DemoReplayLinks>(recording, 5, 50);
-    });
+    window.reading()->setLinksFactory(
+        [recording](const LinkRequest &) { return std::make_unique<DemoReplayLinks>(recording, 5, 50); });
     QTimer::singleShot(0, window.reading(), &ReadTagController::startOrStop);
     return false;
 }

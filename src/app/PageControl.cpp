@@ -2,10 +2,11 @@
 
 #include "app/RedTabBar.h"
 
-PageControl::PageControl(const QString &name, QWidget *parent) : QTabWidget(parent)
+PageControl::PageControl(const QString &name, QWidget *parent, TabLook look) : QTabWidget(parent)
 {
     setObjectName(name);
-    setTabBar(new RedTabBar(this));
+    if (look == TabLook::Red)
+        setTabBar(new RedTabBar(this));
 }
 
 QWidget *PageControl::addPage(QWidget *page, const QString &name, const QString &caption)

@@ -8,12 +8,20 @@ class QPushButton;
 class QScrollBar;
 
 // `pnlFun`, the button panel of the "Read TAG" page: Start/Stop, "Clear", "Exit", "Set TAG" with the
-// latest tag ID, "TAG Count:", the RSSI threshold, the tamper alarm and the activity indicator.
+// latest tag ID, "TAG Count:", the RSSI threshold, the tamper alarm and the activity indicator. A
+// part of the "Read TAG" page, which alone reaches its controls.
 class ReadButtonPanel : public QFrame
 {
     Q_OBJECT
 public:
     explicit ReadButtonPanel(QWidget *parent = nullptr);
+
+    // Activity blink: phase 0 paints the indicator yellow and the alarm red, phase 1 the reverse.
+    void setBlinkPhase(int phase);
+    void setIdleLook();
+
+private:
+    friend class ReadTagPage;
 
     QPushButton *btnStart() const { return m_btnStart; }
     QPushButton *btnClear() const { return m_btnClear; }
@@ -27,11 +35,6 @@ public:
     QFrame *shComm() const { return m_shComm; }
     QScrollBar *sbRSSI() const { return m_sbRSSI; }
 
-    // Activity blink: phase 0 paints the indicator yellow and the alarm red, phase 1 the reverse.
-    void setBlinkPhase(int phase);
-    void setIdleLook();
-
-private:
     QPushButton *m_btnStart = nullptr;
     QPushButton *m_btnClear = nullptr;
     QPushButton *m_btnExit = nullptr;

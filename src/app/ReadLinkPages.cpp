@@ -1,7 +1,10 @@
 #include "app/ReadLinkPages.h"
 
 #include "app/Controls.h"
+#include "app/LinkPages.h"
+#include "base/PortText.h"
 #include "base/SettingsStore.h"
+#include "i18n/LanguageTable.h"
 
 #include <QGridLayout>
 #include <QVBoxLayout>
@@ -10,41 +13,34 @@ using namespace Controls;
 
 ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTagMain"), parent)
 {
-    addPage(buildComPage(), QStringLiteral("tsCOM"), QStringLiteral("COM"));
-    addPage(buildUdpPage(), QStringLiteral("tsUDP"), QStringLiteral("UDP"));
-    addPage(buildTcpServerPage(), QStringLiteral("tsNET"), QStringLiteral("TCP Server"));
-    addPage(buildTcpClientPage(), QStringLiteral("tsNetServer"), QStringLiteral("TCP Client"));
+    addLinkPages(this, &LinkKindTable::Row::readPageIndex, &ReadLinkPages::pageName,
+                 [this](LinkKind kind) { return buildPage(kind); });
 }
 
-QString ReadLinkPages::pageForLinkMode(int linkMode)
+QString ReadLinkPages::pageName(LinkKind kind)
 {
-    switch (linkMode) {
-    case 0:
-        return QStringLiteral("tsNET");
-    case 1:
-        return QStringLiteral("tsCOM");
-    case 2:
-        return QStringLiteral("tsNetServer");
-    default:
-        return QStringLiteral("tsUDP");
-    }
+    // In the order of the stored page values.
+    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP"};
+    return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
 }
 
-int ReadLinkPages::linkMode() const
+QWidget *ReadLinkPages::buildPage(LinkKind kind)
 {
-    const QString name = currentPageName();
-    if (name == QLatin1String("tsNET"))
-        return 0;
-    if (name == QLatin1String("tsCOM"))
-        return 1;
-    if (name == QLatin1String("tsNetServer"))
-        return 2;
-    return 3;
+    using Build = QWidget *(ReadLinkPages::*)();
+    static const Build kBuilders[LinkKindTable::kKindCount] = {
+        &ReadLinkPages::buildTcpServerPage, &ReadLinkPages::buildComPage, &ReadLinkPages::buildTcpClientPage,
+        &ReadLinkPages::buildUdpPage};
+    return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
 }
 
-void ReadLinkPages::showLinkMode(int linkMode)
+LinkKind ReadLinkPages::linkKind() const
 {
-    showPage(pageForLinkMode(linkMode));
+    return LinkKindTable::fromReadPageIndex(currentIndex());
+}
+
+void ReadLinkPages::showLinkKind(LinkKind kind)
+{
+    setCurrentIndex(LinkKindTable::readPageIndex(kind));
 }
 
 QWidget *ReadLinkPages::buildComPage()
@@ -58,7 +54,6 @@ QWidget *ReadLinkPages::buildComPage()
         auto *box = check(page, QStringLiteral("chkCOM") + twoDigits(n), QStringLiteral("COM%1").arg(n));
         box->setProperty("Tag", n);
         auto *device = edit(page, QStringLiteral("edDevCOM") + twoDigits(n), QString());
-        device->setToolTip(tr("Device this port number opens"));
         device->setMinimumWidth(70);
         device->setMaximumWidth(110);
         grid->addWidget(box, row, col);
@@ -77,10 +72,10 @@ QWidget *ReadLinkPages::buildUdpPage()
     m_pnlIP = frame(page, "pnlIP");
     auto *grid = new QGridLayout(m_pnlIP);
     grid->addWidget(label(m_pnlIP, "lblLocalPort", QStringLiteral("Local Listen Port :")), 0, 0);
-    m_edLocalPort = edit(m_pnlIP, QStringLiteral("edLocalPort"), QStringLiteral("4001"));
+    m_edLocalPort = edit(m_pnlIP, QStringLiteral("edLocalPort"), PortText::defaultText());
     grid->addWidget(m_edLocalPort, 0, 1);
     grid->addWidget(label(m_pnlIP, "lblDesPort", QStringLiteral("Destination Port :")), 1, 0);
-    m_edDesPort = edit(m_pnlIP, QStringLiteral("edDesPort"), QStringLiteral("4001"));
+    m_edDesPort = edit(m_pnlIP, QStringLiteral("edDesPort"), PortText::defaultText());
     grid->addWidget(m_edDesPort, 1, 1);
     grid->setRowStretch(2, 1);
     m_pnlMemo = frame(page, "pnlMemo");
@@ -118,7 +113,7 @@ QWidget *ReadLinkPages::buildTcpServerPage()
         m_ipEdit[size_t(n - 1)] = address;
     }
     grid->addWidget(label(m_pnlTcpServerSet, "lblTcpRemotePort", QStringLiteral("Port :")), 10, 0);
-    m_edtTcpRemotePort = edit(m_pnlTcpServerSet, QStringLiteral("edtTcpRemotePort"), QStringLiteral("4001"));
+    m_edtTcpRemotePort = edit(m_pnlTcpServerSet, QStringLiteral("edtTcpRemotePort"), PortText::defaultText());
     grid->addWidget(m_edtTcpRemotePort, 10, 1);
     grid->setRowStretch(11, 1);
     m_pnlTcpServerView = frame(page, "PnlTcpServerView");
@@ -139,7 +134,7 @@ QWidget *ReadLinkPages::buildTcpClientPage()
     m_pnlTcpClient = frame(page, "pnlTcpClient");
     auto *grid = new QGridLayout(m_pnlTcpClient);
     grid->addWidget(label(m_pnlTcpClient, "lblListenPort", QStringLiteral("Local Listen Port :")), 0, 0);
-    m_edtListenPort = edit(m_pnlTcpClient, QStringLiteral("edtListenPort"), QStringLiteral("4001"));
+    m_edtListenPort = edit(m_pnlTcpClient, QStringLiteral("edtListenPort"), PortText::defaultText());
     grid->addWidget(m_edtListenPort, 0, 1);
     grid->setRowStretch(1, 1);
     m_memoClient0 = memo(page, "MemoClient0");
@@ -151,15 +146,25 @@ QWidget *ReadLinkPages::buildTcpClientPage()
     return page;
 }
 
+void ReadLinkPages::setLanguage(int language)
+{
+    const QString tip = translate(language, QStringLiteral("Device this port number opens"));
+    for (QLineEdit *device : m_comDevice)
+        device->setToolTip(tip);
+}
+
 void ReadLinkPages::showConnectionLists(bool reading)
 {
-    const int mode = linkMode();
-    m_pnlIP->setVisible(!(reading && mode == 3));
-    m_pnlMemo->setVisible(reading && mode == 3);
-    m_pnlTcpServerSet->setVisible(!(reading && mode == 0));
-    m_pnlTcpServerView->setVisible(reading && mode == 0);
-    m_pnlTcpClient->setVisible(!(reading && mode == 2));
-    m_memoClient0->setVisible(reading && mode == 2);
+    const LinkKind kind = linkKind();
+    const bool udp = reading && kind == LinkKind::Udp;
+    const bool tcpOut = reading && kind == LinkKind::TcpToReaders;
+    const bool listener = reading && kind == LinkKind::TcpListener;
+    m_pnlIP->setVisible(!udp);
+    m_pnlMemo->setVisible(udp);
+    m_pnlTcpServerSet->setVisible(!tcpOut);
+    m_pnlTcpServerView->setVisible(tcpOut);
+    m_pnlTcpClient->setVisible(!listener);
+    m_memoClient0->setVisible(listener);
     if (reading) {
         m_memoUdp->clear();
         m_moTcpServer->clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PageControl.h"
+#include "base/LinkKind.h"
 
 #include <array>
 
@@ -11,19 +12,33 @@ class QFrame;
 
 // `pcTagMain`: the link kind of the reading side, one page per kind: "COM" (`tsCOM`, twenty port
 // boxes, each with the device its number stands for), "UDP" (`tsUDP`), "TCP Server" (`tsNET`, twenty
-// reader addresses) and "TCP Client" (`tsNetServer`, the listen port).
+// reader addresses) and "TCP Client" (`tsNetServer`, the listen port). A part of the "Read TAG"
+// page, which alone reaches its controls.
 class ReadLinkPages : public PageControl
 {
     Q_OBJECT
 public:
-    static constexpr int kCount = 20;
+    static constexpr int kCount = kNumberedLinkCount;
 
     explicit ReadLinkPages(QWidget *parent = nullptr);
 
-    // Link kind of the page in front: 0 TCP Server, 1 COM, 2 TCP Client, 3 UDP.
-    int linkMode() const;
-    void showLinkMode(int linkMode);
-    static QString pageForLinkMode(int linkMode);
+    // Link kind of the page in front.
+    LinkKind linkKind() const;
+    void showLinkKind(LinkKind kind);
+
+    // Texts the captions do not carry (the device boxes' tooltips).
+    void setLanguage(int language);
+    // While reading, each network page shows its connection list instead of its settings.
+    void showConnectionLists(bool reading);
+    // The connection log of the "TCP Server" page.
+    void appendLog(const QString &line);
+    // The readers connected to the listener ("address:port" lines) and the UDP senders.
+    void listClient(const QString &line);
+    void unlistClient(const QString &line);
+    void listSender(const QString &line);
+
+private:
+    friend class ReadTagPage;
 
     // n = 1..20.
     QCheckBox *comCheck(int n) const { return m_com[size_t(n - 1)]; }
@@ -36,16 +51,8 @@ public:
     QLineEdit *edtTcpRemotePort() const { return m_edtTcpRemotePort; }
     QLineEdit *edtListenPort() const { return m_edtListenPort; }
 
-    // While reading, each network page shows its connection list instead of its settings.
-    void showConnectionLists(bool reading);
-    // The connection log of the "TCP Server" page.
-    void appendLog(const QString &line);
-    // The readers connected to the listener ("address:port" lines) and the UDP senders.
-    void listClient(const QString &line);
-    void unlistClient(const QString &line);
-    void listSender(const QString &line);
-
-private:
+    static QString pageName(LinkKind kind);
+    QWidget *buildPage(LinkKind kind);
     QWidget *buildComPage();
     QWidget *buildUdpPage();
     QWidget *buildTcpServerPage();

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/ReadingLinkRequest.h"
 #include "base/Clock.h"
+#include "base/LinkKind.h"
 #include "base/Timing.h"
+#include "i18n/LanguageTable.h"
 #include "link/SerialPortMap.h"
-#include "reading/ReadingSession.h"
-#include "reading/ReportDecoder.h"
-#include "reading/TagTables.h"
+#include "reading/LinkRequest.h"
+#include "reading/ReadingPipeline.h"
 
+#include <QHostAddress>
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -20,39 +20,41 @@ class TagTablesBinding;
 class TonePlayer;
 
 // Runs the "Read TAG" page: Start/Stop of a reading session over the links of the page in front, the
-// decoder and its tamper alarm, the activity blink, the counters, and the settings written when
-// reading starts. Reading never blocks the window: the session is driven by the links' signals.
+// tamper alarm, the activity blink, the counters, and the settings written when reading starts. The
+// reading itself is the core's pipeline; reading never blocks the window: the session is driven by
+// the links' signals.
 class ReadTagController : public QObject
 {
     Q_OBJECT
 public:
-    using LinksFactory = std::function<std::unique_ptr<ReadingLinks>(const ReadingLinkRequest &)>;
+    using LinksFactory = std::function<std::unique_ptr<ReadingLinks>(const LinkRequest &)>;
 
     ReadTagController(ReadTagPage *page, SettingsStore *settings, TonePlayer *tone,
                       const QString &selectionListFile, QObject *parent = nullptr);
     ~ReadTagController() override;
+    Q_DISABLE_COPY_MOVE(ReadTagController)
 
+    // Tests and the demo replace the links a request makes.
     void setLinksFactory(LinksFactory factory) { m_factory = std::move(factory); }
-    // The links of a request's kind, wired to the page's connection lists.
-    std::unique_ptr<ReadingLinks> createLinks(const ReadingLinkRequest &request);
     // Shows next to each COM box the device its number opens.
     void loadPortMap();
     // The device COM `number` opens (kept with the settings, shown next to its box).
     void setComDevice(int number, const QString &device);
-    void setTiming(const Timing &timing);
-    void setLanguage(int language);
-    void setLocalHostAddress(const QString &address) { m_localHostAddress = address; }
+    void setTiming(const Timing &timing) { m_pipeline.setTiming(timing); }
+    void setLanguage(Language language);
+    void setLocalHostAddress(const QHostAddress &address) { m_localHostAddress = address; }
     // Frames are decoded only while the "Read TAG" page is in front.
-    void setReadingActive(bool active) { m_decoder.setReadingActive(active); }
+    void setReadingActive(bool active) { m_pipeline.decoder().setReadingActive(active); }
 
-    // "Start" when idle, "Stop" while a session runs.
-    const QString &sessionState() const { return m_sessionState; }
-    bool isBusy() const { return m_session.state() != ReadingSession::State::Idle; }
-    ReadingSession &session() { return m_session; }
+    // True from Start until Stop is pressed (the button then says "Stop").
+    bool isRunning() const { return m_running; }
+    // True until the links of the last session are closed.
+    bool isBusy() const { return m_pipeline.isBusy(); }
+    ReadingSession &session() { return m_pipeline.session(); }
     // The links of the running session (nullptr when idle).
-    ReadingLinks *links() const { return m_links.get(); }
-    ReportDecoder &decoder() { return m_decoder; }
-    TagTables &tables() { return m_tables; }
+    ReadingLinks *links() const { return m_pipeline.links(); }
+    ReportDecoder &decoder() { return m_pipeline.decoder(); }
+    TagTables &tables() { return m_pipeline.tables(); }
     TagTablesBinding *binding() const { return m_binding; }
     // Start-up: the saved selection list goes into the tables; the controls' values go to the tables.
     void loadSelectionList();
@@ -62,18 +64,17 @@ public:
     void startOrStop();
     // Stops a running session (page changes, "Save", closing the window).
     void stopIfRunning();
-    // Rewrites the port boxes as numbers (4001 where a box holds no number).
-    void normalizePortTexts();
 
 signals:
     // The session is over and the links are closed.
     void sessionEnded();
     // Text for the first status-bar panel, and problems for the second.
     void statusText(const QString &text);
-    void problemReported(const QString &message);
-    // A reader connected or a UDP sender was heard: the configuration page offers it as its target
-    // (`linkMode` says which page).
-    void readerSeen(int linkMode, const QString &address, quint16 port);
+    void problemReported(const Problem &problem);
+    void problemsCleared();
+    // A reader connected or a UDP sender was heard: the configuration page of its kind offers it as
+    // its target.
+    void readerSeen(LinkKind kind, const QString &address, quint16 port);
     // The UID of the latest entered report ("TAG ID:").
     void tagIdChanged(const QString &uid);
 
@@ -81,29 +82,23 @@ private:
     void start();
     void requestStop();
     void handleSessionEnded();
-    void handleTamper(bool shown, const QString &caption);
+    void handleTamper(bool shown, int countdown);
     void handleTemperReset();
-    void updateTypeSwitches();
     void handleSave();
-    void setSessionState(const QString &state);
-    void saveStartSettings();
-    void handleDeviceEdited(int number);
-    ReadingLinkRequest buildRequest() const;
+    void handleDeviceEdited(int number, const QString &device);
+    LinkRequest buildRequest() const;
 
     ReadTagPage *m_page;
     SettingsStore *m_settings;
     QString m_selectionListFile;
     SystemClock m_clock;
+    ReadingPipeline m_pipeline;
     LinksFactory m_factory;
-    ReadingSession m_session;
-    ReportDecoder m_decoder;
-    TagTables m_tables;
     TagTablesBinding *m_binding = nullptr;
     bool m_snapshotPending = false; // "Save" during a session writes once the session is over
-    std::unique_ptr<ReadingLinks> m_links;
+    bool m_running = false;
     SerialPortMap m_portMap;
-    Timing m_timing;
-    QString m_sessionState = QStringLiteral("Start");
-    QString m_localHostAddress = QStringLiteral("192.168.1.1");
-    int m_language = 0;
+    QHostAddress m_localHostAddress;
+    Language m_language = Language::English;
+    int m_tamperCountdown = ReportDecoder::kNoCountdown; // what the alarm panel shows
 };

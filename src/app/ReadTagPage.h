@@ -1,11 +1,18 @@
 #pragma once
 
+#include "base/LinkKind.h"
+#include "base/SettingsStore.h"
+#include "reading/LinkRequest.h"
+#include "reading/ReportDecoder.h"
+
 #include <QWidget>
 #include <array>
 
 class PageControl;
 class QAbstractItemModel;
+class QAbstractItemView;
 class QCheckBox;
+class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -17,41 +24,118 @@ class ReadLinkPages;
 // The "Read TAG" page (`tsReadTag`): the link pages and the button panel on the left; on the right
 // `pcReadTag` with "View All TAG" (filters, type switches, the all-tags grid, the tag list and the
 // selection) and "View Select TAG" (the selected-tags grid, its timing and the CSV controls).
+//
+// The page keeps its controls to itself: it hands out the values the user set (the link request, what
+// reading start stores, the filters) and says what the user asked for through signals; it shows the
+// values it is given.
 class ReadTagPage : public QWidget
 {
     Q_OBJECT
 public:
+    enum class Grid
+    {
+        AllTags,
+        SelectedTags,
+        TagList,
+        Selection
+    };
+
     explicit ReadTagPage(QWidget *parent = nullptr);
 
-    ReadLinkPages *links() const { return m_links; }
-    ReadButtonPanel *buttons() const { return m_buttons; }
-    PageControl *pcReadTag() const { return m_pcReadTag; }
+    // Link kind and link settings.
+    LinkKind linkKind() const;
+    void showLinkKind(LinkKind kind);
+    // The request for the links of the page in front; `comDevice(n)` is the device port n opens.
+    LinkRequest linkRequest() const;
+    // Rewrites the port boxes as port numbers and the tag filter trimmed, then gives what reading
+    // start stores.
+    SettingsStore::ReadingStart startSettings();
+    // The stored values into the controls (start-up).
+    void applySettings(const SettingsStore::Values &values);
+    // Ticks COM port `number` alone.
+    void tickOnlyComPort(int number);
+    // "View All TAG" in front.
+    void showFirstTagView();
+    QString comDevice(int number) const;
+    void showComDevice(int number, const QString &device);
 
-    QTableView *grdUID() const { return m_grdUID; }
-    QTableView *grdSel() const { return m_grdSel; }
-    QListView *lvTag() const { return m_lvTag; }
-    QListView *lvSel() const { return m_lvSel; }
-    QLineEdit *edtTagFilter() const { return m_edtTagFilter; }
-    QCheckBox *typeCheck(int n) const { return m_typeChecks[size_t(n - 1)]; } // chk01..chk04
-    QCheckBox *cbxBeep() const { return m_cbxBeep; }
-    QLineEdit *edNo() const { return m_edNo; }
-    QLabel *pnlTime() const { return m_pnlTime; }
-    QLabel *pnCount() const { return m_pnCount; }
-    QLineEdit *edFile() const { return m_edFile; }
-    QLineEdit *edFile2() const { return m_edFile2; }
-    QPushButton *btnFile() const { return m_btnFile; }
-    QPushButton *btnSave() const { return m_btnSave; }
-    QCheckBox *chbAutoSave() const { return m_chbAutoSave; }
-    QCheckBox *chbAllTags() const { return m_chbAllTags; }
+    // Session look: while running the button says "Stop", the link pages are locked and the network
+    // pages show their connection lists. Stopping: the readers are being told to stop; nothing can be
+    // pressed until the session has ended.
+    void setRunning(bool running);
+    void setStopping();
+    bool isRunning() const { return m_running; }
+    void setLanguage(int language);
 
-    // Gives the UID and sensor columns room for their texts (after a model or font change).
-    void fitGridColumns();
+    // Values of the filters and options.
+    ReportTypeSwitches typeSwitches() const;
+    QString tagFilter() const;
+    QString csvFile() const;
+    QString tagId() const;
+    bool autoSave() const;
+    bool allTags() const;
+    bool beep() const;
+    int rssiThreshold() const;
+
+    // What the page shows.
     void setModels(QAbstractItemModel *allTags, QAbstractItemModel *selectedTags, QAbstractItemModel *tagList,
                    QAbstractItemModel *selection);
+    // Gives the grid columns room for their texts (after a model or font change).
+    void fitGridColumns();
+    void followRow(Grid grid, int row);
+    void focusSelectionRow(int row);
+    void showTagCount(const QString &text);
+    void showTagId(const QString &uid);
+    void showSelectionTime(const QString &text);
+    void showSelectedCount(const QString &text);
+    void showRssi(const QString &text);
+    void showNumber(const QString &text);
+    void showTagFilter(const QString &text);
+    void showCsvFile(const QString &file);
+    void showAllTagsFile(const QString &file);
+    // The tamper alarm panel and its reset button.
+    void showTamper(bool shown, const QString &caption);
+    void setBlinkPhase(int phase);
+    void appendConnectionLog(const QString &line);
+    void listClient(const QString &line);
+    void unlistClient(const QString &line);
+    void listSender(const QString &line);
+
+signals:
+    void startStopRequested();
+    void exitRequested();
+    void setTagRequested();
+    void tamperResetRequested();
+    void saveRequested();
+    void clearRequested();
+    void linkKindChanged(LinkKind kind);
+    void comDeviceEdited(int number, const QString &device);
+    void typeSwitchesChanged();
+    void tagFilterEdited(const QString &text);
+    void rssiThresholdChanged(int position);
+    void beepToggled(bool on);
+    void autoSaveToggled(bool on);
+    void allTagsToggled(bool on);
+    // A click on "Auto Save To File" or "All tags" (the settings follow the click, not the toggle).
+    void autoSaveClicked(bool autoSave, bool allTags);
+    void tagListActivated(int row);
+    void selectionActivated(int row);
+    // "Number:": a character typed, a key released (with the text then).
+    void numberKeyPressed();
+    void numberKeyReleased(const QString &text);
+    void csvFileEdited(const QString &file);
+    void csvFileChosen(const QString &file);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildViewAllPage();
     QWidget *buildViewSelectPage();
+    void connectIntents();
+    void chooseFile();
+    void showStartCaption(const char *key);
+    QAbstractItemView *view(Grid grid) const;
 
     ReadLinkPages *m_links = nullptr;
     ReadButtonPanel *m_buttons = nullptr;
@@ -73,4 +157,7 @@ private:
     QPushButton *m_btnSave = nullptr;
     QCheckBox *m_chbAutoSave = nullptr;
     QCheckBox *m_chbAllTags = nullptr;
+    QFileDialog *m_fileDialog = nullptr;
+    bool m_running = false;
+    int m_language = 0;
 };

@@ -1,8 +1,9 @@
 #include "app/SetReaderPage.h"
 
 #include "app/Controls.h"
+#include "app/LinkPages.h"
 #include "app/PageControl.h"
-#include "i18n/LanguageTable.h"
+#include "base/PortText.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -30,12 +31,8 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     auto *panelLayout = new QVBoxLayout(m_pnlTagMain);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_pcSetReadMain = new PageControl(QStringLiteral("pcSetReadMain"), m_pnlTagMain);
-    m_pcSetReadMain->addPage(buildComPage(), QStringLiteral("tsComPort"), QStringLiteral("COM"));
-    m_pcSetReadMain->addPage(buildUdpPage(), QStringLiteral("tsUdpServer"), QStringLiteral("UDP"));
-    m_pcSetReadMain->addPage(buildTcpServerPage(), QStringLiteral("tsTcpServer"),
-                             QStringLiteral("TCP Server"));
-    m_pcSetReadMain->addPage(buildTcpClientPage(), QStringLiteral("tsTcpClient"),
-                             QStringLiteral("TCP Client"));
+    addLinkPages(m_pcSetReadMain, &LinkKindTable::Row::setReaderPageIndex, &SetReaderPage::pageName,
+                 [this](LinkKind kind) { return buildPage(kind); });
     m_pcSetReadMain->setMaximumHeight(190);
     panelLayout->addWidget(m_pcSetReadMain);
     m_configSlot->addWidget(m_pnlTagMain);
@@ -52,12 +49,54 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     m_cmbNet = combo(this, "cmbNet");
     messages->addRow(label(this, "lblNetPort", QStringLiteral("Set Net Port")), m_cmbNet);
     m_btnExit01 = button(this, "btnExit01", QStringLiteral("Exit"));
+    connect(m_btnExit01, &QPushButton::clicked, this, &SetReaderPage::exitRequested);
     messages->addRow(m_btnExit01);
     m_configSlot->addLayout(messages);
     m_configSlot->addStretch(1);
     layout->addLayout(m_configSlot, 1);
     layout->addStretch(1);
-    fillNetPorts(0);
+    setLanguage(Language::English);
+}
+
+QString SetReaderPage::pageName(LinkKind kind)
+{
+    // In the order of the stored page values.
+    static const char *const kNames[LinkKindTable::kKindCount] = {"tsTcpServer", "tsComPort", "tsTcpClient",
+                                                                  "tsUdpServer"};
+    return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
+}
+
+QWidget *SetReaderPage::buildPage(LinkKind kind)
+{
+    using Build = QWidget *(SetReaderPage::*)();
+    static const Build kBuilders[LinkKindTable::kKindCount] = {
+        &SetReaderPage::buildTcpServerPage, &SetReaderPage::buildComPage, &SetReaderPage::buildTcpClientPage,
+        &SetReaderPage::buildUdpPage};
+    return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
+}
+
+LinkKind SetReaderPage::linkKind() const
+{
+    return LinkKindTable::fromSetReaderPageIndex(m_pcSetReadMain->currentIndex());
+}
+
+void SetReaderPage::showLinkKind(LinkKind kind)
+{
+    m_pcSetReadMain->setCurrentIndex(LinkKindTable::setReaderPageIndex(kind));
+}
+
+void SetReaderPage::setComPorts(const QStringList &ports)
+{
+    m_cbxCom->clear();
+    m_cbxCom->addItems(ports);
+    m_cbxCom->setCurrentIndex(0);
+}
+
+void SetReaderPage::resetMessages(Language language)
+{
+    m_edSend->clear();
+    m_edRecv->clear();
+    m_pnMsg->setText(translate(language, QStringLiteral("Select Function")));
 }
 
 QWidget *SetReaderPage::buildComPage()
@@ -83,9 +122,9 @@ QWidget *SetReaderPage::buildUdpPage()
     form->addRow(label(page, "lblUdpDesIP", QStringLiteral("IP :")),
                  edit(page, QStringLiteral("edtUdpDesIP"), QStringLiteral("192.168.1.101")));
     form->addRow(label(page, "lblUdpDesPort", QStringLiteral("Destination Port :")),
-                 edit(page, QStringLiteral("edUDPDesPort"), QStringLiteral("4001")));
+                 edit(page, QStringLiteral("edUDPDesPort"), PortText::defaultText()));
     form->addRow(label(page, "lblUdpLocPort", QStringLiteral("Local Listen Port :")),
-                 edit(page, QStringLiteral("edUDPLocPort"), QStringLiteral("4001")));
+                 edit(page, QStringLiteral("edUDPLocPort"), PortText::defaultText()));
     return page;
 }
 
@@ -96,7 +135,7 @@ QWidget *SetReaderPage::buildTcpServerPage()
     form->addRow(label(page, "lblTcpServerIP", QStringLiteral("IP :")),
                  edit(page, QStringLiteral("edtTcpServerIP"), QStringLiteral("192.168.1.101")));
     form->addRow(label(page, "lblTcpServerPort", QStringLiteral("Port :")),
-                 edit(page, QStringLiteral("edtTcpServerPort"), QStringLiteral("4001")));
+                 edit(page, QStringLiteral("edtTcpServerPort"), PortText::defaultText()));
     return page;
 }
 
@@ -105,7 +144,7 @@ QWidget *SetReaderPage::buildTcpClientPage()
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
     form->addRow(label(page, "lblLisPort", QStringLiteral("Local Listen Port :")),
-                 edit(page, QStringLiteral("edtLisPort"), QStringLiteral("4001")));
+                 edit(page, QStringLiteral("edtLisPort"), PortText::defaultText()));
     form->addRow(label(page, "lblTcpClientIP", QStringLiteral("IP :")),
                  edit(page, QStringLiteral("edtTcpClientIP"), QStringLiteral("192.168.1.101")));
     return page;
@@ -117,32 +156,7 @@ void SetReaderPage::adoptConfigPanel()
     m_pnlTagMain->show();
 }
 
-QString SetReaderPage::pageForLinkMode(int linkMode)
-{
-    switch (linkMode) {
-    case 0:
-        return QStringLiteral("tsTcpServer");
-    case 1:
-        return QStringLiteral("tsComPort");
-    case 2:
-        return QStringLiteral("tsTcpClient");
-    default:
-        return QStringLiteral("tsUdpServer");
-    }
-}
-
-int SetReaderPage::linkModeForPage(const QString &page)
-{
-    if (page == QLatin1String("tsTcpServer"))
-        return 0;
-    if (page == QLatin1String("tsComPort"))
-        return 1;
-    if (page == QLatin1String("tsTcpClient"))
-        return 2;
-    return 3;
-}
-
-void SetReaderPage::fillNetPorts(int language)
+void SetReaderPage::setLanguage(Language language)
 {
     m_cmbNet->clear();
     for (const char *item : {"ALL", "NET", "RS232", "RS485"})
@@ -150,26 +164,26 @@ void SetReaderPage::fillNetPorts(int language)
     m_cmbNet->setCurrentIndex(0);
 }
 
-void SetReaderPage::setConfigTarget(int linkMode, const QString &address, quint16 port, quint16 listenPort)
+void SetReaderPage::setConfigTarget(LinkKind kind, const QString &address, quint16 port, quint16 listenPort)
 {
     auto set = [this](const char *name, const QString &text) {
         if (auto *edit = findChild<QLineEdit *>(QLatin1String(name)))
             edit->setText(text);
     };
-    switch (linkMode) {
-    case 0:
+    switch (kind) {
+    case LinkKind::TcpToReaders:
         set("edtTcpServerIP", address);
         set("edtTcpServerPort", QString::number(port));
         break;
-    case 2:
+    case LinkKind::TcpListener:
         set("edtTcpClientIP", address);
         set("edtLisPort", QString::number(listenPort));
         break;
-    case 3:
+    case LinkKind::Udp:
         set("edtUdpDesIP", address);
         set("edUDPDesPort", QString::number(port));
         break;
-    default:
+    case LinkKind::Serial:
         break;
     }
 }

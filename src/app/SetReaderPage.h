@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/LinkKind.h"
+#include "i18n/LanguageTable.h"
+
 #include <QWidget>
 
 class PageControl;
@@ -18,33 +21,34 @@ class SetReaderPage : public QWidget
 public:
     explicit SetReaderPage(QWidget *parent = nullptr);
 
-    QWidget *configPanel() const { return m_pnlTagMain; }
-    PageControl *pcSetReadMain() const { return m_pcSetReadMain; }
-    QComboBox *cbxCom() const { return m_cbxCom; }
-    QComboBox *cmbBaud() const { return m_cmbBaud; }
-    QComboBox *cmbNet() const { return m_cmbNet; }
-    QLabel *pnMsg() const { return m_pnMsg; }
-    QLineEdit *edSend() const { return m_edSend; }
-    QLineEdit *edRecv() const { return m_edRecv; }
-    QPushButton *btnExit01() const { return m_btnExit01; }
+    // Link kind of the configuration page in front.
+    LinkKind linkKind() const;
+    void showLinkKind(LinkKind kind);
+    // The serial ports offered for configuration; the first is selected.
+    void setComPorts(const QStringList &ports);
+    // A reader seen by the reading links becomes the target of configuration commands on the page of
+    // its link kind ("TCP Server", "TCP Client", "UDP").
+    void setConfigTarget(LinkKind kind, const QString &address, quint16 port, quint16 listenPort);
+    // Refills `cmbNet` with the translated port kinds and selects the first.
+    void setLanguage(Language language);
+    // The message panel back to "Select Function", the send and receive boxes empty.
+    void resetMessages(Language language);
 
+    // The configuration panel, which the "Set TAG" page borrows while it is shown.
+    QWidget *configPanel() const { return m_pnlTagMain; }
     // Takes the configuration panel back.
     void adoptConfigPanel();
-    // Names of the configuration pages per reading link kind (0 TCP Server, 1 COM, 2 TCP Client, 3 UDP).
-    static QString pageForLinkMode(int linkMode);
-    static int linkModeForPage(const QString &page);
 
-    // A reader seen by the reading links becomes the target of configuration commands on the page of
-    // its link kind (0 TCP Server, 2 TCP Client, 3 UDP).
-    void setConfigTarget(int linkMode, const QString &address, quint16 port, quint16 listenPort);
-    // Refills `cmbNet` with the translated port kinds and selects the first.
-    void fillNetPorts(int language);
+signals:
+    void exitRequested();
 
 private:
+    QWidget *buildPage(LinkKind kind);
     QWidget *buildComPage();
     QWidget *buildUdpPage();
     QWidget *buildTcpServerPage();
     QWidget *buildTcpClientPage();
+    static QString pageName(LinkKind kind);
 
     QVBoxLayout *m_configSlot = nullptr;
     QWidget *m_pnlTagMain = nullptr;

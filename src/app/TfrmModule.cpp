@@ -2,45 +2,23 @@
 
 #include "app/LanguageFonts.h"
 #include "app/PageControl.h"
-#include "app/ReadButtonPanel.h"
-#include "app/ReadLinkPages.h"
 #include "app/ReadTagPage.h"
 #include "app/SetReaderPage.h"
 #include "app/SetTagPage.h"
 #include "app/TagTablesBinding.h"
 #include "app/WindowTranslator.h"
-#include "base/PortText.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/ProblemText.h"
 #include "link/ComPortNames.h"
 #include "reading/SelectionListFile.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QNetworkInterface>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QStatusBar>
-#include <QTabBar>
-#include <QTableView>
-
-namespace {
-const QStringList kGridHeaders = {"No.", "UID", "RSSI", "LQI", "DI", "T1", "T2", "Count"};
-
-void resetGrid(QStandardItemModel *model, int columns, int language)
-{
-    model->clear();
-    model->setColumnCount(columns);
-    for (int c = 0; c < columns; ++c)
-        model->setHeaderData(c, Qt::Horizontal, translate(language, kGridHeaders.at(c)));
-}
-} // namespace
 
 TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile,
                        QWidget *parent)
@@ -48,6 +26,7 @@ TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString 
       m_selectionListFile(selectionListFile.isEmpty() ? SelectionListFile::defaultPath() : selectionListFile)
 {
     setObjectName(QStringLiteral("frmModule"));
+    QGuiApplication::setApplicationDisplayName(QLatin1String(kApplicationTitle));
     // A system menu and a maximise button, no minimise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -63,7 +42,7 @@ TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString 
     loadSettings();
     m_reading->syncFromControls();
     WindowTranslator::captureKeys(this);
-    setFont(LanguageFonts::fontFor(m_language));
+    setFont(LanguageFonts::fontFor(int(m_language)));
     applyLanguage();
     // The saved selection comes in after the first language pass, which would drop its rows again.
     m_reading->loadSelectionList();
@@ -106,28 +85,31 @@ void TfrmModule::buildUi()
     setCentralWidget(m_pcMain);
     buildStatusBar();
 
-    m_setTagGrid = new QStandardItemModel(this);
-    m_setTag->grdTagUID()->setModel(m_setTagGrid);
-
     m_reading = new ReadTagController(m_readTag, m_settings, m_tone, m_selectionListFile, this);
-    connect(m_reading, &ReadTagController::tagIdChanged, m_setTag->pnTagID(), &QLineEdit::setText);
-    connect(m_reading, &ReadTagController::readerSeen, this,
-            [this](int linkMode, const QString &address, quint16 port) {
-                m_setReader->setConfigTarget(linkMode, address, port, port);
+    connect(m_reading, &ReadTagController::tagIdChanged, m_setTag, &SetTagPage::setTagId);
+    connect(m_reading, &ReadTagController::readerSeen, m_setReader,
+            [this](LinkKind kind, const QString &address, quint16 port) {
+                m_setReader->setConfigTarget(kind, address, port, port);
             });
     connect(m_reading, &ReadTagController::sessionEnded, this, &TfrmModule::handleSessionEnded);
     connect(m_reading, &ReadTagController::statusText, m_statusPanel, &QLabel::setText);
-    connect(m_reading, &ReadTagController::problemReported, m_problemPanel, &QLabel::setText);
-    connect(m_readTag->links(), &QTabWidget::currentChanged, this, &TfrmModule::handleTagMainChange);
+    connect(m_reading, &ReadTagController::problemReported, this, [this](const Problem &problem) {
+        m_problem = problem;
+        showProblem();
+    });
+    connect(m_reading, &ReadTagController::problemsCleared, this, [this] {
+        m_problem.reset();
+        showProblem();
+    });
+    connect(m_readTag, &ReadTagPage::linkKindChanged, this, &TfrmModule::handleTagMainChange);
     connect(m_pcMain, &QTabWidget::currentChanged, this, &TfrmModule::handleMainPageShown);
-    ReadButtonPanel *buttons = m_readTag->buttons();
-    connect(buttons->btnExit(), &QPushButton::clicked, this, &QWidget::close);
-    connect(m_setReader->btnExit01(), &QPushButton::clicked, this, &QWidget::close);
-    connect(buttons->btnSetTag(), &QPushButton::clicked, this, [this] {
-        m_setTag->pnTagID()->setText(m_readTag->buttons()->edtTagID()->text());
+    connect(m_readTag, &ReadTagPage::exitRequested, this, &QWidget::close);
+    connect(m_setReader, &SetReaderPage::exitRequested, this, &QWidget::close);
+    connect(m_readTag, &ReadTagPage::setTagRequested, this, [this] {
+        m_setTag->setTagId(m_readTag->tagId());
         m_pcMain->showPage(QStringLiteral("tsSetTAG"));
     });
-    connect(findChild<QPushButton *>(QStringLiteral("btnTagExit")), &QPushButton::clicked, this,
+    connect(m_setTag, &SetTagPage::doneRequested, this,
             [this] { m_pcMain->showPage(QStringLiteral("tsReadTag")); });
 }
 
@@ -153,7 +135,7 @@ void TfrmModule::buildStatusBar()
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QLatin1String(b.caption), bar);
         button->setObjectName(QLatin1String(b.name));
-        const int language = b.language;
+        const Language language = Language(b.language);
         connect(button, &QPushButton::clicked, this, [this, language] { setLanguage(language); });
         bar->addPermanentWidget(button);
     }
@@ -161,67 +143,32 @@ void TfrmModule::buildStatusBar()
 
 void TfrmModule::fillComList()
 {
-    QComboBox *box = m_setReader->cbxCom();
-    box->clear();
-    box->addItems(ComPortNames::fromSystemNames(ComPortNames::systemNames()));
-    box->setCurrentIndex(0);
+    m_setReader->setComPorts(ComPortNames::fromSystemNames(ComPortNames::systemNames()));
 }
 
 void TfrmModule::loadSettings()
 {
     m_pcMain->showPage(QStringLiteral("tsReadTag"));
-    m_setReader->pcSetReadMain()->showPage(QStringLiteral("tsComPort"));
-    m_readTag->pcReadTag()->showPage(QStringLiteral("tsViewAllTag"));
-    m_readTag->links()->showPage(QStringLiteral("tsNET"));
-    m_setTag->pcSelTagType()->showPage(QStringLiteral("tsTAG"));
-    m_linkMode = 0;
-    m_readTag->chbAllTags()->setChecked(false);
-    m_readTag->chbAutoSave()->setChecked(false);
-    if (const auto stored = m_settings->load())
-        applyStoredValues(*stored);
-    else
-        applyStoredValues(SettingsStore::designValues());
+    m_setReader->showLinkKind(LinkKind::Serial);
+    m_readTag->showFirstTagView();
+    m_setTag->showFirstTagType();
+    m_linkKind = LinkKind::TcpToReaders;
+    applyStoredValues(m_settings->load().value_or(SettingsStore::designValues()));
     m_reading->loadPortMap();
-    m_localHostAddress = findLocalHostAddress();
-    m_reading->setLocalHostAddress(m_localHostAddress);
+    m_reading->setLocalHostAddress(ReadingPipeline::localHostAddress());
 }
 
 void TfrmModule::applyStoredValues(const SettingsStore::Values &v)
 {
-    m_language = SettingsStore::sanitizedLanguage(v.languageIndex);
-    m_linkMode = SettingsStore::linkModeForPage(v.page);
-    m_readTag->links()->showLinkMode(m_linkMode);
-    m_readTag->edtTagFilter()->setText(v.tagFilterUid);
-    ReadLinkPages *links = m_readTag->links();
-    links->edtTcpRemotePort()->setText(v.tcpRemotePort);
-    links->edLocalPort()->setText(v.localPort);
-    links->edDesPort()->setText(v.desPort);
-    links->edtListenPort()->setText(v.listenPort);
-    links->edtTcpRemotePort()->setText(PortText::normalized(v.tcpRemotePort));
-    m_readTag->edFile()->setText(v.fileName);
-    m_readTag->chbAutoSave()->setChecked(v.autoSaveFile);
-    m_readTag->chbAllTags()->setChecked(v.allTags);
-    for (int n = 1; n <= ReadLinkPages::kCount; ++n) {
-        links->comCheck(n)->setChecked(v.com[size_t(n - 1)]);
-        links->ipCheck(n)->setChecked(v.net[size_t(n - 1)]);
-        links->ipEdit(n)->setText(v.ip[size_t(n - 1)]);
-    }
+    m_language = v.language;
+    m_linkKind = v.page;
+    m_readTag->applySettings(v);
 }
 
-QString TfrmModule::findLocalHostAddress() const
+void TfrmModule::setLanguage(Language language)
 {
-    const auto addresses = QNetworkInterface::allAddresses();
-    for (const QHostAddress &a : addresses) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
-            return a.toString();
-    }
-    return QStringLiteral("192.168.1.1");
-}
-
-void TfrmModule::setLanguage(int language)
-{
-    m_language = SettingsStore::sanitizedLanguage(language);
-    setFont(LanguageFonts::fontFor(m_language));
+    m_language = language;
+    setFont(LanguageFonts::fontFor(int(m_language)));
     applyLanguage();
     m_settings->writeLanguageIndex(m_language);
 }
@@ -229,23 +176,35 @@ void TfrmModule::setLanguage(int language)
 void TfrmModule::applyLanguage()
 {
     setEnabled(false);
-    WindowTranslator::applyCaptions(this, m_language);
+    WindowTranslator::applyCaptions(this, int(m_language));
     m_reading->setLanguage(m_language);
-    m_setReader->fillNetPorts(m_language);
+    m_setReader->setLanguage(m_language);
     resetGrids();
+    showProblem();
     setEnabled(true);
 }
 
 void TfrmModule::resetGrids()
 {
-    resetGrid(m_setTagGrid, 7, m_language);
+    m_setTag->resetGrid(m_language);
     m_reading->binding()->resetGrids(m_language);
+}
+
+void TfrmModule::showProblem()
+{
+    m_problemPanel->setText(m_problem ? problemText(*m_problem, m_language) : QString());
 }
 
 void TfrmModule::handleTagMainChange()
 {
-    m_linkMode = m_readTag->links()->linkMode();
-    m_setReader->pcSetReadMain()->showPage(SetReaderPage::pageForLinkMode(m_linkMode));
+    m_linkKind = m_readTag->linkKind();
+    m_setReader->showLinkKind(m_linkKind);
+}
+
+void TfrmModule::followConfigLinkPage()
+{
+    m_readTag->showLinkKind(m_setReader->linkKind());
+    handleTagMainChange();
 }
 
 void TfrmModule::handleMainPageShown(int index)
@@ -253,26 +212,21 @@ void TfrmModule::handleMainPageShown(int index)
     QWidget *page = m_pcMain->widget(index);
     const bool reading = page == m_readTag;
     if (reading) {
-        const QString config = m_setReader->pcSetReadMain()->currentPageName();
-        m_readTag->links()->showLinkMode(SetReaderPage::linkModeForPage(config));
-        handleTagMainChange();
+        followConfigLinkPage();
         m_setReader->adoptConfigPanel();
     } else {
-        m_setReader->pcSetReadMain()->showPage(
-            SetReaderPage::pageForLinkMode(m_readTag->links()->linkMode()));
+        m_setReader->showLinkKind(m_readTag->linkKind());
         if (page == m_setTag)
             m_setTag->adoptConfigPanel(m_setReader->configPanel());
         else
             m_setReader->adoptConfigPanel();
     }
     m_statusPanel->clear();
-    m_setReader->edSend()->clear();
-    m_setReader->edRecv()->clear();
-    m_setReader->pnMsg()->setText(translate(m_language, QStringLiteral("Select Function")));
-    m_setTag->pnlTagMsg()->setText(translate(m_language, QStringLiteral("Select Function")));
+    m_setReader->resetMessages(m_language);
+    m_setTag->resetMessage(m_language);
     m_reading->stopIfRunning();
     m_reading->setReadingActive(reading);
-    m_readTag->pcReadTag()->showPage(QStringLiteral("tsViewAllTag"));
+    m_readTag->showFirstTagView();
 }
 
 void TfrmModule::handleSessionEnded()
@@ -292,7 +246,11 @@ void TfrmModule::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
-        m_settings->writeShutdown(m_linkMode, m_language);
+        // Closing runs the "Read TAG" show steps: the stored link kind follows the configuration page
+        // when another page is in front.
+        if (m_pcMain->currentWidget() != m_readTag)
+            followConfigLinkPage();
+        m_settings->writeShutdown(m_linkKind, m_language);
         m_shutDown = true;
     }
     event->accept();
@@ -300,12 +258,10 @@ void TfrmModule::closeEvent(QCloseEvent *event)
 
 void TfrmModule::readSerialPort(int number, const QString &device)
 {
-    ReadLinkPages *links = m_readTag->links();
     m_pcMain->showPage(QStringLiteral("tsReadTag"));
-    links->showLinkMode(1);
-    for (int n = 1; n <= ReadLinkPages::kCount; ++n)
-        links->comCheck(n)->setChecked(n == number);
+    m_readTag->showLinkKind(LinkKind::Serial);
+    m_readTag->tickOnlyComPort(number);
     m_reading->setComDevice(number, device);
-    if (m_reading->sessionState() == QLatin1String("Start"))
+    if (!m_reading->isRunning())
         m_reading->startOrStop();
 }

@@ -4,11 +4,10 @@
 #include "base/SettingsStore.h"
 
 #include <QMainWindow>
+#include <optional>
 
 class PageControl;
 class QLabel;
-class QPushButton;
-class QStandardItemModel;
 class ReadTagPage;
 class SetReaderPage;
 class SetTagPage;
@@ -23,22 +22,26 @@ class TfrmModule : public QMainWindow
     Q_OBJECT
 public:
     static constexpr const char *kTitle = "Talvo Utility V0304";
+    // The application's own title (task bar, window-manager lists), older than the caption's version.
+    static constexpr const char *kApplicationTitle = "Talvo Utility V0303";
 
     // `selectionListFile`: where the tag selection is kept between runs (empty: the documents folder).
     TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile = QString(),
                QWidget *parent = nullptr);
     ~TfrmModule() override;
+    Q_DISABLE_COPY_MOVE(TfrmModule)
 
     ReadTagController *reading() const { return m_reading; }
-    int language() const { return m_language; }
-    int linkMode() const { return m_linkMode; }
+    Language language() const { return m_language; }
+    // The link kind of the reading side (stored as "PAGE").
+    LinkKind linkKind() const { return m_linkKind; }
 
     // Window size on a screen of `screen`: 1024 x 768, else 1000 x 700, else the screen.
     static QSize startupSize(const QSize &screen);
     // "Talvo Utility V0304", an ideographic space, "[" + the program file's date + "]".
     static QString caption(const QString &programFile);
 
-    void setLanguage(int language);
+    void setLanguage(Language language);
     // Reads one serial port: the "COM" page with only port `number` ticked, opening `device`.
     void readSerialPort(int number, const QString &device);
     // Re-translates every caption, refills `cmbNet` and resets the grids to their header rows.
@@ -55,9 +58,11 @@ private:
     void applyStoredValues(const SettingsStore::Values &v);
     void handleTagMainChange();
     void handleMainPageShown(int index);
+    // The steps of showing "Read TAG": the reading link page follows the configuration link page.
+    void followConfigLinkPage();
     void handleSessionEnded();
     void resetGrids();
-    QString findLocalHostAddress() const;
+    void showProblem();
 
     SettingsStore *m_settings;
     TonePlayer *m_tone;
@@ -68,11 +73,10 @@ private:
     ReadTagController *m_reading = nullptr;
     QLabel *m_statusPanel = nullptr;
     QLabel *m_problemPanel = nullptr;
-    QStandardItemModel *m_setTagGrid = nullptr;
     QString m_selectionListFile;
-    int m_language = 0;
-    int m_linkMode = 0;
-    bool m_closing = false;  // a close waits for the session to end
-    bool m_shutDown = false; // the close steps ran
-    QString m_localHostAddress = QStringLiteral("192.168.1.1");
+    Language m_language = Language::English;
+    LinkKind m_linkKind = LinkKind::TcpToReaders;
+    bool m_closing = false;           // a close waits for the session to end
+    bool m_shutDown = false;          // the close steps ran
+    std::optional<Problem> m_problem; // shown in the second status panel, in the current language
 };

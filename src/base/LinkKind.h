@@ -20,35 +20,89 @@ Q_ENUM_NS(LinkKind)
 
 using LinkKinds::LinkKind;
 
+// Serial ports COM1..COM20 and reader addresses 1..20: the numbered entries of the link pages, of the
+// stored settings and of `talvo-cli read --tcp`.
+inline constexpr int kNumberedLinkCount = 20;
+
 namespace LinkKindTable {
-// The value kept as "PAGE" in the settings: 0 TCP Server, 1 COM, 2 TCP Client, 3 UDP.
+// One row per kind: the value kept as "PAGE" in the settings, the index of its page among the
+// "Read TAG" link pages and among the "Set Reader" link pages, and the page's caption (its
+// translation key). The page controls add their pages in index order.
+struct Row
+{
+    LinkKind kind;
+    int storedPage;
+    int readPageIndex;
+    int setReaderPageIndex;
+    const char *caption;
+};
+
+inline constexpr int kKindCount = 4;
+inline constexpr Row kRows[kKindCount] = {
+    {LinkKind::TcpToReaders, 0, 2, 2, "TCP Server"},
+    {LinkKind::Serial, 1, 0, 0, "COM"},
+    {LinkKind::TcpListener, 2, 3, 3, "TCP Client"},
+    {LinkKind::Udp, 3, 1, 1, "UDP"},
+};
+
+constexpr const Row &row(LinkKind kind)
+{
+    for (const Row &r : kRows) {
+        if (r.kind == kind)
+            return r;
+    }
+    return kRows[3];
+}
+
+// The kind whose column `column` holds `value`; UDP when none does (as "PAGE" reads any other value).
+constexpr LinkKind kindWhere(int Row::*column, int value)
+{
+    for (const Row &r : kRows) {
+        if (r.*column == value)
+            return r.kind;
+    }
+    return LinkKind::Udp;
+}
+
 constexpr int storedPage(LinkKind kind)
 {
-    switch (kind) {
-    case LinkKind::TcpToReaders:
-        return 0;
-    case LinkKind::Serial:
-        return 1;
-    case LinkKind::TcpListener:
-        return 2;
-    case LinkKind::Udp:
-        return 3;
-    }
-    return 3;
+    return row(kind).storedPage;
 }
 
 // "PAGE" back to a kind: 0, 1 and 2 stand for themselves, anything else is UDP.
 constexpr LinkKind fromStoredPage(int page)
 {
-    switch (page) {
-    case 0:
-        return LinkKind::TcpToReaders;
-    case 1:
-        return LinkKind::Serial;
-    case 2:
-        return LinkKind::TcpListener;
-    default:
-        return LinkKind::Udp;
-    }
+    return kindWhere(&Row::storedPage, page);
+}
+
+constexpr int readPageIndex(LinkKind kind)
+{
+    return row(kind).readPageIndex;
+}
+
+constexpr int setReaderPageIndex(LinkKind kind)
+{
+    return row(kind).setReaderPageIndex;
+}
+
+constexpr LinkKind fromReadPageIndex(int index)
+{
+    return kindWhere(&Row::readPageIndex, index);
+}
+
+constexpr LinkKind fromSetReaderPageIndex(int index)
+{
+    return kindWhere(&Row::setReaderPageIndex, index);
+}
+
+// The kind whose page has index `index`, in page order (for building the pages).
+constexpr LinkKind inPageOrder(int index)
+{
+    return fromReadPageIndex(index);
+}
+
+constexpr const char *caption(LinkKind kind)
+{
+    return row(kind).caption;
 }
 } // namespace LinkKindTable

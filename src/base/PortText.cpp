@@ -2,6 +2,11 @@
 
 namespace PortText {
 
+QString defaultText()
+{
+    return QString::number(kDefaultPort);
+}
+
 int value(const QString &text)
 {
     bool ok = false;
@@ -12,6 +17,17 @@ int value(const QString &text)
 QString normalized(const QString &text)
 {
     return QString::number(value(text));
+}
+
+quint16 port(const QString &text)
+{
+    const int v = value(text);
+    return v >= 0 && v <= 65535 ? quint16(v) : kDefaultPort;
+}
+
+QString portText(const QString &text)
+{
+    return QString::number(port(text));
 }
 
 } // namespace PortText

@@ -50,14 +50,93 @@ QString SettingsStore::defaultCsvFile()
 #endif
 }
 
-int SettingsStore::linkModeForPage(int page)
+namespace {
+// The settings table: every value's name, stored type and the default used when the key exists but the
+// value does not. A missing default is computed: a port's is the default port, FileName's is
+// defaultCsvFile(), IPn's is defaultIp(n).
+// The numbered values (COMn, NETn, IPn) take type and default from their prefix's row.
+struct TableEntry
 {
-    return page >= 0 && page <= 2 ? page : 3;
+    const char *name;
+    SettingsStore::StoredType type;
+    const char *absent;
+};
+
+using Type = SettingsStore::StoredType;
+constexpr TableEntry kTable[] = {
+    {SettingsStore::kLanguageIndex, Type::Integer, "0"}, {SettingsStore::kPage, Type::Integer, "0"},
+    {SettingsStore::kTagFilterUid, Type::Text, ""},      {SettingsStore::kTcpRemotePort, Type::Port, nullptr},
+    {SettingsStore::kLocalPort, Type::Port, nullptr},    {SettingsStore::kDesPort, Type::Port, nullptr},
+    {SettingsStore::kListenPort, Type::Port, nullptr},   {SettingsStore::kFileName, Type::Text, nullptr},
+    {SettingsStore::kAutoSaveFile, Type::Boolean, "0"},  {SettingsStore::kAllTags, Type::Boolean, "0"},
+};
+constexpr TableEntry kNumberedTable[] = {
+    {SettingsStore::kComPrefix, Type::Integer, "0"}, // ticked only when exactly 1
+    {SettingsStore::kNetPrefix, Type::Integer, "0"}, // ticked only when exactly 1
+    {SettingsStore::kIpPrefix, Type::Text, nullptr},
+};
+
+QString numbered(const char *prefix, int n)
+{
+    return QLatin1String(prefix) + QString::number(n);
 }
 
-int SettingsStore::sanitizedLanguage(int language)
+// The table row of a value name (numbered names included) and the number n of a numbered name.
+const TableEntry *entryOf(const QString &name, int *number)
 {
-    return language >= 0 && language <= 2 ? language : 0;
+    for (const TableEntry &e : kTable) {
+        if (name == QLatin1String(e.name))
+            return &e;
+    }
+    for (const TableEntry &e : kNumberedTable) {
+        const QLatin1String prefix(e.name);
+        const QString digits = name.mid(prefix.size());
+        bool ok = false;
+        const int n = digits.toInt(&ok);
+        if (name.startsWith(prefix) && ok && n >= 1 && !digits.startsWith(QLatin1Char('0')) &&
+            digits == QString::number(n)) {
+            *number = n;
+            return &e;
+        }
+    }
+    return nullptr;
+}
+} // namespace
+
+std::optional<SettingsStore::StoredType> SettingsStore::storedType(const QString &name)
+{
+    int number = 0;
+    if (const TableEntry *e = entryOf(name, &number))
+        return e->type;
+    return std::nullopt;
+}
+
+QVariant SettingsStore::absentValue(const QString &name)
+{
+    int number = 0;
+    const TableEntry *e = entryOf(name, &number);
+    if (!e)
+        return {};
+    if (e->type == Type::Port)
+        return QVariant::fromValue(e->absent ? PortText::port(QLatin1String(e->absent))
+                                             : PortText::kDefaultPort);
+    const QString text =
+        e->absent ? QLatin1String(e->absent) : (number > 0 ? defaultIp(number) : defaultCsvFile());
+    switch (e->type) {
+    case Type::Integer:
+        return text.toInt();
+    case Type::Boolean:
+        return text.toInt() != 0;
+    case Type::Port:
+    case Type::Text:
+        break;
+    }
+    return text;
+}
+
+Language SettingsStore::sanitizedLanguage(int language)
+{
+    return LanguageTable::isValidLanguage(language) ? Language(language) : Language::English;
 }
 
 SettingsStore::Values SettingsStore::designValues()
@@ -101,26 +180,68 @@ std::optional<QString> SettingsStore::readString(const QString &name) const
     return v->toString();
 }
 
+std::optional<QVariant> SettingsStore::readValue(const QString &name) const
+{
+    switch (storedType(name).value_or(Type::Text)) {
+    case Type::Integer:
+        if (const auto i = readInt(name))
+            return QVariant(*i);
+        return std::nullopt;
+    case Type::Boolean:
+        if (const auto i = readInt(name))
+            return QVariant(*i != 0);
+        return std::nullopt;
+    case Type::Port:
+        if (const auto text = readString(name))
+            return QVariant::fromValue(PortText::port(*text));
+        return std::nullopt;
+    case Type::Text:
+        break;
+    }
+    if (const auto text = readString(name))
+        return QVariant(*text);
+    return std::nullopt;
+}
+
+void SettingsStore::writeValue(const QString &name, const QVariant &value)
+{
+    switch (storedType(name).value_or(Type::Text)) {
+    case Type::Integer:
+        write(name, value.toInt());
+        return;
+    case Type::Boolean:
+        write(name, value.toBool() ? 1 : 0);
+        return;
+    case Type::Port:
+        write(name, QString::number(value.toUInt()));
+        return;
+    case Type::Text:
+        break;
+    }
+    write(name, value.toString());
+}
+
 std::optional<SettingsStore::Values> SettingsStore::load() const
 {
     if (!exists())
         return std::nullopt;
     Values v;
-    v.languageIndex = sanitizedLanguage(readInt(kLanguageIndex).value_or(0));
-    v.page = readInt(kPage).value_or(0);
-    v.tagFilterUid = readString(kTagFilterUid).value_or(QString());
-    v.tcpRemotePort = readString(kTcpRemotePort).value_or(v.tcpRemotePort);
-    v.localPort = readString(kLocalPort).value_or(v.localPort);
-    v.desPort = readString(kDesPort).value_or(v.desPort);
-    v.listenPort = readString(kListenPort).value_or(v.listenPort);
-    v.fileName = readString(kFileName).value_or(v.fileName);
-    v.autoSaveFile = readInt(kAutoSaveFile).value_or(0) != 0;
-    v.allTags = readInt(kAllTags).value_or(0) != 0;
+    const auto get = [this](const QString &name) { return readValue(name).value_or(absentValue(name)); };
+    v.language = sanitizedLanguage(get(kLanguageIndex).toInt());
+    v.page = LinkKindTable::fromStoredPage(get(kPage).toInt());
+    v.tagFilterUid = get(kTagFilterUid).toString();
+    v.tcpRemotePort = quint16(get(kTcpRemotePort).toUInt());
+    v.localPort = quint16(get(kLocalPort).toUInt());
+    v.desPort = quint16(get(kDesPort).toUInt());
+    v.listenPort = quint16(get(kListenPort).toUInt());
+    v.fileName = get(kFileName).toString();
+    v.autoSaveFile = get(kAutoSaveFile).toBool();
+    v.allTags = get(kAllTags).toBool();
     for (int n = 1; n <= kNumberedCount; ++n) {
         const size_t i = size_t(n - 1);
-        v.com[i] = readInt(QLatin1String(kComPrefix) + QString::number(n)).value_or(0) == 1;
-        v.net[i] = readInt(QLatin1String(kNetPrefix) + QString::number(n)).value_or(0) == 1;
-        v.ip[i] = readString(QLatin1String(kIpPrefix) + QString::number(n)).value_or(defaultIp(n));
+        v.com[i] = get(numbered(kComPrefix, n)).toInt() == 1;
+        v.net[i] = get(numbered(kNetPrefix, n)).toInt() == 1;
+        v.ip[i] = get(numbered(kIpPrefix, n)).toString();
     }
     return v;
 }
@@ -135,52 +256,52 @@ void SettingsStore::sync()
     m_settings->sync();
 }
 
-void SettingsStore::writeLanguageIndex(int language)
+void SettingsStore::writeLanguageIndex(Language language)
 {
-    write(kLanguageIndex, language);
+    writeValue(kLanguageIndex, int(language));
     sync();
 }
 
-void SettingsStore::writeShutdown(int page, int language)
+void SettingsStore::writeShutdown(LinkKind page, Language language)
 {
-    write(kPage, page);
-    write(kLanguageIndex, language);
+    writeValue(kPage, LinkKindTable::storedPage(page));
+    writeValue(kLanguageIndex, int(language));
     sync();
 }
 
 void SettingsStore::writeReadingStart(const ReadingStart &values)
 {
-    write(kTagFilterUid, values.tagFilterUid);
-    write(kTcpRemotePort, values.tcpRemotePort);
-    write(kLocalPort, values.localPort);
-    write(kDesPort, values.desPort);
-    write(kListenPort, values.listenPort);
-    write(kPage, values.page);
+    writeValue(kTagFilterUid, values.tagFilterUid);
+    writeValue(kTcpRemotePort, values.tcpRemotePort);
+    writeValue(kLocalPort, values.localPort);
+    writeValue(kDesPort, values.desPort);
+    writeValue(kListenPort, values.listenPort);
+    writeValue(kPage, LinkKindTable::storedPage(values.page));
     for (int n = 1; n <= kNumberedCount; ++n) {
         const size_t i = size_t(n - 1);
-        write(QLatin1String(kComPrefix) + QString::number(n), values.com[i] ? 1 : 0);
-        write(QLatin1String(kNetPrefix) + QString::number(n), values.net[i] ? 1 : 0);
-        write(QLatin1String(kIpPrefix) + QString::number(n), values.ip[i]);
+        writeValue(numbered(kComPrefix, n), values.com[i]);
+        writeValue(numbered(kNetPrefix, n), values.net[i]);
+        writeValue(numbered(kIpPrefix, n), values.ip[i]);
     }
     sync();
 }
 
 void SettingsStore::writeTagFilter(const QString &filter)
 {
-    write(kTagFilterUid, filter);
+    writeValue(kTagFilterUid, filter);
     sync();
 }
 
 void SettingsStore::writeFileName(const QString &fileName)
 {
-    write(kFileName, fileName);
+    writeValue(kFileName, fileName);
     sync();
 }
 
 void SettingsStore::writeAutoSave(bool autoSaveFile, bool allTags)
 {
-    write(kAutoSaveFile, autoSaveFile ? 1 : 0);
-    write(kAllTags, allTags ? 1 : 0);
+    writeValue(kAutoSaveFile, autoSaveFile);
+    writeValue(kAllTags, allTags);
     sync();
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "base/LinkKind.h"
+#include "base/PortText.h"
+#include "i18n/LanguageTable.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -13,12 +17,13 @@ class QSettings;
 // platform's settings store, or in an INI file (tests, portable installs). Values are written piecemeal
 // by the action that changes them; nothing is written on a timer.
 //
-// Loading distinguishes the first run (no key at all: every control keeps its design-time value) from a
-// missing value (the key exists: that value's default is used).
+// The values, their stored types and their defaults are one table (SettingsStore.cpp); each value is
+// read and cleaned there, once. Loading distinguishes the first run (no key at all: every control
+// keeps its design-time value) from a missing value (the key exists: that value's default is used).
 class SettingsStore
 {
 public:
-    static constexpr int kNumberedCount = 20; // COM1..COM20, NET1..NET20, IP1..IP20 have controls
+    static constexpr int kNumberedCount = kNumberedLinkCount; // COM1..COM20, NET1..NET20, IP1..IP20
 
     // Value names.
     static constexpr const char *kLanguageIndex = "LanguageIndex";
@@ -39,17 +44,25 @@ public:
     // Beside the table: where UDP commands are broadcast (tests and demos point it at loopback).
     static constexpr const char *kUdpBroadcastAddress = "UdpBroadcastAddress";
 
-    // The values of the settings table, as the controls hold them. Index n-1 of the arrays is port,
-    // reader or address n.
+    // How a value is kept in the store.
+    enum class StoredType
+    {
+        Integer, // 32-bit integer
+        Boolean, // integer 0/1
+        Text,    // string
+        Port,    // string holding a port number
+    };
+
+    // The values of the settings table. Index n-1 of the arrays is port, reader or address n.
     struct Values
     {
-        int languageIndex = 0;
-        int page = 0;
+        Language language = Language::English;
+        LinkKind page = LinkKind::TcpToReaders;
         QString tagFilterUid;
-        QString tcpRemotePort = QStringLiteral("4001");
-        QString localPort = QStringLiteral("4001");
-        QString desPort = QStringLiteral("4001");
-        QString listenPort = QStringLiteral("4001");
+        quint16 tcpRemotePort = PortText::kDefaultPort;
+        quint16 localPort = PortText::kDefaultPort;
+        quint16 desPort = PortText::kDefaultPort;
+        quint16 listenPort = PortText::kDefaultPort;
         QString fileName = defaultCsvFile();
         bool autoSaveFile = false;
         bool allTags = false;
@@ -62,8 +75,11 @@ public:
     struct ReadingStart
     {
         QString tagFilterUid;
-        QString tcpRemotePort, localPort, desPort, listenPort;
-        int page = 0;
+        quint16 tcpRemotePort = PortText::kDefaultPort;
+        quint16 localPort = PortText::kDefaultPort;
+        quint16 desPort = PortText::kDefaultPort;
+        quint16 listenPort = PortText::kDefaultPort;
+        LinkKind page = LinkKind::TcpToReaders;
         std::array<bool, kNumberedCount> com{};
         std::array<bool, kNumberedCount> net{};
         std::array<QString, kNumberedCount> ip;
@@ -94,13 +110,15 @@ public:
     // The CSV file offered before the user chooses one: "C:\Talvo.csv" on Windows, Talvo.csv in the
     // user's documents folder elsewhere.
     static QString defaultCsvFile();
-    // "PAGE" to the link kind: 0, 1 and 2 stand for themselves, anything else is UDP (3).
-    static int linkModeForPage(int page);
+    // The stored type of a value of the table (numbered names included); nullopt for other names.
+    static std::optional<StoredType> storedType(const QString &name);
+    // The value a table entry takes when the key exists but the value does not; invalid for other names.
+    static QVariant absentValue(const QString &name);
     // A stored language outside 0..2 is taken as English.
-    static int sanitizedLanguage(int language);
+    static Language sanitizedLanguage(int language);
 
-    void writeLanguageIndex(int language);
-    void writeShutdown(int page, int language);
+    void writeLanguageIndex(Language language);
+    void writeShutdown(LinkKind page, Language language);
     void writeReadingStart(const ReadingStart &values);
     void writeTagFilter(const QString &filter);
     void writeFileName(const QString &fileName);
@@ -118,6 +136,10 @@ public:
 private:
     std::optional<int> readInt(const QString &name) const;
     std::optional<QString> readString(const QString &name) const;
+    // A table value, read and cleaned by its stored type; nullopt when absent or unreadable.
+    std::optional<QVariant> readValue(const QString &name) const;
+    // A table value written in its stored type.
+    void writeValue(const QString &name, const QVariant &value);
 
     std::unique_ptr<QSettings> m_settings;
 };

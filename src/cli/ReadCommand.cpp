@@ -3,6 +3,7 @@
 #include "BellTonePlayer.h"
 #include "base/Clock.h"
 #include "base/TonePlayer.h"
+#include "i18n/ProblemText.h"
 #include "link/ReplayReadingLinks.h"
 #include "link/SerialReadingLinks.h"
 #include "link/TcpClientReadingLinks.h"
@@ -26,10 +27,11 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
     connect(&m_decoder, &ReportDecoder::reportDecoded, &m_tables, &TagTables::applyReport);
     connect(&m_tables, &TagTables::reportEntered, this, &ReadCommand::handleReport);
-    connect(&m_tables, &TagTables::problem, this, &ReadCommand::diagnostic);
+    connect(&m_tables, &TagTables::problem, this,
+            [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); });
     connect(m_tables.csvLog(), &CsvLog::linesNotWritten, this, &ReadCommand::handleLinesNotWritten);
-    connect(&m_decoder, &ReportDecoder::tamperAlarmChanged, this, [this](bool shown, const QString &caption) {
-        if (shown && caption == QLatin1String("Tamper Alarm"))
+    connect(&m_decoder, &ReportDecoder::tamperChanged, this, [this](bool shown, int countdown) {
+        if (shown && countdown == ReportDecoder::kNoCountdown)
             diagnostic(QStringLiteral("tamper alarm"));
     });
     connect(&m_session, &ReadingSession::problem, this, &ReadCommand::diagnostic);

@@ -1,6 +1,7 @@
 #include "i18n/LanguageTable.h"
 
 #include <QHash>
+#include <iterator>
 
 namespace {
 // Key, English display, Traditional Chinese, Simplified Chinese. The spaces inside and at the end of
@@ -109,18 +110,30 @@ constexpr LanguageTable::Row kRows[LanguageTable::kRowCount] = {
     {"Low Level", "Low Level", "Low Level", "Low Level"},
     {"Bottom Level", "Bottom Level", "Bottom Level", "Bottom Level"},
     {"Temperature alarm:", "Temperature alarm:", "超溫偵測：", "超温侦测："},
-    // Messages about the CSV files and the selection list ("%1", "%2": file names or a count).
-    {"The CSV file %1 is not a regular file", "The CSV file %1 is not a regular file",
-     "CSV 檔案 %1 不是一般檔案", "CSV 文件 %1 不是普通文件"},
-    {"The CSV file %1 is a file this session reads", "The CSV file %1 is a file this session reads",
-     "CSV 檔案 %1 是本次讀取的輸入檔案", "CSV 文件 %1 是本次读取的输入文件"},
-    {"The folder of the CSV file %1 cannot be created", "The folder of the CSV file %1 cannot be created",
-     "無法建立 CSV 檔案 %1 的資料夾", "无法创建 CSV 文件 %1 的文件夹"},
-    {"The folder of %1 cannot be created; the CSV log goes to %2",
-     "The folder of %1 cannot be created; the CSV log goes to %2", "無法建立 %1 的資料夾，CSV 記錄改存至 %2",
+};
+
+// The texts the program writes at run time beyond the table above (problem messages, tooltips), with
+// their translations: key, Traditional Chinese, Simplified Chinese. "%1" and "%2" stand for values.
+struct MessageRow
+{
+    const char *key;
+    const char *traditional;
+    const char *simplified;
+};
+constexpr MessageRow kMessages[] = {
+    {"No reading links for this link kind", "此連線方式沒有可讀取的連線", "此连线方式没有可读取的连线"},
+    {"The selection list %1 could not be saved: %2", "選取清單 %1 無法存檔：%2", "选取清单 %1 无法存档：%2"},
+    {"%1 CSV line(s) not written: %2", "%1 筆 CSV 資料未寫入：%2", "%1 笔 CSV 资料未写入：%2"},
+    {"Device this port number opens", "此埠號開啟的裝置", "此端口号打开的设备"},
+    // The CSV files and the selection list ("%1", "%2": file names or a count).
+    {"The CSV file %1 is not a regular file", "CSV 檔案 %1 不是一般檔案", "CSV 文件 %1 不是普通文件"},
+    {"The CSV file %1 is a file this session reads", "CSV 檔案 %1 是本次讀取的輸入檔案",
+     "CSV 文件 %1 是本次读取的输入文件"},
+    {"The folder of the CSV file %1 cannot be created", "無法建立 CSV 檔案 %1 的資料夾",
+     "无法创建 CSV 文件 %1 的文件夹"},
+    {"The folder of %1 cannot be created; the CSV log goes to %2", "無法建立 %1 的資料夾，CSV 記錄改存至 %2",
      "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
     {"%1 lines of the selection list are not tag UIDs and were skipped",
-     "%1 lines of the selection list are not tag UIDs and were skipped",
      "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
 };
 
@@ -150,12 +163,27 @@ int LanguageTable::find(const QString &key)
     return keyIndex().value(key, -1);
 }
 
+int LanguageTable::messageCount()
+{
+    return int(std::size(kMessages));
+}
+
+QString LanguageTable::messageKey(int index)
+{
+    return QString::fromUtf8(kMessages[index].key);
+}
+
 QString LanguageTable::translate(int language, const QString &english)
 {
     if (language != kTraditionalChinese && language != kSimplifiedChinese)
         return english;
+    const bool traditional = language == kTraditionalChinese;
     const int r = find(english);
-    if (r < 0)
-        return english;
-    return QString::fromUtf8(language == kTraditionalChinese ? kRows[r].traditional : kRows[r].simplified);
+    if (r >= 0)
+        return QString::fromUtf8(traditional ? kRows[r].traditional : kRows[r].simplified);
+    for (const MessageRow &m : kMessages) {
+        if (english == QLatin1String(m.key))
+            return QString::fromUtf8(traditional ? m.traditional : m.simplified);
+    }
+    return english;
 }

@@ -2,13 +2,21 @@
 
 #include <QString>
 
+// The three user-interface languages; the value is the one kept as "LanguageIndex".
+enum class Language
+{
+    English = 0,
+    TraditionalChinese = 1,
+    SimplifiedChinese = 2,
+};
+
 // The built-in text table of the three user-interface languages: 0 English, 1 Traditional Chinese,
 // 2 Simplified Chinese. Every row is keyed by its English text; the rows keep their fixed order and the
 // lookup takes the first row whose key matches exactly.
 class LanguageTable
 {
 public:
-    static constexpr int kRowCount = 107;
+    static constexpr int kRowCount = 102;
     static constexpr int kEnglish = 0;
     static constexpr int kTraditionalChinese = 1;
     static constexpr int kSimplifiedChinese = 2;
@@ -26,6 +34,9 @@ public:
     static const Row &row(int index);
     // Index of the first row whose key equals `key`, or -1.
     static int find(const QString &key);
+    // The run-time messages beyond the table (problem texts, tooltips), looked up after the rows.
+    static int messageCount();
+    static QString messageKey(int index);
     // The text in `language`: English and unknown texts come back unchanged.
     static QString translate(int language, const QString &english);
     static bool isValidLanguage(int language) { return language >= 0 && language < kLanguageCount; }
@@ -35,4 +46,9 @@ public:
 inline QString translate(int language, const QString &english)
 {
     return LanguageTable::translate(language, english);
+}
+
+inline QString translate(Language language, const QString &english)
+{
+    return LanguageTable::translate(int(language), english);
 }

@@ -32,6 +32,7 @@ public:
 
     explicit ReadingSession(QObject *parent = nullptr);
     ~ReadingSession() override;
+    Q_DISABLE_COPY_MOVE(ReadingSession)
 
     void setTiming(const Timing &timing);
 

@@ -179,7 +179,7 @@ void ReportDecoder::decodeReport(QByteArrayView frame, const QString &label)
         if (!(*status & 0x80)) {
             m_tamperCountdown = 0;
             m_tamperShown = true;
-            emit tamperAlarmChanged(true, QStringLiteral("Tamper Alarm"));
+            emit tamperChanged(true, kNoCountdown);
         }
         frame = frame.sliced(kTamperPrefix);
     } else {
@@ -206,7 +206,7 @@ void ReportDecoder::countDownTamper()
     }
     // The count runs on while the panel is hidden; listeners only hear about it while it is shown.
     if (wasShown)
-        emit tamperAlarmChanged(m_tamperShown, QStringLiteral("Tamper Alarm (%1)").arg(shownCount));
+        emit tamperChanged(m_tamperShown, shownCount);
 }
 
 void ReportDecoder::resetTamper()
@@ -215,5 +215,5 @@ void ReportDecoder::resetTamper()
     const bool wasShown = m_tamperShown;
     m_tamperShown = false;
     if (wasShown)
-        emit tamperAlarmChanged(false, QStringLiteral("Tamper Alarm"));
+        emit tamperChanged(false, kNoCountdown);
 }

@@ -26,8 +26,11 @@ class ReportDecoder : public QObject
     Q_OBJECT
 public:
     static constexpr int kTamperCountdownLimit = 10;
+    // The countdown of an alarm just raised (or hidden by a reset): the panel shows no number.
+    static constexpr int kNoCountdown = -1;
 
     explicit ReportDecoder(QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ReportDecoder)
 
     void setTypeSwitches(const ReportTypeSwitches &switches) { m_switches = switches; }
     const ReportTypeSwitches &typeSwitches() const { return m_switches; }
@@ -51,8 +54,9 @@ public:
 
 signals:
     void reportDecoded(const TTagReport &report, const QString &label);
-    // The alarm panel: shown or hidden, and its caption ("Tamper Alarm" or "Tamper Alarm (n)").
-    void tamperAlarmChanged(bool shown, const QString &caption);
+    // The alarm panel: shown or hidden, and the number it shows ("Tamper Alarm (n)"), or kNoCountdown
+    // for none ("Tamper Alarm").
+    void tamperChanged(bool shown, int countdown);
 
 private:
     void handleTamperMarker(QByteArrayView frame);

@@ -53,7 +53,7 @@ int TagTableModel::columnCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_kind == Kind::AllTags ? 8 : 7;
+    return columnCountOf(m_kind);
 }
 
 QVariant TagTableModel::data(const QModelIndex &index, int role) const
@@ -124,7 +124,7 @@ QString TagTableModel::cellText(int r, int column) const
         return row.t1;
     case ColT2:
         return row.t2;
-    case ColCount:
+    case ColReportCount:
         return m_kind == Kind::AllTags ? QString::number(row.count) : QString();
     default:
         return {};

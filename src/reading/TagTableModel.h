@@ -34,8 +34,14 @@ public:
         ColDi,
         ColT1,
         ColT2,
-        ColCount
+        ColReportCount, // how often the tag reported (all-tags table only)
+        ColumnSentinel  // the number of columns of the all-tags table
     };
+    // Columns of each kind: the selected-tags table has no report count.
+    static constexpr int columnCountOf(Kind kind)
+    {
+        return kind == Kind::AllTags ? ColumnSentinel : ColReportCount;
+    }
 
     explicit TagTableModel(Kind kind, QObject *parent = nullptr);
 

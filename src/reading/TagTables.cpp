@@ -35,7 +35,8 @@ TagTables::TagTables(Clock &clock, TonePlayer &tones, QObject *parent)
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(kRefreshIntervalMs);
     connect(&m_refresh, &QTimer::timeout, this, &TagTables::flushChanges);
-    connect(&m_csv, &CsvLog::problem, this, &TagTables::problem);
+    connect(&m_csv, &CsvLog::problem, this,
+            [this](const QString &text) { emit problem(Problem::message(text)); });
     m_sessionStartTick = m_lastReportTick = m_selectStartTick = m_clock.tickMs();
     m_sessionStartTime = m_clock.now();
     m_shown.tagCount = tagCountText();
@@ -105,6 +106,7 @@ void TagTables::setRssiThreshold(int position)
 
 void TagTables::numberKeyPressed()
 {
+    m_tagCountZeroed = true;
     m_selected.clear();
     m_selectedCount = 0;
     restartSelectionTiming(m_clock.tickMs());
@@ -129,6 +131,7 @@ void TagTables::restartSelectionTiming(qint64 tick)
 
 void TagTables::applyReport(const TTagReport &report, const QString &label)
 {
+    m_tagCountZeroed = false;
     if (!m_tagFilter.isEmpty() && !report.uid.startsWith(m_tagFilter)) {
         ++m_droppedByFilter;
         return;
@@ -292,7 +295,10 @@ bool TagTables::endSession(const QString &selectionListFile)
     QString error;
     const bool saved = SelectionListFile::save(selectionListFile, selectionToSave(), &error);
     if (!saved)
-        emit problem(tr("The selection list %1 could not be saved: %2").arg(selectionListFile, error));
+        emit problem({Problem::Severity::Error,
+                      Problem::Kind::SelectionListNotSaved,
+                      QStringLiteral("The selection list %1 could not be saved: %2"),
+                      {selectionListFile, error}});
     m_csv.closeLogFiles();
     flushChanges();
     return saved;
@@ -319,7 +325,7 @@ QString TagTables::selectedCountText() const
 
 QString TagTables::tagCountText() const
 {
-    return QString::number(m_all.size());
+    return m_tagCountZeroed ? QStringLiteral("0") : QString::number(m_all.size());
 }
 
 void TagTables::scheduleFlush()

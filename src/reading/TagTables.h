@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "reading/CsvLog.h"
 #include "reading/TagListModel.h"
 #include "reading/TagTableModel.h"
@@ -30,6 +31,7 @@ public:
     static constexpr int kBeepMs = 5;
 
     TagTables(Clock &clock, TonePlayer &tones, QObject *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TagTables)
 
     TagTableModel *allTags() { return &m_all; }
     TagTableModel *selectedTags() { return &m_selected; }
@@ -51,8 +53,9 @@ public:
     bool autoSave() const { return m_autoSave; }
     bool allTagsLog() const { return m_allTagsLog; }
 
-    // "Number:": a character typed restarts the selection timing; a key released also rewrites the
-    // text as its integer value (1 when it doesn't read as one).
+    // "Number:": a character typed restarts the selection timing and shows "TAG Count:" as 0 until the
+    // next report; a key released also rewrites the text as its integer value (1 when it doesn't read
+    // as one).
     void numberKeyPressed();
     void numberKeyReleased(const QString &text);
     int number() const { return m_number; }
@@ -124,7 +127,7 @@ signals:
     void selectionEntryFocused(int row);
     // A report passed the three filters and was entered into the all-tags table.
     void reportEntered(const TTagReport &report, const QString &label);
-    void problem(const QString &message);
+    void problem(const Problem &problem);
 
 private:
     struct Shown
@@ -156,6 +159,7 @@ private:
     bool m_autoSave = false;
     bool m_allTagsLog = false;
     int m_number = 1;
+    bool m_tagCountZeroed = false; // "Number:" showed the tag count as 0; the next report counts again
     QString m_numberText = QStringLiteral("1");
 
     quint64 m_totalReports = 0;

@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(control<QLineEdit>(&w, "edIP11")->text(), QStringLiteral("192.168.1.101"));
         QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(),
                  QStringLiteral("tsNET"));
-        QCOMPARE(w.linkMode(), 0);
+        QCOMPARE(w.linkKind(), LinkKind::TcpToReaders);
         QCOMPARE(control<QTabWidget>(&w, "pcMain")->currentWidget()->objectName(),
                  QStringLiteral("tsReadTag"));
         QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
@@ -104,7 +104,7 @@ private slots:
         TfrmModule w(&store, &m_tone, selectionFile());
         QCOMPARE(control<QTabWidget>(&w, "pcTagMain")->currentWidget()->objectName(),
                  QStringLiteral("tsUDP"));
-        QCOMPARE(w.linkMode(), 3);
+        QCOMPARE(w.linkKind(), LinkKind::Udp);
         QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
                  QStringLiteral("tsUdpServer"));
         QVERIFY(!control<QCheckBox>(&w, "chkCOM04")->isChecked());
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(control<QLineEdit>(&w, "edIP11")->text(), QStringLiteral("192.168.1.111"));
         QCOMPARE(control<QLineEdit>(&w, "edtTcpRemotePort")->text(), QStringLiteral("4001"));
         QCOMPARE(control<QLineEdit>(&w, "edtTagFilter")->text(), QStringLiteral("0000"));
-        QCOMPARE(w.language(), 0);
+        QCOMPARE(w.language(), Language::English);
         QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("Start"));
     }
 
@@ -122,7 +122,7 @@ private slots:
         QSettings(path, QSettings::IniFormat).setValue("LanguageIndex", 2);
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
-        QCOMPARE(w.language(), 2);
+        QCOMPARE(w.language(), Language::SimplifiedChinese);
         QCOMPARE(control<QPushButton>(&w, "btnStart")->text(), QStringLiteral("启动"));
         QCOMPARE(control<QLabel>(&w, "lblTagFilter")->text(), QStringLiteral("标签序号过滤:"));
         QCOMPARE(control<QTableView>(&w, "grdUID")->model()->headerData(7, Qt::Horizontal).toString(),
@@ -203,6 +203,19 @@ private slots:
         control<QPushButton>(&w2, "btnExit01")->click();
         QVERIFY(!w2.isVisible());
         QCOMPARE(QSettings(again.location(), QSettings::IniFormat).allKeys().size(), 2);
+
+        // The link page last chosen on "Set Reader" is the one stored, as if "Read TAG" had been shown.
+        SettingsStore third(freshIni());
+        TfrmModule w3(&third, &m_tone, selectionFile());
+        w3.show();
+        QCOMPARE(w3.linkKind(), LinkKind::TcpToReaders);
+        control<QTabWidget>(&w3, "pcMain")->setCurrentWidget(control<QWidget>(&w3, "tsSetReader"));
+        control<QTabWidget>(&w3, "pcSetReadMain")->setCurrentWidget(control<QWidget>(&w3, "tsUdpServer"));
+        control<QPushButton>(&w3, "btnExit01")->click();
+        QVERIFY(!w3.isVisible());
+        QCOMPARE(QSettings(third.location(), QSettings::IniFormat).value("PAGE").toInt(), 3);
+        QCOMPARE(control<QTabWidget>(&w3, "pcTagMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsUDP"));
     }
 
     void readingSessionStartsAndStops()
@@ -213,7 +226,7 @@ private slots:
         w.show();
         w.reading()->setTiming(Timing().scaled(10));
         w.reading()->setLinksFactory(
-            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
+            [](const LinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
         control<QLineEdit>(&w, "edtListenPort")->setText("x12");
         QSignalSpy reports(&w.reading()->decoder(), &ReportDecoder::reportDecoded);
         auto *start = control<QPushButton>(&w, "btnStart");
@@ -269,7 +282,7 @@ private slots:
         w.show();
         w.reading()->setTiming(Timing().scaled(20));
         control<QTabWidget>(&w, "pcTagMain")->setCurrentWidget(control<QWidget>(&w, "tsCOM"));
-        QCOMPARE(w.linkMode(), 1);
+        QCOMPARE(w.linkKind(), LinkKind::Serial);
         // COM2 stands for the pty on this system; the choice is kept.
         auto *device = control<QLineEdit>(&w, "edDevCOM02");
         device->setText(pty.slavePath());
@@ -308,7 +321,7 @@ private slots:
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setLinksFactory(
-            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
+            [](const LinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 2, 5); });
         auto *edFile = control<QLineEdit>(&w, "edFile");
         edFile->setText(csv);
         QMetaObject::invokeMethod(edFile, "editingFinished");
@@ -362,6 +375,60 @@ private slots:
         QFile::remove(selectionFile());
     }
 
+    void numberKeyShowsTheTagCountAsZero()
+    {
+        QVERIFY(SelectionListFile::save(selectionFile(), {"0000000000005678", "0000000000001234"}));
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        auto *tagCount = control<QLabel>(&w, "pnlTagCount");
+        QTRY_COMPARE_WITH_TIMEOUT(tagCount->text(), QStringLiteral("2"), 3000);
+        control<QTabWidget>(&w, "pcReadTag")->setCurrentWidget(control<QWidget>(&w, "tsViewSelTag"));
+        auto *edNo = control<QLineEdit>(&w, "edNo");
+        edNo->setFocus();
+        QTest::keyClicks(edNo, "3");
+        QTRY_COMPARE_WITH_TIMEOUT(tagCount->text(), QStringLiteral("0"), 3000);
+        QCOMPARE(edNo->text(), QStringLiteral("13"));
+        QCOMPARE(control<QTableView>(&w, "grdUID")->model()->rowCount(), 2); // only the count shows 0
+        QFile::remove(selectionFile());
+    }
+
+    void problemsAndTamperFollowTheLanguage()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        w.reading()->setLinksFactory([](const LinkRequest &) { return nullptr; });
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QCOMPARE(ended.size(), 1);
+        auto *problems = control<QLabel>(&w, "sbMainPanel1");
+        QCOMPARE(problems->text(), QStringLiteral("No reading links for this link kind"));
+        control<QPushButton>(&w, "btnCHT")->click();
+        QCOMPARE(problems->text(), QStringLiteral("此連線方式沒有可讀取的連線"));
+        QCOMPARE(control<QLineEdit>(&w, "edDevCOM01")->toolTip(), QStringLiteral("此埠號開啟的裝置"));
+
+        QByteArray recording = "J00"
+                               "0000000000001234"
+                               "50A3FF\r"
+                               "0000000000001234"
+                               "50A3FF\r";
+        w.reading()->setLinksFactory([recording](const LinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(recording, 1, 20, false);
+        });
+        control<QPushButton>(&w, "btnStart")->click();
+        QCOMPARE(problems->text(), QString());
+        auto *tamper = control<QLabel>(&w, "pnlTamper");
+        QTRY_COMPARE_WITH_TIMEOUT(tamper->text(), QStringLiteral("防拆警示 (10)"), 3000);
+        control<QPushButton>(&w, "btnCHS")->click();
+        QCOMPARE(tamper->text(), QStringLiteral("防拆警示 (10)")); // the same words in both scripts
+        control<QPushButton>(&w, "btnEng")->click();
+        QCOMPARE(tamper->text(), QStringLiteral("Tamper Alarm (10)"));
+        QVERIFY(tamper->isVisible());
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 5000);
+    }
+
     void tamperAlarmClearAndRssiThreshold()
     {
         SettingsStore store(freshIni());
@@ -374,7 +441,7 @@ private slots:
         for (int i = 0; i < 6; ++i)
             recording += "0000000000001234"
                          "4FA3FF\r";
-        w.reading()->setLinksFactory([recording](const ReadingLinkRequest &) {
+        w.reading()->setLinksFactory([recording](const LinkRequest &) {
             return std::make_unique<DemoReplayLinks>(recording, 1, 20, false);
         });
         auto *sb = control<QScrollBar>(&w, "sbRSSI");
@@ -421,7 +488,7 @@ private slots:
         DemoReader demo;
         QVERIFY(demo.start(w, 8, 200.0));
         QCOMPARE(control<QLineEdit>(&w, "edDevCOM01")->text(), demo.device());
-        QCOMPARE(w.linkMode(), 1);
+        QCOMPARE(w.linkKind(), LinkKind::Serial);
         QAbstractItemModel *all = control<QTableView>(&w, "grdUID")->model();
         QTRY_COMPARE_WITH_TIMEOUT(all->rowCount(), 8, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("8"), 3000);
@@ -437,12 +504,12 @@ private slots:
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setLinksFactory(
-            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 1, 5); });
+            [](const LinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 1, 5); });
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();
         control<QTabWidget>(&w, "pcMain")->setCurrentWidget(control<QWidget>(&w, "tsSetReader"));
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
-        QCOMPARE(w.reading()->sessionState(), QStringLiteral("Start"));
+        QVERIFY(!w.reading()->isRunning());
         // The configuration page follows the reading link page.
         QCOMPARE(control<QTabWidget>(&w, "pcSetReadMain")->currentWidget()->objectName(),
                  QStringLiteral("tsTcpServer"));
@@ -455,7 +522,7 @@ private slots:
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         w.reading()->setLinksFactory(
-            [](const ReadingLinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 1, 5); });
+            [](const LinkRequest &) { return std::make_unique<DemoReplayLinks>(kRecording, 1, 5); });
         control<QPushButton>(&w, "btnStart")->click();
         QSettings(path, QSettings::IniFormat).remove("LanguageIndex");
         w.close();

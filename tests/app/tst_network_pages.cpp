@@ -98,7 +98,7 @@ private slots:
         TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel2.csv"));
         w.show();
         w.reading()->setTiming(Timing().scaled(10));
-        QCOMPARE(w.linkMode(), 2);
+        QCOMPARE(w.linkKind(), LinkKind::TcpListener);
         // Port 0: the system picks a free port, and the links say which.
         control<QLineEdit>(&w, "edtListenPort")->setText("0");
         control<QPushButton>(&w, "btnStart")->click();

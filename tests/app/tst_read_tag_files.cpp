@@ -79,7 +79,7 @@ private slots:
         TfrmModule w(&store, &m_tone, selectionFile());
         w.show();
         bool started = false;
-        w.reading()->setLinksFactory([&started](const ReadingLinkRequest &) {
+        w.reading()->setLinksFactory([&started](const LinkRequest &) {
             started = true;
             return std::make_unique<DemoReplayLinks>(QByteArray("0000000000001234"
                                                                 "50A3FF\r"),
@@ -101,7 +101,7 @@ private slots:
         // The selection list is read at start-up and written at the end: never a log.
         QVERIFY(SelectionListFile::save(selectionFile(), {"0000000000001234"}));
         chooseLogFile(w, selectionFile());
-        w.setLanguage(1);
+        w.setLanguage(Language::TraditionalChinese);
         start->click();
         QCOMPARE(panel->text(), QStringLiteral("CSV 檔案 %1 是本次讀取的輸入檔案").arg(selectionFile()));
         QCOMPARE(readAll(selectionFile()), QByteArray("0000000000001234\r\n"));
@@ -111,7 +111,7 @@ private slots:
         const QString fifo = m_dir.filePath(QStringLiteral("fifo.csv"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         chooseLogFile(w, fifo);
-        w.setLanguage(2);
+        w.setLanguage(Language::SimplifiedChinese);
         start->click();
         QCOMPARE(panel->text(), QStringLiteral("CSV 文件 %1 不是普通文件").arg(fifo));
         QVERIFY(!started);

@@ -76,7 +76,7 @@ private slots:
         SettingsStore store(m_dir.filePath(tag + QStringLiteral(".ini")));
         TfrmModule w(&store, &m_tone, m_dir.filePath(QStringLiteral("sel.csv")));
         w.resize(TfrmModule::startupSize({1024, 768}));
-        w.setLanguage(language);
+        w.setLanguage(Language(language));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const QString outDir = qEnvironmentVariable("TALVO_SCREENSHOT_DIR");

@@ -78,10 +78,10 @@ QByteArray validSettings(const QString &path)
         SettingsStore store(path);
         SettingsStore::ReadingStart start;
         start.tagFilterUid = QStringLiteral("0000");
-        start.tcpRemotePort = start.localPort = start.desPort = start.listenPort = QStringLiteral("4001");
-        start.page = 2;
+        start.tcpRemotePort = start.localPort = start.desPort = start.listenPort = 4001;
+        start.page = LinkKind::TcpListener;
         store.writeReadingStart(start);
-        store.writeShutdown(2, 1);
+        store.writeShutdown(LinkKind::TcpListener, Language::TraditionalChinese);
         store.writeFileName(QStringLiteral("/tmp/run.csv"));
         store.writeAutoSave(true, true);
         store.writeComDevices({{QStringLiteral("3"), QStringLiteral("/dev/ttyUSB0")}});
@@ -159,9 +159,9 @@ private slots:
             SettingsStore store(path);
             const std::optional<SettingsStore::Values> values = store.load();
             if (values) {
-                QVERIFY2(values->languageIndex >= 0 && values->languageIndex <= 2, where);
-                const int mode = SettingsStore::linkModeForPage(values->page);
-                QVERIFY2(mode >= 0 && mode <= 3, where);
+                QVERIFY2(LanguageTable::isValidLanguage(int(values->language)), where);
+                const int page = LinkKindTable::storedPage(values->page);
+                QVERIFY2(page >= 0 && page <= 3, where);
             }
             const QHostAddress broadcast(store.udpBroadcastAddress());
             QVERIFY2(broadcast.protocol() == QAbstractSocket::IPv4Protocol, where);

@@ -45,20 +45,20 @@ private slots:
         QCOMPARE(v->ip[2], QStringLiteral("10.0.0.3"));
         QCOMPARE(v->ip[10], QStringLiteral("192.168.1.111"));
         QCOMPARE(v->ip[19], QStringLiteral("192.168.1.120"));
-        QCOMPARE(v->languageIndex, 0);
-        QCOMPARE(SettingsStore::linkModeForPage(v->page), 3);
-        QCOMPARE(v->tcpRemotePort, QStringLiteral("4001"));
+        QCOMPARE(v->language, Language::English);
+        QCOMPARE(v->page, LinkKind::Udp);
+        QCOMPARE(v->tcpRemotePort, quint16(4001));
         QCOMPARE(v->fileName, SettingsStore::defaultCsvFile());
         QVERIFY(!v->autoSaveFile);
     }
 
     void pageMapping()
     {
-        QCOMPARE(SettingsStore::linkModeForPage(0), 0);
-        QCOMPARE(SettingsStore::linkModeForPage(1), 1);
-        QCOMPARE(SettingsStore::linkModeForPage(2), 2);
-        QCOMPARE(SettingsStore::linkModeForPage(3), 3);
-        QCOMPARE(SettingsStore::linkModeForPage(-1), 3);
+        QCOMPARE(LinkKindTable::fromStoredPage(0), LinkKind::TcpToReaders);
+        QCOMPARE(LinkKindTable::fromStoredPage(1), LinkKind::Serial);
+        QCOMPARE(LinkKindTable::fromStoredPage(2), LinkKind::TcpListener);
+        QCOMPARE(LinkKindTable::fromStoredPage(3), LinkKind::Udp);
+        QCOMPARE(LinkKindTable::fromStoredPage(-1), LinkKind::Udp);
     }
 
     void writersRoundTrip()
@@ -68,11 +68,11 @@ private slots:
             SettingsStore store(path);
             SettingsStore::ReadingStart s;
             s.tagFilterUid = "0000";
-            s.tcpRemotePort = "5000";
-            s.localPort = "5001";
-            s.desPort = "5002";
-            s.listenPort = "5003";
-            s.page = 1;
+            s.tcpRemotePort = 5000;
+            s.localPort = 5001;
+            s.desPort = 5002;
+            s.listenPort = 5003;
+            s.page = LinkKind::Serial;
             s.com[2] = true;
             s.net[19] = true;
             for (int n = 1; n <= 20; ++n)
@@ -80,20 +80,20 @@ private slots:
             store.writeReadingStart(s);
             store.writeFileName("/tmp/x.csv");
             store.writeAutoSave(true, false);
-            store.writeLanguageIndex(2);
+            store.writeLanguageIndex(Language::SimplifiedChinese);
         }
         SettingsStore again(path);
         const auto v = again.load();
         QVERIFY(v.has_value());
         QCOMPARE(v->tagFilterUid, QStringLiteral("0000"));
-        QCOMPARE(v->listenPort, QStringLiteral("5003"));
-        QCOMPARE(v->page, 1);
+        QCOMPARE(v->listenPort, quint16(5003));
+        QCOMPARE(v->page, LinkKind::Serial);
         QVERIFY(v->com[2] && !v->com[3]);
         QVERIFY(v->net[19]);
         QCOMPARE(v->ip[19], QStringLiteral("127.0.0.20"));
         QCOMPARE(v->fileName, QStringLiteral("/tmp/x.csv"));
         QVERIFY(v->autoSaveFile && !v->allTags);
-        QCOMPARE(v->languageIndex, 2);
+        QCOMPARE(v->language, Language::SimplifiedChinese);
         // Numbered values are stored without leading zeros, as integers 0/1.
         QSettings raw(path, QSettings::IniFormat);
         QCOMPARE(raw.value("COM3").toInt(), 1);
@@ -101,12 +101,50 @@ private slots:
         QVERIFY(!raw.contains("COM03"));
     }
 
+    void valuesAreReadByTheirStoredType()
+    {
+        const QString path = iniPath("typed.ini");
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue("LocalPort", "abc");
+            raw.setValue("DesPort", " 5002 ");
+            raw.setValue("ListenPort", "70000");
+            raw.setValue("AutoSaveFile", "true");
+            raw.setValue("AllTags", 2);
+            raw.setValue("NET3", "1");
+        }
+        SettingsStore store(path);
+        const auto v = store.load();
+        QVERIFY(v.has_value());
+        QCOMPARE(v->localPort, quint16(4001));
+        QCOMPARE(v->desPort, quint16(5002));
+        QCOMPARE(v->listenPort, quint16(4001));
+        QVERIFY(v->autoSaveFile && v->allTags);
+        QVERIFY(v->net[2]);
+        QCOMPARE(SettingsStore::storedType("COM20"), SettingsStore::StoredType::Integer);
+        QCOMPARE(SettingsStore::storedType("IP3"), SettingsStore::StoredType::Text);
+        QCOMPARE(SettingsStore::storedType("TcpRemotePort"), SettingsStore::StoredType::Port);
+        QVERIFY(!SettingsStore::storedType("COM03").has_value());
+        QVERIFY(!SettingsStore::storedType("ComDevices").has_value());
+        QVERIFY(!SettingsStore::storedType("COM+3").has_value());
+        QCOMPARE(SettingsStore::absentValue("IP11").toString(), QStringLiteral("192.168.1.111"));
+        QCOMPARE(SettingsStore::absentValue("ListenPort").value<quint16>(), quint16(4001));
+        QCOMPARE(SettingsStore::absentValue("FileName").toString(), SettingsStore::defaultCsvFile());
+        // Ports go back as strings, as they always were stored.
+        SettingsStore::ReadingStart start;
+        start.listenPort = 4100;
+        store.writeReadingStart(start);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("ListenPort").toString(),
+                 QStringLiteral("4100"));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("ListenPort").typeId(), QMetaType::QString);
+    }
+
     void shutdownWritesOnlyPageAndLanguage()
     {
         const QString path = iniPath("shutdown.ini");
         {
             SettingsStore store(path);
-            store.writeShutdown(3, 1);
+            store.writeShutdown(LinkKind::Udp, Language::TraditionalChinese);
         }
         QSettings raw(path, QSettings::IniFormat);
         QCOMPARE(raw.allKeys().size(), 2);

@@ -1,4 +1,5 @@
 #include "i18n/LanguageTable.h"
+#include "i18n/ProblemText.h"
 
 #include <QtTest>
 
@@ -64,6 +65,44 @@ private slots:
         QCOMPARE(translate(1, QStringLiteral("UID")), QStringLiteral("標籤序號"));
         QCOMPARE(translate(1, QStringLiteral("TAG")), translate(1, QStringLiteral("Standard TAG")));
         QCOMPARE(LanguageTable::find(QStringLiteral("TAG")), 55);
+    }
+
+    void messagesExistInEveryLanguage()
+    {
+        QVERIFY(LanguageTable::messageCount() >= 4);
+        for (int i = 0; i < LanguageTable::messageCount(); ++i) {
+            const QString key = LanguageTable::messageKey(i);
+            QVERIFY2(LanguageTable::find(key) < 0, qPrintable(key)); // the table's rows come first
+            for (int language : {1, 2}) {
+                const QString text = LanguageTable::translate(language, key);
+                QVERIFY2(text != key, qPrintable(key));
+                for (const char *placeholder : {"%1", "%2"})
+                    QCOMPARE(text.contains(QLatin1String(placeholder)),
+                             key.contains(QLatin1String(placeholder)));
+            }
+        }
+    }
+
+    void problemsAsText()
+    {
+        const Problem lost{Problem::Severity::Error,
+                           Problem::Kind::CsvLinesNotWritten,
+                           "%1 CSV line(s) not written: %2",
+                           {"3", "x.csv: %2 full"}};
+        QCOMPARE(problemText(lost, Language::English),
+                 QStringLiteral("3 CSV line(s) not written: x.csv: %2 full"));
+        QCOMPARE(problemText(lost, Language::TraditionalChinese),
+                 QStringLiteral("3 筆 CSV 資料未寫入：x.csv: %2 full"));
+        const Problem none{Problem::Severity::Error,
+                           Problem::Kind::NoReadingLinks,
+                           "No reading links for this link kind",
+                           {}};
+        QCOMPARE(problemText(none, Language::SimplifiedChinese),
+                 QStringLiteral("此连线方式没有可读取的连线"));
+        // A text the links still write themselves stays as it is.
+        QCOMPARE(problemText(Problem::message("Reader 10.0.0.1 Port:4001 cannot be reached"),
+                             Language::SimplifiedChinese),
+                 QStringLiteral("Reader 10.0.0.1 Port:4001 cannot be reached"));
     }
 };
 

@@ -146,25 +146,26 @@ private slots:
     {
         ReportDecoder d;
         QSignalSpy reports(&d, &ReportDecoder::reportDecoded);
-        QSignalSpy alarm(&d, &ReportDecoder::tamperAlarmChanged);
+        QSignalSpy alarm(&d, &ReportDecoder::tamperChanged);
         d.decodeReport("J00" + line(kUid, "50", "A3", "FF"), QString());
         QCOMPARE(reports.size(), 1); // decoded as a standard report after the prefix
         QVERIFY(d.tamperShown());
-        QCOMPARE(alarm.last()[1].toString(), QStringLiteral("Tamper Alarm"));
+        QCOMPARE(alarm.last()[1].toInt(), ReportDecoder::kNoCountdown);
 
         d.decodeReport("00000000000012\r", QString()); // 15 characters: no effect
         QCOMPARE(d.tamperCountdown(), 0);
         d.decodeReport("000000000000123\r\r\r", QString()); // 18 characters: counts
         QCOMPARE(d.tamperCountdown(), 1);
-        QCOMPARE(alarm.last()[1].toString(), QStringLiteral("Tamper Alarm (10)"));
+        QCOMPARE(alarm.last()[1].toInt(), 10);
         for (int i = 0; i < 9; ++i)
             d.decodeReport(line(kUid, "50", "A3", "FF"), QString());
         QVERIFY(d.tamperShown());
-        QCOMPARE(alarm.last()[1].toString(), QStringLiteral("Tamper Alarm (1)"));
+        QCOMPARE(alarm.last()[1].toInt(), 1);
         d.decodeReport(line(kUid, "50", "A3", "FF"), QString()); // the eleventh hides it
         QVERIFY(!d.tamperShown());
         QCOMPARE(d.tamperCountdown(), 0);
         QCOMPARE(alarm.last()[0].toBool(), false);
+        QCOMPARE(alarm.last()[1].toInt(), 0);
 
         // Status with bit 7 set: prefix removed, no alarm.
         d.decodeReport("J80" + line(kUid, "50", "A3", "FF"), QString());

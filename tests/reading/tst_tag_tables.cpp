@@ -185,10 +185,10 @@ private slots:
         f.tables.loadSelection({kA, e, e.toLower(), kA});
         QCOMPARE(f.tables.selectionList()->uids(), QStringList({kA, e}));
         QCOMPARE(f.tables.allTags()->size(), 2);
-        QCOMPARE(f.allCell(1, TagTableModel::ColCount), QString());
+        QCOMPARE(f.allCell(1, TagTableModel::ColReportCount), QString());
         QVERIFY(!f.tables.tagChosen()); // only a report that creates the first row chooses a tag
         f.apply(report(e));
-        QCOMPARE(f.allCell(1, TagTableModel::ColCount), QStringLiteral("1"));
+        QCOMPARE(f.allCell(1, TagTableModel::ColReportCount), QStringLiteral("1"));
         QCOMPARE(f.allCell(1, TagTableModel::ColRssi), QStringLiteral("080"));
     }
 

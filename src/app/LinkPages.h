@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/PageControl.h"
+#include "base/LinkKind.h"
+
+#include <QWidget>
+
+// The link pages of a page control, one per link kind, in the table's page order: `pageName` names a
+// kind's page and `build` makes it.
+template <typename NameOf, typename Build>
+void addLinkPages(PageControl *pages, int LinkKindTable::Row::*pageIndex, NameOf pageName, Build build)
+{
+    for (int index = 0; index < LinkKindTable::kKindCount; ++index) {
+        const LinkKind kind = LinkKindTable::kindWhere(pageIndex, index);
+        pages->addPage(build(kind), pageName(kind), QLatin1String(LinkKindTable::caption(kind)));
+    }
+}
