@@ -36,12 +36,19 @@ public:
     StallMeter()
     {
         m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, [this] { m_longest = qMax(m_longest, m_clock.restart()); });
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const qint64 gap = m_clock.restart();
+            if (gap > 16 && qEnvironmentVariableIsSet("TAG_BENCH_TRACE"))
+                std::fprintf(stderr, "stall %lld ms at %lld ms\n", static_cast<long long>(gap),
+                             static_cast<long long>(m_total.elapsed()));
+            m_longest = qMax(m_longest, gap);
+        });
     }
     void start()
     {
         m_longest = 0;
         m_clock.start();
+        m_total.start();
         m_timer.start();
     }
     qint64 longestMs() const { return m_longest; }
@@ -49,6 +56,7 @@ public:
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
+    QElapsedTimer m_total;
     qint64 m_longest = 0;
 };
 
