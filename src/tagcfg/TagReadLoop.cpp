@@ -92,8 +92,13 @@ void TagReadLoop::pollLater()
 
 void TagReadLoop::poll()
 {
-    if (m_running && m_exchange)
-        m_exchange->start(QByteArrayLiteral("C"));
+    if (!m_running || !m_exchange)
+        return;
+    if (m_sendText.isEmpty()) {
+        m_sendText = QStringLiteral("C");
+        emit sendTextChanged(m_sendText);
+    }
+    m_exchange->start(QByteArrayLiteral("C"));
 }
 
 void TagReadLoop::handleExchangeFinished(const TransceiveCommand::Result &result)

@@ -44,6 +44,8 @@ public:
     // "Read T&AG" when stopped, "Stop Read" while polling.
     QString buttonCaption() const;
     QByteArray replyPayload() const { return m_replyPayload; }
+    // The command text shown while polling ("C"); empty before the first poll.
+    QString sendText() const { return m_sendText; }
     ConfigLink *link() const { return m_link; }
 
 signals:
@@ -58,6 +60,7 @@ signals:
     void rowSelected(int row);
     void countChanged(int count);
     void replyPayloadChanged(const QByteArray &payload);
+    void sendTextChanged(const QString &text);
 
 private:
     void pollLater();
@@ -78,4 +81,5 @@ private:
     bool m_running = false;
     QString m_currentUid = QStringLiteral("0000000000000000");
     QByteArray m_replyPayload;
+    QString m_sendText;
 };

@@ -125,8 +125,11 @@ private slots:
         QCOMPARE(sent, heard); // every command, in the order the reader got them
         QCOMPARE(sent.first(), QStringLiteral("A0"));
         QCOMPARE(sent.at(1), QStringLiteral("E") + uid() + QStringLiteral("r4000"));
-        QCOMPARE(sent.at(sent.size() - 2), QStringLiteral("E") + uid() + QStringLiteral("X0000"));
-        QCOMPARE(sent.last(), QStringLiteral("C"));
+        const qsizetype closing = sent.lastIndexOf(QStringLiteral("E") + uid() + QStringLiteral("X0000"));
+        QVERIFY(closing > 2);
+        for (qsizetype i = closing + 1; i < sent.size(); ++i)
+            QCOMPARE(sent.at(i), QStringLiteral("C")); // polls until the tag acknowledges the end
+        QVERIFY(closing < sent.size() - 1);
     }
 
     void tagNeverAnswers()
@@ -134,8 +137,9 @@ private slots:
         ReaderChannel::Settings s;
         s.reader.noAck = true;
         const QStringList link = startSim(QStringLiteral("serial"), s);
-        const Run r = run(link + QStringList{"--timing-scale", "100", "--uid", uid(), "--format", "json",
-                                             "set-active-time", "--interval", "0", "--count", "1"});
+        const Run r =
+            run(link + QStringList{"--timing-scale", "100", "--reply-wait", "200", "--uid", uid(), "--format",
+                                   "json", "set-active-time", "--interval", "0", "--count", "1"});
         QCOMPARE(r.exitCode, 1);
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(o.value("ok").toBool(), false);
@@ -143,6 +147,29 @@ private slots:
         QCOMPARE(o.value("values").toObject(), QJsonObject());
         QVERIFY(r.err.contains("Setting TAG ......30\n"));
         QVERIFY(r.err.endsWith("Set TAG Active Time Error!\n"));
+    }
+
+    // Ctrl-C (or SIGTERM) once the tag was addressed: the tag session is still closed.
+    void stopClosesTheTagSession()
+    {
+        ReaderChannel::Settings s;
+        s.reader.noAck = true;
+        const QStringList link = startSim(QStringLiteral("serial"), s);
+        QProcess p;
+        p.start(cliPath(), QStringList{"tag"} + link + QStringList{"--uid", uid(), "get-active-time"});
+        QVERIFY(p.waitForStarted(10000));
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += p.readAllStandardError();
+                return err.contains("Getting TAG......30");
+            },
+            20000));
+        p.terminate();
+        QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 20000));
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(p.readAllStandardOutput(), QByteArray("Cancelled\n"));
+        QCOMPARE(m_heard.last(), "E" + uid().toLatin1() + "X0000");
     }
 
     void usageErrors_data()

@@ -97,6 +97,7 @@ private slots:
         QVERIFY(uids.contains(loop->currentUid()));
         QCOMPARE(counts.last().first().toInt(), model->rowCount());
         QVERIFY(m_tones.tones.contains(qMakePair(1000, 5)));
+        QCOMPARE(loop->sendText(), QStringLiteral("C"));
 
         loop->stop();
         QVERIFY(!loop->isRunning());
