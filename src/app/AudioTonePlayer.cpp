@@ -11,7 +11,15 @@
 #include <QMediaDevices>
 #endif
 
-AudioTonePlayer::AudioTonePlayer(QObject *parent) : QObject(parent)
+struct AudioTonePlayer::Output
+{
+#ifdef TALVO_HAVE_MULTIMEDIA
+    QBuffer buffer; // declared first: the sink that reads it goes first
+    std::unique_ptr<QAudioSink> sink;
+#endif
+};
+
+AudioTonePlayer::AudioTonePlayer(QObject *parent) : QObject(parent), m_output(std::make_unique<Output>())
 {
 #ifdef TALVO_HAVE_MULTIMEDIA
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
@@ -23,11 +31,11 @@ AudioTonePlayer::AudioTonePlayer(QObject *parent) : QObject(parent)
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format))
         return;
-    m_sink = std::make_unique<QAudioSink>(device, format);
-    m_buffer = std::make_unique<QBuffer>();
-    connect(m_sink.get(), &QAudioSink::stateChanged, this, [this](QAudio::State state) {
+    m_output->sink = std::make_unique<QAudioSink>(device, format);
+    QAudioSink *sink = m_output->sink.get();
+    connect(sink, &QAudioSink::stateChanged, this, [sink](QAudio::State state) {
         if (state == QAudio::IdleState)
-            m_sink->stop();
+            sink->stop();
     });
     m_hasDevice = true;
 #endif
@@ -36,8 +44,8 @@ AudioTonePlayer::AudioTonePlayer(QObject *parent) : QObject(parent)
 AudioTonePlayer::~AudioTonePlayer()
 {
 #ifdef TALVO_HAVE_MULTIMEDIA
-    if (m_sink)
-        m_sink->stop();
+    if (m_output->sink)
+        m_output->sink->stop();
 #endif
 }
 
@@ -58,13 +66,14 @@ void AudioTonePlayer::play(int frequencyHz, int durationMs)
 #ifdef TALVO_HAVE_MULTIMEDIA
     if (!m_hasDevice || frequencyHz <= 0 || durationMs <= 0)
         return;
-    if (m_sink->state() == QAudio::ActiveState)
+    QAudioSink *sink = m_output->sink.get();
+    if (sink->state() == QAudio::ActiveState)
         return;
-    m_sink->stop();
-    m_buffer->close();
-    m_buffer->setData(sinePcm(frequencyHz, durationMs, m_sampleRate));
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink->start(m_buffer.get());
+    sink->stop();
+    m_output->buffer.close();
+    m_output->buffer.setData(sinePcm(frequencyHz, durationMs, m_sampleRate));
+    m_output->buffer.open(QIODevice::ReadOnly);
+    sink->start(&m_output->buffer);
 #else
     Q_UNUSED(frequencyHz)
     Q_UNUSED(durationMs)

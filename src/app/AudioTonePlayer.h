@@ -6,9 +6,6 @@
 #include <QObject>
 #include <memory>
 
-class QAudioSink;
-class QBuffer;
-
 // Plays a sine tone on the default audio output (Qt Multimedia). Without an audio device, or in a
 // build without Qt Multimedia, it stays silent. A tone asked for while one still sounds is skipped,
 // so a beep per report never piles up.
@@ -18,6 +15,7 @@ class AudioTonePlayer : public QObject, public TonePlayer
 public:
     explicit AudioTonePlayer(QObject *parent = nullptr);
     ~AudioTonePlayer() override;
+    Q_DISABLE_COPY_MOVE(AudioTonePlayer)
 
     void play(int frequencyHz, int durationMs) override;
     bool hasDevice() const { return m_hasDevice; }
@@ -26,10 +24,11 @@ public:
     static QByteArray sinePcm(int frequencyHz, int durationMs, int sampleRate);
 
 private:
+    // The audio objects live behind a pointer: whether they exist depends on the build's Qt
+    // Multimedia, and the class must have one layout for every file that includes this header.
+    struct Output;
+
     bool m_hasDevice = false;
     int m_sampleRate = 22050;
-#ifdef TALVO_HAVE_MULTIMEDIA
-    std::unique_ptr<QAudioSink> m_sink;
-    std::unique_ptr<QBuffer> m_buffer;
-#endif
+    std::unique_ptr<Output> m_output;
 };

@@ -54,6 +54,11 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
         connect(m_page->links()->comDevice(n), &QLineEdit::editingFinished, this,
                 [this, n] { handleDeviceEdited(n); });
     m_factory = [this](const ReadingLinkRequest &request) { return createLinks(request); };
+    m_tables.csvLog()->setSessionInputs({selectionListFile});
+    connect(m_tables.csvLog(), &CsvLog::fallbackUsed, this,
+            [this](const QString &wanted, const QString &used) {
+                emit problemReported(translate(m_language, CsvLog::fallbackText()).arg(wanted, used));
+            });
     WindowTranslator::setKey(buttons->btnStart(), m_sessionState);
     updateTypeSwitches();
 }
@@ -236,21 +241,25 @@ ReadingLinkRequest ReadTagController::buildRequest() const
 
 void ReadTagController::start()
 {
+    emit problemReported(QString());
+    m_tables.csvLog()->setFileName(m_page->edFile()->text().trimmed());
+    if (const CsvLog::Refusal refusal = m_tables.startSession(); refusal.refused()) {
+        emit problemReported(
+            translate(m_language, CsvLog::refusalText(refusal.reason)).arg(refusal.fileName));
+        return; // nothing was emptied; the session does not start
+    }
     ReadButtonPanel *buttons = m_page->buttons();
     buttons->btnExit()->setEnabled(false);
     buttons->setEnabled(false);
     setSessionState(QStringLiteral("Stop"));
     saveStartSettings();
     m_tables.setTagFilter(m_page->edtTagFilter()->text());
-    m_tables.csvLog()->setFileName(m_page->edFile()->text().trimmed());
-    m_tables.startSession();
     m_links = m_factory ? m_factory(buildRequest()) : nullptr;
     buttons->setEnabled(true);
     m_page->links()->setEnabled(false);
     m_decoder.resetTamper();
     handleTamper(false, QStringLiteral("Tamper Alarm"));
     emit statusText(QString());
-    emit problemReported(QString());
     m_page->links()->showConnectionLists(true);
     if (!m_links) {
         emit problemReported(tr("No reading links for this link kind"));
@@ -323,7 +332,10 @@ void ReadTagController::handleSave()
 
 void ReadTagController::loadSelectionList()
 {
-    m_tables.loadSelection(SelectionListFile::load(m_selectionListFile));
+    int skipped = 0;
+    m_tables.loadSelection(SelectionListFile::load(m_selectionListFile, &skipped));
+    if (skipped > 0)
+        emit problemReported(translate(m_language, SelectionListFile::skippedLinesText()).arg(skipped));
 }
 
 void ReadTagController::syncFromControls()

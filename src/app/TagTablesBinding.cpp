@@ -85,7 +85,8 @@ void TagTablesBinding::connectInputs()
         m_page->lvSel()->setFocus();
         followCurrentRow(m_page->lvSel(), row);
     });
-    m_page->edNo()->installEventFilter(this);
+    m_numberBox = m_page->edNo();
+    m_numberBox->installEventFilter(this);
 }
 
 void TagTablesBinding::connectCsv()
@@ -144,12 +145,19 @@ bool TagTablesBinding::eventFilter(QObject *watched, QEvent *event)
 {
     // "Number:": a typed character restarts the selection timing; a released key also rewrites the
     // box as its number.
-    if (watched == m_page->edNo()) {
-        if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent *>(event)->text().isEmpty())
+    if (m_numberBox && watched == m_numberBox) {
+        if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent *>(event)->text().isEmpty()) {
             QMetaObject::invokeMethod(m_tables, &TagTables::numberKeyPressed, Qt::QueuedConnection);
-        else if (event->type() == QEvent::KeyRelease)
+        } else if (event->type() == QEvent::KeyRelease) {
+            QPointer<QLineEdit> box = static_cast<QLineEdit *>(watched);
             QMetaObject::invokeMethod(
-                this, [this] { m_tables->numberKeyReleased(m_page->edNo()->text()); }, Qt::QueuedConnection);
+                this,
+                [this, box] {
+                    if (box)
+                        m_tables->numberKeyReleased(box->text());
+                },
+                Qt::QueuedConnection);
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 class QFileDialog;
+class QLineEdit;
 class ReadTagPage;
 class SettingsStore;
 class TagTables;
@@ -43,4 +45,8 @@ private:
     TagTables *m_tables;
     SettingsStore *m_settings;
     QFileDialog *m_fileDialog = nullptr;
+    // The "Number:" box whose keys are filtered. Held on its own, and only as an object to compare
+    // with: the box outlives the page object while the page's children are destroyed, and still
+    // receives events then, when it is no longer a line edit.
+    QPointer<QObject> m_numberBox;
 };

@@ -17,6 +17,20 @@ void splitHostPort(const QString &text, QString *host, QString *port)
     *port = colon < 0 ? QString() : text.mid(colon + 1).trimmed();
 }
 
+// A port text as the options take it: a whole number from `lowest` (0: the system picks one) to 65535.
+bool checkPort(const QString &text, int lowest, const char *option, QString *error)
+{
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    if (ok && port >= lowest && port <= 65535)
+        return true;
+    *error = QStringLiteral("%1 needs a port number from %2 to 65535, got '%3'")
+                 .arg(QLatin1String(option))
+                 .arg(lowest)
+                 .arg(text);
+    return false;
+}
+
 bool isIPv4(const QString &text)
 {
     const QHostAddress a(text);
@@ -61,6 +75,8 @@ bool NetworkLinkOptions::parse(const QCommandLineParser &p, QString *error)
             *error = QStringLiteral("--tcp needs HOST[:PORT], got '%1'").arg(reader);
             return false;
         }
+        if (!port.isEmpty() && !checkPort(port, 1, "--tcp", error))
+            return false;
         if (!port.isEmpty() && !tcpPort.isEmpty() && port != tcpPort) {
             *error = QStringLiteral("--tcp: every reader is reached on the same port");
             return false;
@@ -83,7 +99,9 @@ bool NetworkLinkOptions::parse(const QCommandLineParser &p, QString *error)
         *error = QStringLiteral("--udp needs LOCAL[:DEST]");
         return false;
     }
-    return true;
+    return (listenPort.isEmpty() || checkPort(listenPort.trimmed(), 0, "--listen", error)) &&
+           (udpLocalPort.isEmpty() || checkPort(udpLocalPort, 0, "--udp", error)) &&
+           (udpDestPort.isEmpty() || checkPort(udpDestPort, 1, "--udp", error));
 }
 
 int NetworkLinkOptions::kinds() const

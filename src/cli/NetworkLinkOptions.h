@@ -11,8 +11,8 @@ class ReadingLinks;
 
 // The network reading options of `talvo-cli read`: readers that listen (--tcp HOST[:PORT], up to 20,
 // one port for all), a listener readers connect to (--listen PORT), UDP (--udp LOCAL[:DEST],
-// --udp-broadcast ADDR, --own-address ADDR). Port texts follow the links' rule: a text that is not an
-// integer means 4001.
+// --udp-broadcast ADDR, --own-address ADDR). A port that is not a whole number in range is refused
+// (the window's port boxes read such a text as 4001; a script's typo must not go unnoticed).
 struct NetworkLinkOptions
 {
     static constexpr int kMaxTcpReaders = 20;

@@ -9,6 +9,7 @@
 #include "link/TcpListenerReadingLinks.h"
 #include "link/UdpReadingLinks.h"
 
+#include <algorithm>
 #include <cstdio>
 
 ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
@@ -37,10 +38,17 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
             diagnostic(line);
     });
     connect(&m_session, &ReadingSession::ended, this, &ReadCommand::handleEnded);
+    connect(m_tables.csvLog(), &CsvLog::fallbackUsed, this,
+            [this](const QString &wanted, const QString &used) {
+                diagnostic(CsvLog::fallbackText().arg(wanted, used));
+            });
     m_flushTimer.setInterval(200);
-    connect(&m_flushTimer, &QTimer::timeout, this, [this] { m_writer.flush(); });
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
+        m_writer.flush();
+        checkOutput();
+    });
     m_durationTimer.setSingleShot(true);
-    connect(&m_durationTimer, &QTimer::timeout, this, &ReadCommand::requestStop);
+    connect(&m_durationTimer, &QTimer::timeout, this, &ReadCommand::armDurationTimer);
 }
 
 ReadCommand::~ReadCommand() = default;
@@ -52,6 +60,8 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
     if (!m_options.replayPath.isEmpty()) {
         auto replay = std::make_unique<ReplayReadingLinks>(m_options.replayPath, m_options.replayLabel);
         connect(replay.get(), &ReplayReadingLinks::inputFinished, this, &ReadCommand::requestStop);
+        // The replay's only problems are an input that can't be opened or read (the session prints them).
+        connect(replay.get(), &ReadingLinks::problem, this, [this] { m_exitCode = 1; });
         return replay;
     }
     SerialPortMap map;
@@ -69,6 +79,16 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
             m_exitCode = 1;
             requestStop();
         }
+    });
+    // A failed port is still listed while it says it is going: look again once it has gone.
+    connect(raw, &ReadingLinks::sourceRemoved, this, [this, raw] {
+        QMetaObject::invokeMethod(
+            raw,
+            [this, raw] {
+                if (!m_stopRequested && raw->openPorts().isEmpty())
+                    stopWithFailure(QStringLiteral("every serial port has failed; stopping"));
+            },
+            Qt::QueuedConnection);
     });
     return serial;
 }
@@ -107,18 +127,36 @@ void ReadCommand::stopWithFailure(const QString &why)
 void ReadCommand::start()
 {
     QString error;
-    if (!m_options.table.applyTo(m_tables, &error)) {
+    QStringList notes;
+    const QStringList inputs{m_options.replayPath, m_options.table.selectionFile()};
+    const bool ready = m_options.table.applyTo(m_tables, &error, &notes) &&
+                       m_options.table.startSession(m_tables, inputs, &error, &notes);
+    for (const QString &note : std::as_const(notes))
+        diagnostic(note);
+    if (!ready) {
         diagnostic(error);
         QMetaObject::invokeMethod(
             this, [this] { emit finished(2); }, Qt::QueuedConnection);
         return;
     }
-    m_tables.startSession();
     m_links = makeLinks();
     m_flushTimer.start();
-    if (m_options.durationSec > 0)
-        m_durationTimer.start(int(m_options.durationSec * 1000));
+    if (m_options.durationSec > 0) {
+        m_deadline = QDeadlineTimer(qint64(m_options.durationSec * 1000));
+        armDurationTimer();
+    }
     m_session.start(m_links.get());
+}
+
+// A timer takes at most 24.8 days (int milliseconds): longer durations run in slices up to the deadline.
+void ReadCommand::armDurationTimer()
+{
+    constexpr qint64 kSliceMs = 24 * 3600 * 1000;
+    const qint64 left = m_deadline.remainingTime();
+    if (left <= 0)
+        requestStop();
+    else
+        m_durationTimer.start(int(std::min(left, kSliceMs)));
 }
 
 void ReadCommand::requestStop()
@@ -134,8 +172,20 @@ void ReadCommand::handleReport(const TTagReport &report, const QString &label)
     if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
         return;
     m_writer.write(report, label);
+    checkOutput();
     if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
         requestStop();
+}
+
+// Standard output that refuses bytes (a closed pipe, a full disk) loses every report from then on.
+void ReadCommand::checkOutput()
+{
+    if (!m_writer.failed() || m_outputFailureReported)
+        return;
+    m_outputFailureReported = true;
+    diagnostic(QStringLiteral("standard output could not be written: %1; stopping").arg(m_writer.error()));
+    m_exitCode = 1;
+    requestStop();
 }
 
 void ReadCommand::handleLinesNotWritten(quint64 total, const QString &reason)
@@ -152,10 +202,8 @@ void ReadCommand::handleEnded()
     m_flushTimer.stop();
     if (!m_options.table.finish(m_tables))
         m_exitCode = 1; // CSV lines were lost; the summary says how many and why
-    if (!m_writer.flush() && m_writer.written() > 0) {
-        diagnostic(QStringLiteral("standard output could not be written"));
-        m_exitCode = 1;
-    }
+    m_writer.flush();
+    checkOutput();
     if (m_options.verbose)
         diagnostic(QStringLiteral("%1 reports, %2 frames, %3 bytes")
                        .arg(m_writer.written())

@@ -6,6 +6,7 @@
 #include "reading/ReportDecoder.h"
 #include "reading/TagTables.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 #include <memory>
@@ -18,7 +19,8 @@ class TonePlayer;
 // the tag tables (filters, selection, CSV logs); every report entered into the all-tags table is
 // printed on standard output, diagnostics and a closing summary on standard error. Ends on --count,
 // --duration, the end of a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and
-// the links close first.
+// the links close first. A failure that loses the session's input or output (a replay that can't be
+// read, standard output refused, every serial port gone, CSV lines lost) ends it with status 1.
 class ReadCommand : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,8 @@ private:
     std::unique_ptr<ReadingLinks> makeLinks();
     std::unique_ptr<ReadingLinks> makeNetworkLinks();
     void stopWithFailure(const QString &why);
+    void checkOutput();
+    void armDurationTimer();
     void handleReport(const TTagReport &report, const QString &label);
     void handleLinesNotWritten(quint64 total, const QString &reason);
     void handleEnded();
@@ -54,6 +58,8 @@ private:
     std::unique_ptr<ReadingLinks> m_links;
     QTimer m_flushTimer;
     QTimer m_durationTimer;
+    QDeadlineTimer m_deadline;
+    bool m_outputFailureReported = false;
     int m_exitCode = 0;
     bool m_stopRequested = false;
 };

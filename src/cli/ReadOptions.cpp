@@ -23,7 +23,8 @@ void ReadOptions::addTo(QCommandLineParser &p)
         {QStringLiteral("format"), QStringLiteral("Output format: jsonl (default) or csv."),
          QStringLiteral("FORMAT")},
         {QStringLiteral("count"), QStringLiteral("Stop after N reports."), QStringLiteral("N")},
-        {QStringLiteral("duration"), QStringLiteral("Stop after S seconds."), QStringLiteral("S")},
+        {QStringLiteral("duration"), QStringLiteral("Stop after S seconds (at most ten years)."),
+         QStringLiteral("S")},
         {QStringLiteral("reply-wait"),
          QStringLiteral("Milliseconds a reader command waits for its reply (default 600)."),
          QStringLiteral("MS")},
@@ -100,8 +101,10 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     if (p.isSet(QStringLiteral("duration")) &&
-        ((o.durationSec = p.value(QStringLiteral("duration")).toDouble(&ok)), !ok || o.durationSec <= 0)) {
-        *error = QStringLiteral("--duration needs a positive number of seconds");
+        ((o.durationSec = p.value(QStringLiteral("duration")).toDouble(&ok)),
+         !ok || !(o.durationSec > 0 && o.durationSec <= kMaxDurationSec))) {
+        *error = QStringLiteral("--duration needs a positive number of seconds, at most %1 (ten years)")
+                     .arg(qint64(kMaxDurationSec));
         return std::nullopt;
     }
     if (p.isSet(QStringLiteral("reply-wait")) &&

@@ -15,6 +15,9 @@ class QCommandLineParser;
 // Everything `talvo-cli read` is told on its command line.
 struct ReadOptions
 {
+    // Ten years: longer durations are refused rather than overflowing a time in milliseconds.
+    static constexpr double kMaxDurationSec = 10.0 * 365 * 24 * 3600;
+
     enum class Format
     {
         JsonLines,

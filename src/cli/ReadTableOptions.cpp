@@ -20,8 +20,13 @@ void ReadTableOptions::addTo(QCommandLineParser &parser)
          QStringLiteral("Stop the selection time when N distinct selected tags were seen (default 1)."),
          QStringLiteral("N")},
         {QStringLiteral("csv"),
-         QStringLiteral("Log the reports of selected tags to FILE (emptied at start)."),
+         QStringLiteral("Log the reports of selected tags to FILE (emptied at start). FILE must be a "
+                        "regular file or not exist, and not be a file the session reads."),
          QStringLiteral("FILE")},
+        {QStringLiteral("csv-fallback"),
+         QStringLiteral("When FILE's folder cannot be created, log to Talvo.csv in the documents folder "
+                        "instead (as the window does; the file used is named on standard error). Without "
+                        "it such a FILE is an error.")},
         {QStringLiteral("all-tags"),
          QStringLiteral("Also log every entered report to FILE's _all log (needs --csv).")},
         {QStringLiteral("beep"), QStringLiteral("Ring the terminal bell for counted reports.")},
@@ -45,12 +50,20 @@ std::optional<ReadTableOptions> ReadTableOptions::from(const QCommandLineParser 
     }
     o.m_select = parser.values(QStringLiteral("select"));
     o.m_selectionFile = parser.value(QStringLiteral("selection-file"));
-    if (parser.isSet(QStringLiteral("number")))
-        o.m_number = parser.value(QStringLiteral("number"));
+    if (parser.isSet(QStringLiteral("number"))) {
+        bool ok = false;
+        o.m_number = parser.value(QStringLiteral("number")).trimmed();
+        const int number = o.m_number.toInt(&ok);
+        if (!ok || number < 1) {
+            *error = QStringLiteral("--number takes a whole number from 1");
+            return std::nullopt;
+        }
+    }
     o.m_csv = parser.value(QStringLiteral("csv"));
     o.m_allTags = parser.isSet(QStringLiteral("all-tags"));
-    if (o.m_allTags && o.m_csv.isEmpty()) {
-        *error = QStringLiteral("--all-tags needs --csv FILE");
+    o.m_csvFallback = parser.isSet(QStringLiteral("csv-fallback"));
+    if ((o.m_allTags || o.m_csvFallback) && o.m_csv.isEmpty()) {
+        *error = QStringLiteral("--all-tags and --csv-fallback need --csv FILE");
         return std::nullopt;
     }
     o.m_beep = parser.isSet(QStringLiteral("beep"));
@@ -58,7 +71,7 @@ std::optional<ReadTableOptions> ReadTableOptions::from(const QCommandLineParser 
     return o;
 }
 
-bool ReadTableOptions::applyTo(TagTables &tables, QString *error) const
+bool ReadTableOptions::applyTo(TagTables &tables, QString *error, QStringList *warnings) const
 {
     tables.setTagFilter(m_filter);
     tables.setRssiThreshold(m_rssi);
@@ -69,7 +82,11 @@ bool ReadTableOptions::applyTo(TagTables &tables, QString *error) const
             *error = QStringLiteral("no selection list %1").arg(m_selectionFile);
             return false;
         }
-        selection = SelectionListFile::load(m_selectionFile);
+        int skipped = 0;
+        selection = SelectionListFile::load(m_selectionFile, &skipped);
+        if (skipped > 0)
+            warnings->append(m_selectionFile + QStringLiteral(": ") +
+                             SelectionListFile::skippedLinesText().arg(skipped));
     }
     tables.loadSelection(selection + m_select);
     tables.numberKeyReleased(m_number);
@@ -77,6 +94,31 @@ bool ReadTableOptions::applyTo(TagTables &tables, QString *error) const
         tables.csvLog()->setFileName(m_csv);
     tables.setAutoSave(!m_csv.isEmpty());
     tables.setAllTagsLog(m_allTags);
+    return true;
+}
+
+bool ReadTableOptions::startSession(TagTables &tables, const QStringList &inputs, QString *error,
+                                    QStringList *files) const
+{
+    CsvLog &csv = *tables.csvLog();
+    csv.setSessionInputs(inputs);
+    csv.setFallbackAllowed(m_csvFallback);
+    CsvLog::Refusal refusal;
+    if (m_snapshot)
+        refusal = csv.refusalFor(csv.fileName()); // checked before anything is emptied
+    if (!refusal.refused())
+        refusal = tables.startSession();
+    if (refusal.refused()) {
+        *error = CsvLog::refusalText(refusal.reason).arg(refusal.fileName);
+        return false;
+    }
+    if (tables.autoSave())
+        files->append(QStringLiteral("selected-tags log: %1 (emptied at start)").arg(csv.fileName()));
+    if (tables.autoSave() && tables.allTagsLog())
+        files->append(
+            QStringLiteral("all-tags log: %1 (appended to)").arg(CsvLog::allTagsFileNameFor(csv.fileName())));
+    if (m_snapshot)
+        files->append(QStringLiteral("snapshot at the end: %1 (appended to)").arg(csv.fileName()));
     return true;
 }
 

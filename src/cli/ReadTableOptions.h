@@ -17,8 +17,12 @@ public:
     static std::optional<ReadTableOptions> from(const QCommandLineParser &parser, QString *error);
 
     // Sets up the tables before the session starts. False with `error` when the selection file
-    // can't be read.
-    bool applyTo(TagTables &tables, QString *error) const;
+    // can't be read; lines of it that are not UIDs are counted in `warnings`.
+    bool applyTo(TagTables &tables, QString *error, QStringList *warnings) const;
+    // Starts the tables' session: the CSV logs are checked (never a session input, a device, a FIFO or a
+    // folder; a folder that can't be created only with --csv-fallback) and the selected-tags log is
+    // emptied. False with `error` when a file can't be used; `files` names every file the session writes.
+    bool startSession(TagTables &tables, const QStringList &inputs, QString *error, QStringList *files) const;
     // At the end: closes the logs and writes the snapshot when asked for. False when a CSV line (of
     // the logs or the snapshot) could not be written.
     bool finish(TagTables &tables) const;
@@ -26,6 +30,7 @@ public:
     static QString summary(TagTables &tables);
 
     bool beep() const { return m_beep; }
+    QString selectionFile() const { return m_selectionFile; }
 
 private:
     QString m_filter;
@@ -35,6 +40,7 @@ private:
     QString m_number = QStringLiteral("1");
     QString m_csv;
     bool m_allTags = false;
+    bool m_csvFallback = false;
     bool m_beep = false;
     bool m_snapshot = false;
 };

@@ -103,7 +103,7 @@ Steps gainFields(const Args &a)
     return ReaderSequences::setGain(ReaderCommands::gainByte({*g1, *g2, *g3}));
 }
 
-struct CommandSpec
+struct CommandEntry
 {
     const char *name;
     int argCount;
@@ -111,7 +111,7 @@ struct CommandSpec
     Steps (*make)(const Args &);
 };
 
-const CommandSpec kCommands[] = {
+const CommandEntry kCommands[] = {
     {"version", 0, "version", [](const Args &) { return single(ReaderCommands::version()); }},
     {"sn", 0, "sn", [](const Args &) { return single(ReaderCommands::serialNumber()); }},
     {"id", 0, "id", [](const Args &) { return single(ReaderCommands::readId()); }},
@@ -140,11 +140,11 @@ const CommandSpec kCommands[] = {
      [](const Args &a) { return plainText(a[0], 1020, [](const QString &t) { return t.toLatin1(); }); }},
 };
 
-const CommandSpec *findCommand(const QString &name)
+const CommandEntry *findCommand(const QString &name)
 {
-    for (const CommandSpec &spec : kCommands)
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const CommandEntry &entry : kCommands)
+        if (name == QLatin1String(entry.name))
+            return &entry;
     return nullptr;
 }
 
@@ -154,11 +154,11 @@ bool parseCommand(const QCommandLineParser &p, ReaderOptions *o, Error error)
     if (args.isEmpty())
         return fail(error, QStringLiteral("no command given"));
     o->commandName = args.takeFirst();
-    const CommandSpec *spec = findCommand(o->commandName);
-    if (!spec)
+    const CommandEntry *entry = findCommand(o->commandName);
+    if (!entry)
         return fail(error, QStringLiteral("unknown reader command '%1'").arg(o->commandName));
-    const QString usage = QStringLiteral("usage: ") + QLatin1String(spec->usage);
-    if (args.size() != spec->argCount)
+    const QString usage = QStringLiteral("usage: ") + QLatin1String(entry->usage);
+    if (args.size() != entry->argCount)
         return fail(error, usage);
     if (o->commandName == QLatin1String("relay")) {
         const auto output = [&p](const QString &name) {
@@ -180,7 +180,7 @@ bool parseCommand(const QCommandLineParser &p, ReaderOptions *o, Error error)
         o->steps = ReaderSequences::relayOnTime(*seconds, p.isSet(QStringLiteral("auto-on")));
         return true;
     }
-    const Steps steps = spec->make(args);
+    const Steps steps = entry->make(args);
     if (!steps)
         return fail(error, usage);
     o->steps = *steps;

@@ -2,6 +2,8 @@
 
 #include "reading/DiFlags.h"
 
+#include <cerrno>
+
 ReportWriter::ReportWriter(std::FILE *out, Format format) : m_out(out), m_format(format)
 {
     m_buffer.reserve(1 << 16);
@@ -40,6 +42,8 @@ QByteArray ReportWriter::csvField(const QString &text)
 
 void ReportWriter::write(const TTagReport &r, const QString &label)
 {
+    if (failed())
+        return;
     if (m_format == Format::JsonLines) {
         m_buffer += "{\"uid\":" + jsonString(r.uid) + ",\"rssi\":" + QByteArray::number(r.rssi) +
                     ",\"lqi\":" + QByteArray::number(r.lqi) + ",\"di\":" + jsonString(diFlagText(r.di)) +
@@ -61,9 +65,15 @@ void ReportWriter::write(const TTagReport &r, const QString &label)
 
 bool ReportWriter::flush()
 {
-    if (m_buffer.isEmpty())
-        return true;
+    if (failed() || m_buffer.isEmpty()) {
+        m_buffer.clear();
+        return !failed();
+    }
+    errno = 0;
     const size_t n = std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), m_out);
+    const bool ok = n == size_t(m_buffer.size()) && std::fflush(m_out) == 0;
     m_buffer.clear();
-    return n > 0 && std::fflush(m_out) == 0;
+    if (!ok)
+        m_error = errno != 0 ? qt_error_string(errno) : QStringLiteral("write failed");
+    return ok;
 }

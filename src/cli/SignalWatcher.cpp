@@ -19,6 +19,9 @@ void onSignal(int sig)
 
 SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
 {
+    // A reader of standard output that goes away must not kill the program silently: writes then fail
+    // with EPIPE, which the report writer turns into a message and exit status 1.
+    ::signal(SIGPIPE, SIG_IGN);
     if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_pipe) != 0)
         return;
     ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
@@ -36,7 +39,6 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
 }
 
 SignalWatcher::~SignalWatcher()

@@ -38,7 +38,11 @@ int TagCli::run(QCoreApplication &app, const QStringList &args)
     if (!parser.parse(args))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        // The parser names the program by its path; scripts know it as "talvo-cli tag".
+        QString help = parser.helpText();
+        help.replace(0, help.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: talvo-cli tag LINK --uid UID [options] COMMAND [ARGS]"));
+        std::fputs(qPrintable(help), stdout);
         return 0;
     }
     QString error;

@@ -109,6 +109,19 @@ constexpr LanguageTable::Row kRows[LanguageTable::kRowCount] = {
     {"Low Level", "Low Level", "Low Level", "Low Level"},
     {"Bottom Level", "Bottom Level", "Bottom Level", "Bottom Level"},
     {"Temperature alarm:", "Temperature alarm:", "超溫偵測：", "超温侦测："},
+    // Messages about the CSV files and the selection list ("%1", "%2": file names or a count).
+    {"The CSV file %1 is not a regular file", "The CSV file %1 is not a regular file",
+     "CSV 檔案 %1 不是一般檔案", "CSV 文件 %1 不是普通文件"},
+    {"The CSV file %1 is a file this session reads", "The CSV file %1 is a file this session reads",
+     "CSV 檔案 %1 是本次讀取的輸入檔案", "CSV 文件 %1 是本次读取的输入文件"},
+    {"The folder of the CSV file %1 cannot be created", "The folder of the CSV file %1 cannot be created",
+     "無法建立 CSV 檔案 %1 的資料夾", "无法创建 CSV 文件 %1 的文件夹"},
+    {"The folder of %1 cannot be created; the CSV log goes to %2",
+     "The folder of %1 cannot be created; the CSV log goes to %2", "無法建立 %1 的資料夾，CSV 記錄改存至 %2",
+     "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
+    {"%1 lines of the selection list are not tag UIDs and were skipped",
+     "%1 lines of the selection list are not tag UIDs and were skipped",
+     "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
 };
 
 // Key -> first row with that key, built once.

@@ -8,7 +8,7 @@
 class LanguageTable
 {
 public:
-    static constexpr int kRowCount = 102;
+    static constexpr int kRowCount = 107;
     static constexpr int kEnglish = 0;
     static constexpr int kTraditionalChinese = 1;
     static constexpr int kSimplifiedChinese = 2;

@@ -6,7 +6,9 @@
 class QTcpSocket;
 
 // A reader on a TCP connection, made by this program or accepted by the listener. The received bytes
-// stay in the socket until the session takes them. The source owns the socket and greets the reader.
+// stay in the socket until the session takes them. When the connection ends (an error, a disconnect)
+// the source first takes over every byte the connection still holds, so that the session reads the
+// reader's last lines even after the socket is gone. The source owns the socket and greets the reader.
 class SocketReadingSource : public ReadingSource
 {
     Q_OBJECT
@@ -26,6 +28,15 @@ public:
     bool isEligible() const override;
     QByteArray takeBytes() override;
 
+    // Moves the bytes the connection holds into the source: the socket's, then the system's (at most
+    // `limit` of those; all when negative).
+    void holdArrivedBytes(qint64 limit = -1);
+    // False once the reader has closed or reset the connection. Bytes waiting in front of the end
+    // are moved into the source, at most a read buffer's worth.
+    bool isLive();
+    // Why the connection ended: the socket's error, or what the system said when it ended.
+    QString endReason() const;
+
     // Writes a frame when the connection is up; false when it could not be written.
     bool sendFrame(const QByteArray &frame);
     // "M1" and "A3" ten times each, alternately, with the gap after every frame.
@@ -33,6 +44,10 @@ public:
     void stopGreeting() { m_greeting.clear(); }
 
 private:
+    QByteArray socketBytes();
+
     QTcpSocket *m_socket;
     CommandPacer m_greeting;
+    bool m_ended = false;
+    QString m_endReason;
 };

@@ -3,6 +3,7 @@
 #include "base/PortText.h"
 #include "link/HostAddressText.h"
 #include "link/SocketReadingSource.h"
+#include "link/TcpAcceptor.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,11 +18,18 @@ TcpListenerReadingLinks::TcpListenerReadingLinks(QObject *parent)
 
 TcpListenerReadingLinks::~TcpListenerReadingLinks()
 {
+    stopAccepting();
     detachSockets();
     // Links destroyed while open: the session must not keep sources that are about to go.
     for (int i = 1; i <= m_highest; ++i)
         if (m_slots[size_t(i)].source)
             emit sourceRemoved(i);
+}
+
+void TcpListenerReadingLinks::stopAccepting()
+{
+    delete m_acceptor;
+    m_acceptor = nullptr;
 }
 
 void TcpListenerReadingLinks::detachSockets()
@@ -49,13 +57,14 @@ void TcpListenerReadingLinks::open()
     // 512 readers connecting at once must all get through: the kernel's queue and Qt's own.
     m_server->setListenBacklogSize(kMaxConnections);
     m_server->setMaxPendingConnections(kMaxConnections);
-    connect(m_server, &QTcpServer::newConnection, this, &TcpListenerReadingLinks::handleNewConnections);
     const std::optional<quint16> port = portNumber(m_listenPortText);
     if (!port) {
         emit opened();
         return;
     }
     if (m_server->listen(m_listenAddress, *port)) {
+        m_acceptor = new TcpAcceptor(m_server, this);
+        connect(m_acceptor, &TcpAcceptor::accepted, this, &TcpListenerReadingLinks::accept);
         emit logLine(QStringLiteral("Listening: Port:") + QString::number(m_server->serverPort()));
     } else {
         const QString why = m_server->errorString();
@@ -66,12 +75,6 @@ void TcpListenerReadingLinks::open()
     emit opened();
 }
 
-void TcpListenerReadingLinks::handleNewConnections()
-{
-    while (QTcpSocket *socket = m_server->nextPendingConnection())
-        accept(socket);
-}
-
 int TcpListenerReadingLinks::lowestFreeSlot() const
 {
     for (int i = 1; i <= kMaxConnections; ++i)
@@ -80,7 +83,19 @@ int TcpListenerReadingLinks::lowestFreeSlot() const
     return 0;
 }
 
-void TcpListenerReadingLinks::accept(QTcpSocket *socket)
+int TcpListenerReadingLinks::slotForNewConnection()
+{
+    if (const int slot = lowestFreeSlot())
+        return slot;
+    // Full only with live connections: a reader that has gone, and that the socket has not noticed
+    // yet, gives up its slot now (after its bytes are read).
+    for (int i = 1; i <= m_highest; ++i)
+        if (SocketReadingSource *source = m_slots[size_t(i)].source; source && !source->isLive())
+            handleDropped(i, source);
+    return lowestFreeSlot();
+}
+
+void TcpListenerReadingLinks::accept(QTcpSocket *socket, const QHostAddress &peer, quint16 peerPort)
 {
     if (!isOpen()) {
         socket->abort();
@@ -91,12 +106,13 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket)
         emit connectionOffered(socket);
         return;
     }
-    const QString address = hostAddressText(socket->peerAddress());
-    const QString line = address + QLatin1Char(':') + QString::number(socket->peerPort());
+    // Taken from the accept, not the socket: a connection already reset no longer knows its peer.
+    const QString address = hostAddressText(peer);
+    const QString line = address + QLatin1Char(':') + QString::number(peerPort);
     // The same reader connecting again: its older connection goes, it is not kept open unread.
     if (const auto it = m_slotByAddress.constFind(address); it != m_slotByAddress.constEnd())
         removeSlot(it.value());
-    const int slot = lowestFreeSlot();
+    const int slot = slotForNewConnection();
     if (!slot) {
         // Said once while the listener is full, so that a flood of connections is not a flood of messages.
         if (!std::exchange(m_fullReported, true)) {
@@ -130,7 +146,7 @@ void TcpListenerReadingLinks::handleDropped(int slot, SocketReadingSource *sourc
     if (m_slots[size_t(slot)].source != source || isClosing())
         return;
     const QString line = m_slots[size_t(slot)].line;
-    const QString why = source->socket()->errorString();
+    const QString why = source->endReason();
     removeSlot(slot);
     emit logLine(QStringLiteral("Disconnected:") + line + QStringLiteral(" (") + why + ')');
     emit problem(tr("Reader %1 disconnected: %2").arg(line, why));
@@ -142,7 +158,9 @@ void TcpListenerReadingLinks::removeSlot(int slot)
     SocketReadingSource *source = s.source;
     if (!source)
         return;
-    // The session takes what the connection still holds before the source goes.
+    // The session takes what the connection still holds before the source goes. A connection that
+    // the reader ended has already given up all of it.
+    source->holdArrivedBytes(kLastBytesLimit);
     emit sourceRemoved(slot);
     const QString line = std::exchange(s.line, QString());
     s.source = nullptr;
@@ -175,6 +193,7 @@ void TcpListenerReadingLinks::stopGreetings()
 
 void TcpListenerReadingLinks::closeLinks()
 {
+    stopAccepting();
     if (m_server)
         m_server->close();
     m_settle.start(timing().closeSettleMs);
@@ -188,6 +207,7 @@ void TcpListenerReadingLinks::tearDown()
     m_lines.clear();
     m_highest = 0;
     m_count = 0;
+    stopAccepting();
     if (m_server) {
         detachSockets();
         m_server->deleteLater(); // connections offered to the configuration side go with it

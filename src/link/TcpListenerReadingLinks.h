@@ -11,16 +11,22 @@
 class QTcpServer;
 class QTcpSocket;
 class SocketReadingSource;
+class TcpAcceptor;
 
 // A listener that readers connect to ("TCP Client" page). Up to 512 readers at once, each in its own
-// slot 1..512 and read as source number = slot under its remote address. A reader that connects again
-// from the same address replaces its older connection, which is closed. Connections beyond 512 are
-// refused (closed and reported). The list of connected readers is one line address:port each.
+// slot 1..512 and read as source number = slot under its remote address (as known when the connection
+// was accepted). A reader that connects again from the same address replaces its older connection,
+// whose bytes are read before it is closed. A slot is freed when its connection ends, after its bytes are
+// read; connections beyond 512 live ones are refused (closed and reported). The list of connected
+// readers is one line address:port each.
 class TcpListenerReadingLinks : public NetworkReadingLinks
 {
     Q_OBJECT
 public:
     static constexpr int kMaxConnections = 512;
+    // A connection the links close themselves (its reader connected again, reading ends) still gives
+    // its bytes to the session: what its socket holds, and up to this much of what the system holds.
+    static constexpr qint64 kLastBytesLimit = 1024 * 1024;
 
     explicit TcpListenerReadingLinks(QObject *parent = nullptr);
     ~TcpListenerReadingLinks() override;
@@ -61,9 +67,10 @@ private:
         QString line;
     };
 
-    void handleNewConnections();
-    void accept(QTcpSocket *socket);
+    void accept(QTcpSocket *socket, const QHostAddress &peer, quint16 peerPort);
     int lowestFreeSlot() const;
+    int slotForNewConnection();
+    void stopAccepting();
     void handleDropped(int slot, SocketReadingSource *source);
     void removeSlot(int slot);
     void tearDown();
@@ -72,6 +79,7 @@ private:
     QString m_listenPortText = QStringLiteral("4001");
     QHostAddress m_listenAddress = QHostAddress(QHostAddress::AnyIPv4);
     QTcpServer *m_server = nullptr;
+    TcpAcceptor *m_acceptor = nullptr;
     std::vector<Slot> m_slots; // 0..kMaxConnections; slot 0 stays empty
     QHash<QString, int> m_slotByAddress;
     QStringList m_lines;

@@ -43,4 +43,7 @@ struct ConfigLinkRequest
     // A port as typed on a page: its integer value, or 4001 when it is not an integer or not a
     // port number.
     static quint16 portFromText(const QString &text);
+    // The port number a port list entry names: what follows its first "M" ("COM12" gives 12), or 1
+    // when that is not a number from 1 to 256.
+    static int comNumberFromText(const QString &text);
 };

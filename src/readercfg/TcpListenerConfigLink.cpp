@@ -142,7 +142,7 @@ void TcpListenerConfigLink::take(QTcpSocket *socket, bool owned)
 
 void TcpListenerConfigLink::releaseConnection()
 {
-    QTcpSocket *socket = m_connection.data();
+    QAbstractSocket *socket = m_connection.data();
     m_connection.clear();
     m_acceptedAddress.clear();
     if (!socket)

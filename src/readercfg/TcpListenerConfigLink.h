@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPointer>
 
+class QAbstractSocket;
 class QTcpServer;
 class QTcpSocket;
 
@@ -58,7 +59,9 @@ private:
     bool m_handedOver;
     QTcpServer *m_server = nullptr;
     QList<QHostAddress> m_acceptAddresses; // the accepted text as addresses (host names resolved)
-    QPointer<QTcpSocket> m_connection;
+    // Held as its base class: a handed-over socket being destroyed by its owner still says
+    // disconnected() from the base class's destructor.
+    QPointer<QAbstractSocket> m_connection;
     bool m_owned = false;
     QString m_acceptedAddress;
     int m_lookupId = -1;

@@ -1,11 +1,13 @@
 #include "reading/CsvLog.h"
 
+#include "reading/LogTarget.h"
 #include "reading/TagTableModel.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
 
 namespace {
 
@@ -95,31 +97,78 @@ bool CsvLog::folderReady(const QString &fileName) const
     return QFileInfo(folder).isDir() || QDir().mkpath(folder);
 }
 
+QString CsvLog::refusalText(Refusal::Reason reason)
+{
+    switch (reason) {
+    case Refusal::Reason::NotRegularFile:
+        return QStringLiteral("The CSV file %1 is not a regular file");
+    case Refusal::Reason::SessionInput:
+        return QStringLiteral("The CSV file %1 is a file this session reads");
+    case Refusal::Reason::FolderNotCreated:
+        return QStringLiteral("The folder of the CSV file %1 cannot be created");
+    case Refusal::Reason::None:
+        break;
+    }
+    return QStringLiteral("%1");
+}
+
+QString CsvLog::fallbackText()
+{
+    return QStringLiteral("The folder of %1 cannot be created; the CSV log goes to %2");
+}
+
+CsvLog::Refusal CsvLog::refusalFor(const QString &fileName) const
+{
+    if (!LogTarget::isRegularOrAbsent(fileName))
+        return {Refusal::Reason::NotRegularFile, fileName};
+    for (const QString &input : m_inputs)
+        if (!input.isEmpty() && LogTarget::sameFile(fileName, input))
+            return {Refusal::Reason::SessionInput, fileName};
+    return {};
+}
+
 bool CsvLog::ensureFolder()
 {
     if (folderReady(m_fileName))
         return true;
+    if (!m_fallbackAllowed)
+        return false;
+    const QString wanted = m_fileName;
     setFileName(fallbackFileName());
+    emit fallbackUsed(wanted, m_fileName);
     return folderReady(m_fileName);
 }
 
-void CsvLog::startSession(bool autoSave)
+CsvLog::Refusal CsvLog::startSession(bool autoSave, bool allTags)
 {
     closeLogFiles();
+    if (autoSave) {
+        if (!ensureFolder())
+            return {Refusal::Reason::FolderNotCreated, m_fileName};
+        Refusal refusal = refusalFor(m_fileName);
+        if (!refusal.refused() && allTags)
+            refusal = refusalFor(allTagsFileNameFor(m_fileName));
+        if (refusal.refused())
+            return refusal;
+    }
     m_selCount = 0;
     m_allCount = 0;
-    if (!autoSave)
-        return;
-    ensureFolder();
+    // Emptied in place: the file (its links, owner and permissions) stays.
     QFile old(m_fileName);
-    if (old.exists() && !old.remove()) {
+    if (autoSave && old.exists() && !old.resize(0)) {
         m_lastProblem = tr("The log %1 could not be emptied: %2").arg(m_fileName, old.errorString());
         emit problem(m_lastProblem);
     }
+    return {};
 }
 
 std::unique_ptr<QFile> CsvLog::openLog(const QString &fileName, QString *reason) const
 {
+    // Checked at every open: the name may have changed, or something else been put there, since the start.
+    if (const Refusal refusal = refusalFor(fileName); refusal.refused()) {
+        *reason = refusalText(refusal.reason).arg(fileName);
+        return nullptr;
+    }
     auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::Append | QIODevice::Unbuffered)) {
         *reason = tr("%1: %2").arg(fileName, file->errorString());
@@ -128,13 +177,36 @@ std::unique_ptr<QFile> CsvLog::openLog(const QString &fileName, QString *reason)
     return file;
 }
 
-bool CsvLog::appendLine(QFile &file, const QByteArray &line, QString *reason) const
+QString CsvLog::writeFailureReason(const QFileDevice &file, int systemError)
 {
-    const qint64 before = file.size();
-    if (file.write(line) == line.size())
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    if (systemError != 0)
+        return qt_error_string(systemError);
+    return tr("the write was cut short");
+}
+
+bool CsvLog::appendLine(QFileDevice &file, const QByteArray &line, QString *reason)
+{
+    const qint64 before = file.isSequential() ? 0 : file.size();
+    file.unsetError();
+    qint64 done = 0;
+    int systemError = 0;
+    // A short write (the disk filling up, a file size limit) is carried on: the call after it either
+    // writes the rest or fails with the system's reason.
+    while (done < line.size()) {
+        errno = 0;
+        const qint64 n = file.write(line.constData() + done, line.size() - done);
+        systemError = errno;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done == line.size())
         return true;
-    *reason = tr("%1: %2").arg(file.fileName(), file.errorString());
-    file.resize(before); // no half line stays behind
+    *reason = tr("%1: %2").arg(file.fileName(), writeFailureReason(file, systemError));
+    if (!file.isSequential())
+        file.resize(before); // no half line stays behind
     return false;
 }
 
@@ -212,6 +284,10 @@ void CsvLog::closeLogFiles()
 bool CsvLog::writeSnapshot(const TagTableModel &selected)
 {
     closeLogFiles();
+    if (const Refusal refusal = refusalFor(m_fileName); refusal.refused()) {
+        reportUnwritten(quint64(selected.size()), refusalText(refusal.reason).arg(m_fileName));
+        return false;
+    }
     QFile file(m_fileName);
     if (!file.open(QIODevice::Append | QIODevice::Unbuffered) &&
         !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
+class QFileDevice;
 class TagTableModel;
 
 // The CSV files of tag reading: the selected-tags log, the all-tags log (same folder and name with
@@ -19,10 +21,32 @@ class TagTableModel;
 // written (the file is held by another program, the disk is full, the folder can't be made) is skipped and
 // the next report tries again; the loss is counted and announced with linesNotWritten, and the sequence
 // number of a skipped line is not used up, so the numbers in the file are always consecutive.
+//
+// A log is only ever a regular file (or a name where nothing is yet) and never a file the session reads:
+// a device node, a FIFO, a folder or an input is refused, never opened, emptied or removed.
 class CsvLog : public QObject
 {
     Q_OBJECT
 public:
+    // Why a log's name can't be used.
+    struct Refusal
+    {
+        enum class Reason
+        {
+            None,
+            NotRegularFile,   // a device node, a FIFO, a folder ...
+            SessionInput,     // a file the session reads
+            FolderNotCreated, // and falling back is not allowed, or the fallback's folder fails too
+        };
+        Reason reason = Reason::None;
+        QString fileName;
+        bool refused() const { return reason != Reason::None; }
+    };
+    // The English text of a refusal, "%1" standing for the file name (the window's texts are keyed by it).
+    static QString refusalText(Refusal::Reason reason);
+    // The English text of a fallback: "%1" the name asked for, "%2" the file used instead.
+    static QString fallbackText();
+
     explicit CsvLog(QObject *parent = nullptr);
     ~CsvLog() override;
 
@@ -41,12 +65,24 @@ public:
     // The all-tags log's name as last derived (it follows the selected-tags log's name).
     QString allTagsFileName() const { return m_allFileName; }
 
+    // Files the session reads (a replay file, "-" for standard input, the selection list): no log is
+    // ever written to one of them.
+    void setSessionInputs(const QStringList &paths) { m_inputs = paths; }
+    // Whether a log whose folder can't be created falls back to fallbackFileName() (the window's way,
+    // the default) or is refused (talvo-cli: a script expects its file where it asked).
+    void setFallbackAllowed(bool on) { m_fallbackAllowed = on; }
+    // Why `fileName` can't be written as a log now (not a regular file, or an input); none when it can.
+    Refusal refusalFor(const QString &fileName) const;
+
     // Creates the folder of the selected-tags log if missing; when it still doesn't exist the name
-    // falls back to fallbackFileName(). Returns true when the folder exists afterwards.
+    // falls back to fallbackFileName() (fallbackUsed) if that is allowed. Returns true when the folder
+    // exists afterwards.
     bool ensureFolder();
     // Start of a reading session: the line counters restart at 0; with auto-save on, the folder is
-    // checked as above and the selected-tags log is deleted (the all-tags log keeps growing).
-    void startSession(bool autoSave);
+    // checked as above and the selected-tags log is emptied by truncating it (the all-tags log keeps
+    // growing). Refused, with nothing emptied, when a log the session writes (the all-tags log only with
+    // `allTags`) can't be used.
+    Refusal startSession(bool autoSave, bool allTags = false);
 
     // One line for a row of the selected-tags table / the all-tags table. `dateTime` is the report's
     // date and time of day, "yyyy/mm/dd hh:mm:ss".
@@ -69,6 +105,13 @@ public:
     quint64 unwrittenLines() const { return m_unwritten; }
     QString lastProblem() const { return m_lastProblem; }
 
+    // Writes the whole line (a short write is carried on); false with `reason` naming the file and the
+    // system's error when it can't. What a failed write left of the line is cut off again.
+    static bool appendLine(QFileDevice &file, const QByteArray &line, QString *reason);
+    // The system's words for a failed write: the file's own error when the write failed outright; a
+    // short write leaves none on the file, so then the error number of the call that failed.
+    static QString writeFailureReason(const QFileDevice &file, int systemError);
+
     static QByteArray selectedLine(const TagTableModel &selected, int row, quint64 number,
                                    const QString &label, const QString &dateTime);
     static QByteArray allTagsLine(const TagTableModel &all, int row, quint64 number, const QString &label,
@@ -77,20 +120,23 @@ public:
 signals:
     void fileNameChanged(const QString &fileName);
     void allTagsFileNameChanged(const QString &fileName);
+    // A log's folder could not be created: its lines go to `used` instead of `wanted`.
+    void fallbackUsed(const QString &wanted, const QString &used);
     // Lines were lost: the total so far and why the latest could not be written.
     void linesNotWritten(quint64 total, const QString &reason);
-    // A problem that loses no line (the old log could not be deleted at the start of a session).
+    // A problem that loses no line (the old log could not be emptied at the start of a session).
     void problem(const QString &message);
 
 private:
     bool folderReady(const QString &fileName) const;
     std::unique_ptr<QFile> openLog(const QString &fileName, QString *reason) const;
-    bool appendLine(QFile &file, const QByteArray &line, QString *reason) const;
     void reportUnwritten(quint64 lines, const QString &reason);
 
     QString m_fileName;
     QString m_allFileName;
     QString m_fallbackFolder;
+    QStringList m_inputs;
+    bool m_fallbackAllowed = true;
     std::unique_ptr<QFile> m_selFile;
     std::unique_ptr<QFile> m_allFile;
     quint64 m_selCount = 0;

@@ -9,6 +9,10 @@
 
 namespace SelectionListFile {
 
+namespace {
+constexpr qsizetype kUidLength = 16;
+} // namespace
+
 QString defaultPath()
 {
     const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
@@ -29,8 +33,20 @@ QStringList distinct(const QStringList &uids)
     return result;
 }
 
-QStringList load(const QString &path)
+bool isUid(QStringView text)
 {
+    if (text.size() != kUidLength)
+        return false;
+    for (QChar c : text)
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7F || c == QLatin1Char('R'))
+            return false;
+    return true;
+}
+
+QStringList load(const QString &path, int *skipped)
+{
+    if (skipped)
+        *skipped = 0;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -39,10 +55,19 @@ QStringList load(const QString &path)
     const QList<QByteArray> lines = file.readAll().split('\n');
     for (const QByteArray &line : lines) {
         const QString uid = QString::fromUtf8(line).trimmed();
-        if (!uid.isEmpty())
+        if (uid.isEmpty())
+            continue;
+        if (isUid(uid))
             uids.append(uid);
+        else if (skipped)
+            ++*skipped;
     }
     return distinct(uids);
+}
+
+QString skippedLinesText()
+{
+    return QStringLiteral("%1 lines of the selection list are not tag UIDs and were skipped");
 }
 
 bool save(const QString &path, const QStringList &uids, QString *error)

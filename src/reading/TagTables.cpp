@@ -277,11 +277,14 @@ QStringList TagTables::selectionToSave() const
     return SelectionListFile::distinct(m_selection.uids());
 }
 
-void TagTables::startSession()
+CsvLog::Refusal TagTables::startSession()
 {
-    m_csv.startSession(m_autoSave);
+    const CsvLog::Refusal refusal = m_csv.startSession(m_autoSave, m_allTagsLog);
+    if (refusal.refused())
+        return refusal;
     resetCounters();
     flushChanges();
+    return {};
 }
 
 bool TagTables::endSession(const QString &selectionListFile)

@@ -72,8 +72,8 @@ public:
     QStringList selectionToSave() const;
 
     // Start of a reading session: counters, selection timing and CSV counters restart; with auto-save
-    // the selected-tags log is deleted.
-    void startSession();
+    // the selected-tags log is emptied. Refused, with nothing changed, when a CSV log can't be used.
+    CsvLog::Refusal startSession();
     // End of a reading session: saves the selection list and closes the logs.
     bool endSession(const QString &selectionListFile);
     // "Save": appends the selected-tags table to the log file.

@@ -168,6 +168,14 @@ private slots:
                                                   "127.0.0.2:4002"};
         QTest::newRow("two kinds") << QStringList{"read", "--tcp", "127.0.0.1", "--listen", "4001"};
         QTest::newRow("bad broadcast") << QStringList{"read", "--udp", "4001", "--udp-broadcast", "everyone"};
+        // A port that is not a number is a typo, not "4001".
+        QTest::newRow("listen not a number") << QStringList{"read", "--listen", "abc"};
+        QTest::newRow("listen too high") << QStringList{"read", "--listen", "65536"};
+        QTest::newRow("listen negative") << QStringList{"read", "--listen", "-1"};
+        QTest::newRow("tcp port not a number") << QStringList{"read", "--tcp", "127.0.0.1:x"};
+        QTest::newRow("tcp port zero") << QStringList{"read", "--tcp", "127.0.0.1:0"};
+        QTest::newRow("udp local not a number") << QStringList{"read", "--udp", "abc"};
+        QTest::newRow("udp destination not a number") << QStringList{"read", "--udp", "0:4o01"};
     }
     void rejectsBadNetworkArguments()
     {
@@ -177,6 +185,7 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 2);
         QVERIFY(!p.readAllStandardError().isEmpty());
+        QVERIFY(p.readAllStandardOutput().isEmpty());
     }
 };
 

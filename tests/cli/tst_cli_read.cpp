@@ -5,9 +5,15 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
 #include <csignal>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -75,6 +81,10 @@ private slots:
         QTest::newRow("bad count") << QStringList{"read", "--replay", "-", "--count", "x"};
         QTest::newRow("bad type") << QStringList{"read", "--replay", "-", "--types", "standard,hot"};
         QTest::newRow("two link kinds") << QStringList{"read", "--replay", "-", "--com", "1"};
+        QTest::newRow("duration zero") << QStringList{"read", "--replay", "-", "--duration", "0"};
+        QTest::newRow("duration infinite") << QStringList{"read", "--replay", "-", "--duration", "inf"};
+        QTest::newRow("duration nan") << QStringList{"read", "--replay", "-", "--duration", "nan"};
+        QTest::newRow("duration 31710 years") << QStringList{"read", "--replay", "-", "--duration", "1e12"};
         QTest::newRow("unknown command") << QStringList{"write"};
     }
     void rejectsBadArguments()
@@ -86,6 +96,103 @@ private slots:
         QCOMPARE(p.exitCode(), 2);
         QVERIFY(p.readAllStandardOutput().isEmpty());
         QVERIFY(!p.readAllStandardError().isEmpty());
+    }
+
+    void replayThatCannotBeReadFails()
+    {
+        QTemporaryDir dir;
+        for (const QString &path : {dir.filePath(QStringLiteral("missing.txt")), dir.path()}) {
+            QProcess p;
+            p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--replay"), path});
+            QVERIFY(p.waitForFinished(10000));
+            QCOMPARE(p.exitCode(), 1);
+            const QByteArray err = p.readAllStandardError();
+            QVERIFY2(err.contains(path.toUtf8() + " could not be opened"), err);
+        }
+    }
+
+    void closedStandardOutputEndsTheSession()
+    {
+#ifdef Q_OS_UNIX
+        // Standard output is a pipe nobody reads any more (`talvo-cli read ... | head -1` once head
+        // has gone). The session ends by itself with a message, not killed by SIGPIPE and not running on.
+        int fds[2];
+        QCOMPARE(::pipe(fds), 0);
+        ::close(fds[0]);
+        const int writeEnd = fds[1];
+        QProcess p;
+        p.setChildProcessModifier([writeEnd] { ::dup2(writeEnd, STDOUT_FILENO); });
+        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--replay"), QStringLiteral("-")});
+        QVERIFY(p.waitForStarted());
+        ::close(writeEnd);
+        p.write(report(1) + report(2));
+        QVERIFY(p.waitForFinished(10000)); // standard input stays open
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(err.contains("standard output could not be written: Broken pipe"), err);
+#else
+        QSKIP("pipes and SIGPIPE are a Unix matter");
+#endif
+    }
+
+    void durationEndsTheSession()
+    {
+        QProcess p;
+        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--replay"), QStringLiteral("-"),
+                            QStringLiteral("--duration"), QStringLiteral("0.3")});
+        QVERIFY(p.waitForStarted());
+        p.write(report(1));
+        QVERIFY(p.waitForFinished(10000)); // standard input stays open
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().contains("\"uid\":\"0000000000000001\""));
+    }
+
+    void durationBeyondTwentyFourDaysRuns()
+    {
+        // 2,147,484 s is more milliseconds than an int holds: the session must run, not overflow.
+        QProcess p;
+        QByteArray out;
+        QByteArray err;
+        connect(&p, &QProcess::readyReadStandardOutput, this, [&] { out += p.readAllStandardOutput(); });
+        connect(&p, &QProcess::readyReadStandardError, this, [&] { err += p.readAllStandardError(); });
+        p.start(cliPath(), {QStringLiteral("read"), QStringLiteral("--replay"), QStringLiteral("-"),
+                            QStringLiteral("--duration"), QStringLiteral("2147484")});
+        QVERIFY(p.waitForStarted());
+        p.write(report(1));
+        QTRY_VERIFY_WITH_TIMEOUT(out.contains("\"uid\":\"0000000000000001\""), 10000);
+        QCOMPARE(p.state(), QProcess::Running);
+        QVERIFY2(!err.contains("negative"), err);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+    }
+
+    void everySerialPortGoneEndsTheSession()
+    {
+        auto pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->isValid());
+        QByteArray received;
+        auto notifier = std::make_unique<QSocketNotifier>(pty->masterFd(), QSocketNotifier::Read);
+        connect(notifier.get(), &QSocketNotifier::activated, this, [&] { received += pty->readAvailable(); });
+        QProcess p;
+        // The program must not hold the reader's side open itself, or the device never goes away.
+        p.setChildProcessModifier([master = pty->masterFd()] { ::close(master); });
+        p.start(cliPath(),
+                {QStringLiteral("read"), QStringLiteral("--com"), QStringLiteral("2=") + pty->slavePath(),
+                 QStringLiteral("--reply-wait"), QStringLiteral("20")});
+        const QByteArray start =
+            CommandFrame::buildCommandFrame("M0") + CommandFrame::buildCommandFrame("A3");
+        QTRY_COMPARE_WITH_TIMEOUT(received, start, 10000);
+        pty->write(report(9));
+        QTRY_VERIFY_WITH_TIMEOUT(p.bytesAvailable() > 0, 10000);
+        notifier.reset();
+        pty.reset(); // the device goes away
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 1);
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(err.contains("every serial port has failed"), err);
+        QVERIFY(p.readAllStandardOutput().contains("\"uid\":\"0000000000000009\""));
     }
 
     void interruptStillStopsTheReaders()

@@ -215,6 +215,7 @@ private slots:
     {
         const Run r = run({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith("Usage: talvo-cli tag LINK --uid UID [options] COMMAND [ARGS]\n"));
         QVERIFY(r.out.contains("set-active-time --interval 0..15 --count 1..255"));
         QVERIFY(r.out.contains("get-active-time"));
         QVERIFY(r.out.contains("--uid"));

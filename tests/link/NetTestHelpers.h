@@ -63,6 +63,16 @@ inline QString uidOf(int reader, int seq)
     return QString::fromLatin1(reportLine(reader, seq).left(16));
 }
 
+// Report lines 0..count-1 of one reader, back to back.
+inline QByteArray manyLines(int reader, int count)
+{
+    QByteArray lines;
+    lines.reserve(qsizetype(count) * reportLine(reader, 0).size());
+    for (int seq = 0; seq < count; ++seq)
+        lines += reportLine(reader, seq);
+    return lines;
+}
+
 // The far end of one connection or UDP endpoint, as a reader sees it.
 struct Peer
 {
@@ -127,5 +137,19 @@ struct ReadingHarness
         return false;
     }
 };
+
+// Every line of manyLines(reader, count) was decoded under `label`, once each and in order.
+inline bool readAllInOrder(const ReadingHarness &h, const QString &label, int reader, int count)
+{
+    int seq = 0;
+    for (const Decoded &d : h.reports) {
+        if (d.label != label)
+            continue;
+        if (seq >= count || d.uid != uidOf(reader, seq))
+            return false;
+        ++seq;
+    }
+    return seq == count;
+}
 
 } // namespace nettest

@@ -1,5 +1,7 @@
 #include "NetTestHelpers.h"
+#include "ResettingReaders.h"
 
+#include "link/SocketReadingSource.h"
 #include "link/TcpClientReadingLinks.h"
 
 #include <QSignalSpy>
@@ -50,6 +52,32 @@ struct ListeningReaders
             if (p->socket && p->socket->localAddress().toString() == address)
                 return p;
         return nullptr;
+    }
+};
+
+// One listening reader at `address`, read by the links as reader 1.
+struct OneReader
+{
+    ListeningReaders readers;
+    TcpClientReadingLinks links;
+    ReadingHarness h;
+    std::shared_ptr<Peer> peer;
+    SocketReadingSource *source = nullptr;
+
+    bool start(const QString &address)
+    {
+        if (!readers.listen({address}))
+            return false;
+        links.setTiming(fastTiming());
+        links.setReaders({{1, address}});
+        links.setRemotePortText(QString::number(readers.port));
+        QSignalSpy added(&links, &ReadingLinks::sourceAdded);
+        h.session.start(&links);
+        if (!added.wait(5000) || !QTest::qWaitFor([this] { return !readers.peers.isEmpty(); }, 5000))
+            return false;
+        source = qobject_cast<SocketReadingSource *>(added[0][1].value<ReadingSource *>());
+        peer = readers.peers[0];
+        return source && QTest::qWaitFor([this] { return peer->received == greeting(); }, 5000);
     }
 };
 
@@ -143,6 +171,57 @@ private slots:
         h.session.stop();
         QVERIFY(ended.wait(5000));
         QCOMPARE(h.reports.size(), 1);
+    }
+
+    // A listening reader sends everything, waits until this host's kernel has acknowledged every byte,
+    // then resets: every line is read, also when a command goes out on the dead connection first.
+    void resetAfterTheHostHasEverythingLosesNoLine_data()
+    {
+        QTest::addColumn<bool>("commandAfterReset");
+        QTest::newRow("quiet host") << false;
+        QTest::newRow("host sends after the reset") << true;
+    }
+    void resetAfterTheHostHasEverythingLosesNoLine()
+    {
+        QFETCH(bool, commandAfterReset);
+        constexpr int kLines = 100000;
+        OneReader r;
+        QVERIFY(r.start("127.0.0.8"));
+        r.peer->socket->write(manyLines(8, kLines));
+        QVERIFY(resetOnceAcknowledged(r.peer->socket));
+        if (commandAfterReset)
+            r.source->sendFrame(frame("BT"));
+        QTRY_COMPARE_WITH_TIMEOUT(r.h.problems.size(), 1, 10000);
+        QTRY_COMPARE(r.h.countFrom("127.0.0.8"), kLines);
+        QVERIFY(readAllInOrder(r.h, "127.0.0.8", 8, kLines));
+        QSignalSpy ended(&r.h.session, &ReadingSession::ended);
+        r.h.session.stop();
+        QVERIFY(ended.wait(5000));
+    }
+
+    // The same while this host is busy elsewhere: when the reset arrives, the lines are still in the
+    // host's kernel, more of them than the connection's read buffer holds.
+    void resetWhileTheHostIsBehindLosesNoLine_data() { resetAfterTheHostHasEverythingLosesNoLine_data(); }
+    void resetWhileTheHostIsBehindLosesNoLine()
+    {
+        QFETCH(bool, commandAfterReset);
+        constexpr int kLines = 2000; // about 46 kB: fits the kernel's window, not the read buffer
+        OneReader r;
+        QVERIFY(r.start("127.0.0.9"));
+        // From here to the end of the reset the host's event loop does not run.
+        const qintptr fd = r.peer->socket->socketDescriptor();
+        QVERIFY(sendAll(int(fd), manyLines(9, kLines)));
+        QVERIFY(spinUntilAcknowledged(int(fd)));
+        lingerZero(fd);
+        r.peer->socket->abort();
+        if (commandAfterReset)
+            r.source->sendFrame(frame("BT"));
+        QTRY_COMPARE_WITH_TIMEOUT(r.h.problems.size(), 1, 10000);
+        QTRY_COMPARE(r.h.countFrom("127.0.0.9"), kLines);
+        QVERIFY(readAllInOrder(r.h, "127.0.0.9", 9, kLines));
+        QSignalSpy ended(&r.h.session, &ReadingSession::ended);
+        r.h.session.stop();
+        QVERIFY(ended.wait(5000));
     }
 
     void configurationModeHandsTheConnectionOver()

@@ -1,5 +1,7 @@
 #include "NetTestHelpers.h"
+#include "ResettingReaders.h"
 
+#include "link/SocketReadingSource.h"
 #include "link/TcpListenerReadingLinks.h"
 
 #include <QRandomGenerator>
@@ -24,6 +26,11 @@ std::shared_ptr<Peer> connectReader(const QString &from, quint16 port, QObject *
 QString readerAddress(int i)
 {
     return QStringLiteral("127.10.%1.%2").arg(i / 200).arg(i % 200 + 1);
+}
+
+SocketReadingSource *sourceOf(const QSignalSpy &added, int i = 0)
+{
+    return qobject_cast<SocketReadingSource *>(added[i][1].value<ReadingSource *>());
 }
 
 struct Listener
@@ -145,9 +152,9 @@ private slots:
         for (int i = 0; i < peers.size(); ++i)
             QVERIFY2(l.h.has(uidOf(i, 1), readerAddress(i)), qPrintable(readerAddress(i)));
 
-        // More are refused, closed and reported once; the others stay.
+        // 600 at once: the 88 beyond 512 are refused, closed and reported once; the others stay.
         QList<std::shared_ptr<Peer>> extra;
-        for (int i = 1; i <= 20; ++i)
+        for (int i = 1; i <= 600 - TcpListenerReadingLinks::kMaxConnections; ++i)
             extra.append(connectReader(QStringLiteral("127.11.0.%1").arg(i), l.port(), &l.readers));
         QTRY_VERIFY(std::all_of(extra.begin(), extra.end(), [](const auto &p) { return p->disconnected; }));
         QCOMPARE(l.links.connectionCount(), 512);
@@ -156,6 +163,42 @@ private slots:
         QVERIFY(l.stop());
         for (const auto &p : std::as_const(peers))
             QTRY_VERIFY(p->received.endsWith(repeated("A0", 5)));
+    }
+
+    // A full listener whose readers have gone, before the sockets have noticed, takes new readers in
+    // their slots: only live connections count. The lines the gone readers sent last are read.
+    void fullListenerCountsLiveConnectionsOnly()
+    {
+        constexpr int kGone = 10;
+        Listener l;
+        l.h.session.start(&l.links);
+        QList<std::shared_ptr<Peer>> peers;
+        for (int i = 0; i < TcpListenerReadingLinks::kMaxConnections; ++i)
+            peers.append(connectReader(readerAddress(i), l.port(), &l.readers));
+        QTRY_COMPARE_WITH_TIMEOUT(l.links.connectionCount(), 512, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(peers[kGone - 1]->received.size() > 0, 5000);
+        // From here until every reader below has connected the host's event loop does not run.
+        for (int i = 0; i < kGone; ++i) {
+            peers[i]->socket->write(reportLine(i, 1));
+            QVERIFY(peers[i]->socket->flush());
+            peers[i]->socket->abort();
+        }
+        QList<int> fds;
+        for (int i = 0; i < kGone; ++i) {
+            const int fd = connectFrom(QStringLiteral("127.12.0.%1").arg(i + 1), l.port());
+            QVERIFY(fd >= 0 && sendAll(fd, reportLine(100 + i, 1)));
+            fds.append(fd);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(l.h.reports.size(), 2 * kGone, 10000);
+        for (int i = 0; i < kGone; ++i) {
+            QVERIFY(l.h.has(uidOf(i, 1), readerAddress(i)));
+            QVERIFY(l.h.has(uidOf(100 + i, 1), QStringLiteral("127.12.0.%1").arg(i + 1)));
+        }
+        QCOMPARE(l.links.connectionCount(), 512);
+        QCOMPARE(l.h.logLines.filter("listener full").size(), 0);
+        for (int fd : std::as_const(fds))
+            ::close(fd);
+        QVERIFY(l.stop());
     }
 
     void badInputNeverStallsTheOtherReaders()
@@ -194,6 +237,133 @@ private slots:
         QVERIFY(l.h.problems.filter("127.0.0.8").size() == 1);
         QVERIFY(l.h.logLines.filter("Disconnected:127.0.0.8").size() == 1);
         QVERIFY(l.h.session.isRunning());
+        QVERIFY(l.stop());
+    }
+
+    // The reader sends everything, waits until the host's kernel has acknowledged every byte, then
+    // resets: what the host had received is read to the last line, also when the host sends a
+    // command on the dead connection before it has read everything.
+    void resetAfterTheHostHasEverythingLosesNoLine_data()
+    {
+        QTest::addColumn<bool>("commandAfterReset");
+        QTest::newRow("quiet host") << false;
+        QTest::newRow("host sends after the reset") << true;
+    }
+    void resetAfterTheHostHasEverythingLosesNoLine()
+    {
+        QFETCH(bool, commandAfterReset);
+        constexpr int kLines = 100000;
+        Listener l;
+        QSignalSpy added(&l.links, &ReadingLinks::sourceAdded);
+        l.h.session.start(&l.links);
+        const auto peer = connectReader("127.0.0.12", l.port(), &l.readers);
+        QTRY_COMPARE(peer->received, greeting());
+        QCOMPARE(added.size(), 1);
+        peer->socket->write(manyLines(12, kLines));
+        QVERIFY(resetOnceAcknowledged(peer->socket));
+        if (commandAfterReset)
+            sourceOf(added)->sendFrame(frame("BT"));
+        QTRY_COMPARE_WITH_TIMEOUT(l.links.connectionCount(), 0, 10000);
+        QTRY_COMPARE(l.h.countFrom("127.0.0.12"), kLines);
+        QVERIFY(readAllInOrder(l.h, "127.0.0.12", 12, kLines));
+        QCOMPARE(l.h.logLines.filter("Disconnected:127.0.0.12:").size(), 1);
+        QVERIFY(l.stop());
+    }
+
+    // The same while the host is busy elsewhere: when the reset arrives, the lines are still in the
+    // host's kernel, more of them than the connection's read buffer holds.
+    void resetWhileTheHostIsBehindLosesNoLine_data() { resetAfterTheHostHasEverythingLosesNoLine_data(); }
+    void resetWhileTheHostIsBehindLosesNoLine()
+    {
+        QFETCH(bool, commandAfterReset);
+        constexpr int kLines = 2000; // about 46 kB: fits the kernel's window, not the read buffer
+        Listener l;
+        QSignalSpy added(&l.links, &ReadingLinks::sourceAdded);
+        l.h.session.start(&l.links);
+        const int fd = connectFrom("127.0.0.13", l.port());
+        QVERIFY(fd >= 0);
+        QTRY_COMPARE(added.size(), 1);
+        QByteArray heard;
+        const auto hear = [&] { return heard += receiveWaiting(fd); };
+        QTRY_COMPARE(hear(), greeting());
+        // From here to the end of the reset the host's event loop does not run.
+        QVERIFY(sendAll(fd, manyLines(13, kLines)));
+        QVERIFY(spinUntilAcknowledged(fd));
+        lingerZero(fd);
+        ::close(fd);
+        if (commandAfterReset)
+            sourceOf(added)->sendFrame(frame("BT"));
+        QTRY_COMPARE_WITH_TIMEOUT(l.links.connectionCount(), 0, 10000);
+        QTRY_COMPARE(l.h.countFrom("127.0.0.13"), kLines);
+        QVERIFY(readAllInOrder(l.h, "127.0.0.13", 13, kLines));
+        QCOMPARE(l.h.logLines.filter("Disconnected:127.0.0.13:").size(), 1);
+        QVERIFY(l.stop());
+    }
+
+    // Readers that connect, send one line and close, one after the other as fast as they can: every
+    // line is read and the listener never calls itself full.
+    void burstOfShortConnectionsLosesNoLine_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("distinctAddresses");
+        QTest::newRow("2000 from one address") << 2000 << false;
+        QTest::newRow("1000 from distinct addresses") << 1000 << true;
+    }
+    void burstOfShortConnectionsLosesNoLine()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, distinctAddresses);
+        Listener l;
+        l.h.session.start(&l.links);
+        const auto from = [distinctAddresses](int i) {
+            return distinctAddresses ? QStringLiteral("127.20.%1.%2").arg(i / 250).arg(i % 250 + 1)
+                                     : QStringLiteral("127.0.0.1");
+        };
+        {
+            ShortConnectionBurst burst(l.port(), count, from, [](int i) { return reportLine(20, i); });
+            QTRY_VERIFY_WITH_TIMEOUT(burst.finished(), 30000);
+            QCOMPARE(burst.sent(), count);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(l.links.connectionCount(), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(l.h.reports.size(), count, 5000);
+        QSet<QString> uids;
+        for (const Decoded &d : std::as_const(l.h.reports))
+            uids.insert(d.uid);
+        QCOMPARE(uids.size(), count);
+        QCOMPARE(l.h.logLines.filter("listener full").size(), 0);
+        QCOMPARE(l.h.problems.filter("refused").size(), 0);
+        QVERIFY(l.stop());
+    }
+
+    // Readers that send a line and reset before the listener has accepted them: the line is read
+    // under the reader's address, and the messages name the reader's address and port.
+    void resetBeforeAcceptKeepsLineAndAddress()
+    {
+        constexpr int kReaders = 20;
+        Listener l;
+        l.h.session.start(&l.links);
+        QStringList ends;
+        for (int i = 0; i < kReaders; ++i) {
+            const QString from = QStringLiteral("127.30.0.%1").arg(i + 1);
+            const int fd = connectFrom(from, l.port());
+            QVERIFY(fd >= 0);
+            sockaddr_in local{};
+            socklen_t len = sizeof local;
+            ::getsockname(fd, reinterpret_cast<sockaddr *>(&local), &len);
+            ends.append(from + ':' + QString::number(qFromBigEndian(local.sin_port)));
+            QVERIFY(sendAll(fd, reportLine(30 + i, 1)));
+            QVERIFY(spinUntilAcknowledged(fd));
+            lingerZero(fd);
+            ::close(fd);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(l.h.reports.size(), kReaders, 10000);
+        QTRY_COMPARE(l.links.connectionCount(), 0);
+        for (int i = 0; i < kReaders; ++i) {
+            const QString from = QStringLiteral("127.30.0.%1").arg(i + 1);
+            QVERIFY2(l.h.has(uidOf(30 + i, 1), from), qPrintable(from));
+            QCOMPARE(l.h.logLines.filter("Disconnected:" + ends[i] + " (").size(), 1);
+        }
+        QCOMPARE(l.h.logLines.filter("Disconnected::").size(), 0);
         QVERIFY(l.stop());
     }
 

@@ -9,6 +9,7 @@
 #include "readercfg/TcpListenerConfigLink.h"
 #include "readercfg/UdpConfigLink.h"
 
+#include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -142,6 +143,24 @@ private slots:
         link.close();
         QCOMPARE(released.size(), 1);
         QCOMPARE(link.serverPort(), quint16(0));
+    }
+
+    // The reader named by host name: its connection is taken once the name is resolved.
+    void aListenerTakesTheReaderByHostName()
+    {
+        if (!QHostInfo::fromName(QStringLiteral("localhost")).addresses().contains(QHostAddress::LocalHost))
+            QSKIP("localhost does not resolve to 127.0.0.1 here");
+        TcpListenerConfigLink link(QHostAddress::LocalHost, 0, QStringLiteral("localhost"), false);
+        QSignalSpy accepted(&link, &TcpListenerConfigLink::readerAccepted);
+        QVERIFY(link.open());
+        std::vector<std::unique_ptr<QTcpSocket>> tries;
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                     if (accepted.isEmpty())
+                                         tries.push_back(connectFrom("127.0.0.1", link.serverPort()));
+                                     return !accepted.isEmpty();
+                                 }()),
+                                 5000);
+        QCOMPARE(link.acceptedAddress(), QStringLiteral("127.0.0.1"));
     }
 
     void aListenerWithoutReaderAddressDoesNotOpen()

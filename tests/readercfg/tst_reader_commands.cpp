@@ -176,6 +176,16 @@ private slots:
         QCOMPARE(ConfigLinkRequest::portFromText("70000"), quint16(4001));
     }
 
+    void portListEntriesToNumbers()
+    {
+        QCOMPARE(ConfigLinkRequest::comNumberFromText("COM7"), 7);
+        QCOMPARE(ConfigLinkRequest::comNumberFromText("COM12"), 12);
+        QCOMPARE(ConfigLinkRequest::comNumberFromText("COM"), 1);
+        QCOMPARE(ConfigLinkRequest::comNumberFromText("COMx"), 1);
+        QCOMPARE(ConfigLinkRequest::comNumberFromText("/dev/ttyUSB0"), 1);
+        QCOMPARE(ConfigLinkRequest::comNumberFromText("COM999"), 1);
+    }
+
     void failureTexts()
     {
         using ExchangeTexts::attemptFailed;

@@ -195,7 +195,10 @@ private slots:
         QVERIFY(startReader(kind, s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        Timing t = fastTiming();
+        if (kind == QLatin1String("listener"))
+            t.replyWaitMs = 200; // the reader must get to connect within the first transmission
+        executor.setTiming(t);
         executor.setRequest(m_request);
         QSignalSpy tagMessages(&executor, &RunReaderCommand::tagMessageChanged);
         QSignalSpy counters(&executor, &RunReaderCommand::attemptStarted);
@@ -244,6 +247,22 @@ private slots:
         const auto r = runOn(executor, RC::version());
         QVERIFY(r.ok());
         QCOMPARE(r.transmissions, 1);
+    }
+
+    // A reply later than the wait still answers the same command in a later transmission.
+    void aReplyLaterThanTheWaitCountsForALaterTransmission()
+    {
+        ReaderChannel::Settings s;
+        s.replyDelayMs = 100;
+        QVERIFY(startReader("tcp", s));
+        RecordingTonePlayer tones;
+        RunReaderCommand executor(tones);
+        executor.setTiming(fastTiming());
+        executor.setRequest(m_request);
+        const auto r = runOn(executor, RC::version());
+        QVERIFY(r.ok());
+        QVERIFY(r.transmissions > 1);
+        QCOMPARE(r.payload(), QByteArray("V1.00-SIM"));
     }
 
     // An unknown command is answered with another first character: every transmission ends at once.

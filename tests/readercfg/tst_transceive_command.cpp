@@ -299,6 +299,7 @@ private slots:
         auto result = finished.takeFirst().first().value<TransceiveCommand::Result>();
         QCOMPARE(int(result.outcome), int(TransceiveCommand::Outcome::Ok));
         QCOMPARE(result.transmissions, 1);
+        QCOMPARE(result.payload(), QByteArray("V1.00")); // the frame that did not echo "V" was passed over
 
         fake.setResponder([](const QByteArray &) { return QByteArray(); });
         exchange.start("V");
