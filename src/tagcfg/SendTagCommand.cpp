@@ -214,12 +214,14 @@ bool SendTagCommand::takeAcknowledgement(const QByteArray &frame)
         return false;
     if (!command.isRead())
         return true;
-    if (!ack->value) {
+    const TagStep &step = m_button->steps[m_step];
+    int value = ack->value ? int(*ack->value) : step.valueWhenNotHex;
+    if (value < 0) {
         m_badValue = ack->valueText; // never read as 0: the acknowledgement does not count
         return false;
     }
-    m_result.values[command.reg] = *ack->value;
-    emit valueRead(m_button->steps[m_step].value, command.reg, *ack->value);
+    m_result.values[command.reg] = value;
+    emit valueRead(step.value, command.reg, value);
     return true;
 }
 
@@ -280,8 +282,7 @@ void SendTagCommand::end(Status status)
     m_result.status = status;
     m_result.text = endText(status);
     setMessage(m_result.text);
-    setReplyPayload({});
-    setStatusText({});
+    setReplyPayload({}); // the status text keeps the last reply, as the panel leaves it
     if (status == Status::Ok)
         m_tones.play(kOkToneHz, kOkToneMs);
     else if (status != Status::Cancelled)

@@ -18,6 +18,9 @@ struct TagStep
     quint8 reg = 0;
     TagValue value = TagValue::None;
     quint8 fixedValue = 0;
+    // A read whose acknowledged value is not two hex digits: -1 passes the acknowledgement over
+    // (never read as 0); 0..255 takes that value instead.
+    int valueWhenNotHex = -1;
 
     bool isRead() const { return letter == 'r'; }
     // The tag command with the value taken from `values` ("%02X" of the position); nothing when a

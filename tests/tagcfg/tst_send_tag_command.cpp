@@ -253,6 +253,13 @@ private slots:
                  qPrintable(result.text));
         QVERIFY(result.text.contains(QLatin1String("4G")));
         QCOMPARE(m_tones.tones.last(), kFailTone);
+
+        // A step that names a value for that case takes it (the PA read takes 255).
+        TagButton lenient = getActiveTime();
+        lenient.steps[0].valueWhenNotHex = 255;
+        result = run(*flow, lenient, kUid);
+        QCOMPARE(result.status, Status::Ok);
+        QCOMPARE(result.values, (std::map<int, int>{{0x40, 255}, {0x41, 5}}));
     }
 
     // The alarm page's variant: success as soon as "X0000" has gone out, no poll after it.
