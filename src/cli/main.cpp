@@ -2,6 +2,7 @@
 #include "ReadOptions.h"
 #include "ReaderCommand.h"
 #include "SignalWatcher.h"
+#include "TagCli.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -55,7 +56,8 @@ void printUsage(std::FILE *out)
     std::fputs("Usage: talvo-cli COMMAND [OPTIONS]\n\n"
                "Commands:\n"
                "  read    run a reading session and print the tag reports\n"
-               "  reader  send one command to a reader (talvo-cli reader --help)\n\n"
+               "  reader  send one command to a reader (talvo-cli reader --help)\n"
+               "  tag     send one command to a tag through a reader (talvo-cli tag --help)\n\n"
                "Options:\n"
                "  -h, --help     show this help (talvo-cli read --help for the read options)\n"
                "  -v, --version  show the version\n",
@@ -83,5 +85,7 @@ int main(int argc, char *argv[])
         return runRead(app, args);
     if (command == QLatin1String("reader"))
         return ReaderCommand::run(app, args);
+    if (command == QLatin1String("tag"))
+        return TagCli::run(app, args);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -1,0 +1,355 @@
+#include "tagcfg/SendTagCommand.h"
+
+#include "base/Clock.h"
+#include "base/TonePlayer.h"
+#include "readercfg/ConfigLink.h"
+#include "readercfg/ConfigLinkFactory.h"
+#include "tagcfg/TagAckReply.h"
+#include "tagcfg/TagUid.h"
+
+namespace {
+constexpr int kPollToneHz = 1000;
+constexpr int kPollToneMs = 10;
+constexpr int kOkToneHz = 1000;
+constexpr int kOkToneMs = 300;
+constexpr int kFailToneHz = 300;
+constexpr int kFailToneMs = 300;
+const QByteArray kSilence = QByteArrayLiteral("A0");
+const QByteArray kPoll = QByteArrayLiteral("C");
+} // namespace
+
+SendTagCommand::SendTagCommand(TonePlayer &tones, const Clock &clock, QObject *parent)
+    : QObject(parent), m_tones(tones), m_clock(clock)
+{
+    m_pause.setSingleShot(true);
+    connect(&m_pause, &QTimer::timeout, this, [this] { exchange(Phase::Recovering, kSilence); });
+}
+
+SendTagCommand::~SendTagCommand()
+{
+    if (m_exchange)
+        disconnect(m_exchange, nullptr, this, nullptr);
+    if (m_link)
+        m_link->close();
+}
+
+void SendTagCommand::start(const TagButton &button, const QString &uid, bool tagChosen,
+                           const TagValueMap &values)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    ++m_runNumber;
+    emit runningChanged(true);
+    m_result = Result();
+    m_button = &button;
+    m_uid = uid.toLatin1();
+    m_step = 0;
+    m_accepted = false;
+    m_cancelling = false;
+    m_badValue.clear();
+    if (refuseBeforeSending(button, uid, tagChosen, values))
+        return;
+    setMessage(TagFlowTexts::pleaseWait());
+    setReplyPayload({});
+    openLink();
+}
+
+// The guard and the checks that keep a command from going out at all; true when one refused.
+bool SendTagCommand::refuseBeforeSending(const TagButton &button, const QString &uid, bool tagChosen,
+                                         const TagValueMap &values)
+{
+    if (uid.isEmpty() || !tagChosen) {
+        endLater(Status::NotChosen);
+        return true;
+    }
+    if (!TagUid::isValid(uid)) {
+        endLater(Status::InvalidUid);
+        return true;
+    }
+    m_steps.clear();
+    for (const TagStep &step : button.steps) {
+        const auto command = step.command(values);
+        if (!command) {
+            m_result.detail =
+                QStringLiteral("no value for register %1").arg(step.reg, 2, 16, QLatin1Char('0'));
+            endLater(Status::InvalidValue);
+            return true;
+        }
+        m_steps.push_back(*command);
+    }
+    m_steps.push_back(TagCommand::close());
+    return false;
+}
+
+void SendTagCommand::openLink()
+{
+    discardLink(); // a leftover link is closed before the new one opens
+    m_link = ConfigLinkFactory::create(m_request).release();
+    m_link->setParent(this);
+    emit linkCreated(m_link);
+    if (!m_link->open()) {
+        m_result.detail = m_link->errorText();
+        emit problem(m_result.detail);
+        endLater(Status::OpenFailed);
+        return;
+    }
+    m_exchange = new TransceiveCommand(m_link, m_timing, this);
+    connect(m_exchange, &TransceiveCommand::finished, this, &SendTagCommand::handleExchangeFinished);
+    connect(m_exchange, &TransceiveCommand::replyReceived, this, &SendTagCommand::handleReply);
+    exchange(Phase::Silencing, kSilence);
+}
+
+void SendTagCommand::exchange(Phase phase, const QByteArray &command)
+{
+    m_phase = phase;
+    m_result.sent.append(command);
+    emit commandSent(command);
+    m_exchange->start(command);
+}
+
+void SendTagCommand::handleReply(const QByteArray &payload)
+{
+    setReplyPayload(payload);
+    setStatusText(QStringLiteral("   ") + QString::fromLatin1(payload));
+}
+
+void SendTagCommand::handleExchangeFinished(const TransceiveCommand::Result &result)
+{
+    if (result.outcome == TransceiveCommand::Outcome::Cancelled || !m_running)
+        return;
+    if (m_cancelling && m_phase != Phase::Closing) {
+        closeAfterCancel();
+        return;
+    }
+    switch (m_phase) {
+    case Phase::Silencing:
+        m_counter = kAttempts;
+        offer();
+        break;
+    case Phase::Offering:
+        handleOffered(result.ok());
+        break;
+    case Phase::Recovering:
+        if (--m_counter <= 0)
+            end(Status::NotAccepted);
+        else
+            offer();
+        break;
+    case Phase::Polling:
+        handlePolled(result);
+        break;
+    case Phase::Advancing:
+        if (m_steps[m_step].isClose() && m_button->endsWhenCloseSent)
+            end(Status::Ok);
+        else
+            poll();
+        break;
+    case Phase::Closing:
+        end(Status::Cancelled);
+        break;
+    case Phase::Idle:
+    case Phase::AttemptPause:
+        break;
+    }
+}
+
+void SendTagCommand::offer()
+{
+    setMessage(TagFlowTexts::progress(m_button->attemptProgress, m_language, m_counter));
+    exchange(Phase::Offering, m_steps.front().readerCommand(m_uid));
+}
+
+void SendTagCommand::handleOffered(bool accepted)
+{
+    if (!accepted) {
+        m_phase = Phase::AttemptPause;
+        m_pause.start(m_timing.configAttemptPauseMs);
+        return;
+    }
+    m_accepted = true;
+    m_windowStartMs = m_clock.tickMs(); // one window for every step, never restarted
+    poll();
+}
+
+int SendTagCommand::secondsElapsed() const
+{
+    const qint64 secondMs = qMax(1, m_timing.tagWindowMs / kWindowSeconds);
+    return int((m_clock.tickMs() - m_windowStartMs) / secondMs);
+}
+
+void SendTagCommand::poll()
+{
+    const int elapsed = secondsElapsed();
+    if (elapsed >= kWindowSeconds) {
+        end(Status::NoAcknowledgement);
+        return;
+    }
+    setMessage(TagFlowTexts::progress(m_button->waitProgress, m_language, kWindowSeconds - elapsed));
+    setStatusText({});
+    exchange(Phase::Polling, kPoll);
+}
+
+void SendTagCommand::handlePolled(const TransceiveCommand::Result &result)
+{
+    if (!result.ok()) {
+        poll(); // at once, no extra pause
+        return;
+    }
+    m_tones.play(kPollToneHz, kPollToneMs);
+    setReplyPayload(result.payload());
+    if (takeAcknowledgement(result.reply))
+        advance();
+    else
+        poll();
+}
+
+// Whether `frame` acknowledges the current step; a read's value is taken on the way. Replies of
+// other tags, for other commands, tag reports and idle replies are passed over.
+bool SendTagCommand::takeAcknowledgement(const QByteArray &frame)
+{
+    const auto ack = TagAckReply::parse(frame);
+    const TagCommand &command = m_steps[m_step];
+    if (!ack || !ack->fits(m_uid, command))
+        return false;
+    if (!command.isRead())
+        return true;
+    const TagStep &step = m_button->steps[m_step];
+    int value = ack->value ? int(*ack->value) : step.valueWhenNotHex;
+    if (value < 0) {
+        m_badValue = ack->valueText; // never read as 0: the acknowledgement does not count
+        return false;
+    }
+    m_result.values[command.reg] = value;
+    emit valueRead(step.value, command.reg, value);
+    return true;
+}
+
+void SendTagCommand::advance()
+{
+    ++m_step;
+    m_result.stepsAcknowledged = int(m_step);
+    if (m_step >= m_steps.size()) {
+        end(Status::Ok); // the closing command was acknowledged
+        return;
+    }
+    exchange(Phase::Advancing, m_steps[m_step].readerCommand(m_uid));
+}
+
+void SendTagCommand::cancel()
+{
+    if (!m_running || m_cancelling)
+        return;
+    m_cancelling = true;
+    m_pause.stop();
+    if (!m_accepted) {
+        end(Status::Cancelled); // the tag was never addressed
+        return;
+    }
+    // The exchange under way is let finish, so that its reply does not meet the closing command.
+    if (!m_exchange || !m_exchange->isRunning())
+        closeAfterCancel();
+}
+
+// The tag was addressed: its session is ended with "X0000" before the sequence ends.
+void SendTagCommand::closeAfterCancel()
+{
+    if (m_link && m_link->state() != ConfigLink::State::Closed)
+        exchange(Phase::Closing, TagCommand::close().readerCommand(m_uid));
+    else
+        end(Status::Cancelled);
+}
+
+void SendTagCommand::endLater(Status status)
+{
+    // Said from the event loop, like every other end.
+    QTimer::singleShot(0, this, [this, status, run = m_runNumber] {
+        if (run == m_runNumber)
+            end(status);
+    });
+}
+
+void SendTagCommand::end(Status status)
+{
+    if (!m_running)
+        return;
+    m_pause.stop();
+    m_phase = Phase::Idle;
+    if (m_exchange && m_exchange->isRunning())
+        m_exchange->cancel();
+    if (m_link)
+        m_link->close();
+    m_result.status = status;
+    m_result.text = endText(status);
+    setMessage(m_result.text);
+    setReplyPayload({}); // the status text keeps the last reply, as the panel leaves it
+    if (status == Status::Ok)
+        m_tones.play(kOkToneHz, kOkToneMs);
+    else if (status != Status::Cancelled)
+        m_tones.play(kFailToneHz, kFailToneMs);
+    m_running = false;
+    emit runningChanged(false);
+    if (status == Status::NotChosen)
+        emit guardRefused(m_result.text);
+    emit finished(m_result);
+}
+
+QString SendTagCommand::endText(Status status) const
+{
+    switch (status) {
+    case Status::Ok:
+        return m_button->success(m_language);
+    case Status::NotChosen:
+        return TagFlowTexts::guard(m_language, m_button->guardTranslated);
+    case Status::InvalidUid:
+        return TagUid::problem(m_language, QString::fromLatin1(m_uid));
+    case Status::Cancelled:
+        return TagFlowTexts::cancelled(m_language);
+    case Status::InvalidValue:
+    case Status::OpenFailed:
+    case Status::NotAccepted:
+    case Status::NoAcknowledgement:
+        break;
+    }
+    QString text = m_button->failure();
+    if (!m_badValue.isEmpty())
+        text += TagFlowTexts::valueNotHexNote(m_language, m_badValue);
+    return text;
+}
+
+// Links and exchanges of earlier runs go once their own signals have returned.
+void SendTagCommand::discardLink()
+{
+    if (m_exchange) {
+        disconnect(m_exchange, nullptr, this, nullptr);
+        m_exchange->cancel();
+        m_exchange->deleteLater();
+        m_exchange = nullptr;
+    }
+    if (m_link) {
+        m_link->close();
+        disconnect(m_link, nullptr, this, nullptr);
+        m_link->deleteLater();
+        m_link = nullptr;
+    }
+}
+
+void SendTagCommand::setMessage(const QString &text)
+{
+    if (text == m_message)
+        return;
+    m_message = text;
+    emit messageChanged(text);
+}
+
+void SendTagCommand::setReplyPayload(const QByteArray &payload)
+{
+    m_replyPayload = payload;
+    emit replyPayloadChanged(payload);
+}
+
+void SendTagCommand::setStatusText(const QString &text)
+{
+    m_statusText = text;
+    emit statusTextChanged(text);
+}

@@ -1,0 +1,155 @@
+#include "tagcfg/TagReadLoop.h"
+
+#include "base/TonePlayer.h"
+#include "readercfg/ConfigLink.h"
+#include "readercfg/ConfigLinkFactory.h"
+
+namespace {
+constexpr int kMinimumReplyLength = 22;
+constexpr int kReplyToneHz = 1000;
+constexpr int kReplyToneMs = 5;
+constexpr int kToggleToneHz = 1000;
+constexpr int kToggleToneMs = 300;
+constexpr int kFailToneHz = 300;
+constexpr int kFailToneMs = 300;
+} // namespace
+
+TagReadLoop::TagReadLoop(TonePlayer &tones, QObject *parent) : QObject(parent), m_tones(tones)
+{
+    m_pause.setSingleShot(true);
+    connect(&m_pause, &QTimer::timeout, this, &TagReadLoop::poll);
+}
+
+TagReadLoop::~TagReadLoop()
+{
+    if (m_exchange)
+        disconnect(m_exchange, nullptr, this, nullptr);
+    if (m_link)
+        m_link->close();
+}
+
+QString TagReadLoop::buttonCaption() const
+{
+    return m_running ? QStringLiteral("Stop Read") : QStringLiteral("Read T&AG");
+}
+
+void TagReadLoop::toggle()
+{
+    if (m_running)
+        stop();
+    else
+        start();
+}
+
+bool TagReadLoop::start()
+{
+    if (m_running)
+        return true;
+    discardLink();
+    m_link = ConfigLinkFactory::create(m_request).release();
+    m_link->setParent(this);
+    emit linkCreated(m_link);
+    if (!m_link->open()) {
+        m_tones.play(kFailToneHz, kFailToneMs);
+        emit problem(m_link->errorText());
+        return false;
+    }
+    m_exchange = new TransceiveCommand(m_link, m_timing, this);
+    connect(m_exchange, &TransceiveCommand::finished, this, &TagReadLoop::handleExchangeFinished);
+    m_running = true;
+    m_tones.play(kToggleToneHz, kToggleToneMs);
+    emit runningChanged(true);
+    m_exchange->start(QByteArrayLiteral("A0")); // the reader keeps its reports for the polls
+    return true;
+}
+
+void TagReadLoop::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_pause.stop();
+    if (m_exchange && m_exchange->isRunning())
+        m_exchange->cancel();
+    if (m_link)
+        m_link->close();
+    m_tones.play(kToggleToneHz, kToggleToneMs);
+    emit runningChanged(false);
+}
+
+void TagReadLoop::clear()
+{
+    m_model.clear();
+    emit countChanged(0);
+    setCurrentUid(QStringLiteral("0000000000000000"));
+}
+
+void TagReadLoop::pollLater()
+{
+    if (m_running)
+        m_pause.start(m_timing.commandGapMs);
+}
+
+void TagReadLoop::poll()
+{
+    if (!m_running || !m_exchange)
+        return;
+    if (m_sendText.isEmpty()) {
+        m_sendText = QStringLiteral("C");
+        emit sendTextChanged(m_sendText);
+    }
+    m_exchange->start(QByteArrayLiteral("C"));
+}
+
+void TagReadLoop::handleExchangeFinished(const TransceiveCommand::Result &result)
+{
+    if (!m_running || result.outcome == TransceiveCommand::Outcome::Cancelled)
+        return;
+    if (result.ok() && result.reply.size() >= kMinimumReplyLength) {
+        m_tones.play(kReplyToneHz, kReplyToneMs);
+        m_replyPayload = result.payload();
+        emit replyPayloadChanged(m_replyPayload);
+        enter(result.reply);
+    }
+    pollLater();
+}
+
+void TagReadLoop::enter(const QByteArray &frame)
+{
+    const auto report = TagPollReport::parse(frame);
+    if (!report || report->rssi < m_rssiMinimum)
+        return;
+    const int before = m_model.rowCount();
+    const int row = m_model.apply(*report);
+    const QString uid = QString::fromLatin1(report->uid);
+    if (m_model.rowCount() != before) {
+        emit countChanged(m_model.rowCount());
+        if (row == 0)
+            emit tagChosen(uid);
+    }
+    emit rowSelected(row);
+    setCurrentUid(uid);
+}
+
+void TagReadLoop::setCurrentUid(const QString &uid)
+{
+    if (uid == m_currentUid)
+        return;
+    m_currentUid = uid;
+    emit currentUidChanged(uid);
+}
+
+void TagReadLoop::discardLink()
+{
+    if (m_exchange) {
+        disconnect(m_exchange, nullptr, this, nullptr);
+        m_exchange->cancel();
+        m_exchange->deleteLater();
+        m_exchange = nullptr;
+    }
+    if (m_link) {
+        m_link->close();
+        m_link->deleteLater();
+        m_link = nullptr;
+    }
+}

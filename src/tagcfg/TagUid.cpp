@@ -1,0 +1,25 @@
+#include "tagcfg/TagUid.h"
+
+#include "tagcfg/TagFlowTexts.h"
+
+#include <algorithm>
+
+namespace TagUid {
+
+bool isValid(const QString &uid)
+{
+    if (uid.size() != kLength)
+        return false;
+    const bool hex = std::all_of(uid.begin(), uid.end(), [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+    });
+    return hex && uid != QString(kLength, QLatin1Char('0'));
+}
+
+QString problem(int language, const QString &uid)
+{
+    return isValid(uid) ? QString() : TagFlowTexts::invalidUid(language, uid);
+}
+
+} // namespace TagUid

@@ -1,0 +1,227 @@
+// `talvo-cli tag` end to end against the simulated reader on a pty and over TCP: setting and
+// reading a tag's active time (text and JSON output, progress on standard error), a tag that never
+// answers, and the usage errors that keep anything from being sent.
+#include "sim/PtyTransport.h"
+#include "sim/ReaderChannel.h"
+#include "sim/TagPopulation.h"
+#include "sim/TcpServerTransport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+QString cliPath()
+{
+    return qEnvironmentVariable("TALVO_BIN_DIR") + QStringLiteral("/cli/talvo-cli");
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+} // namespace
+
+class TestCliTag : public QObject
+{
+    Q_OBJECT
+
+    TagPopulation m_tags{4, 11};
+    std::unique_ptr<ReaderChannel> m_sim;
+    QList<QByteArray> m_heard;
+
+    // The simulated reader; returns the link options that reach it.
+    QStringList startSim(const QString &kind, ReaderChannel::Settings s = {})
+    {
+        s.reader.airDelayMs = 20;
+        std::unique_ptr<SimTransport> transport;
+        if (kind == QLatin1String("serial")) {
+            s.reader.portKind = SimReader::PortKind::Serial;
+            transport = std::make_unique<PtyTransport>();
+        } else {
+            transport = std::make_unique<TcpServerTransport>(QHostAddress::LocalHost, 0);
+        }
+        m_sim = std::make_unique<ReaderChannel>(&m_tags, std::move(transport), s);
+        connect(m_sim.get(), &ReaderChannel::commandAnswered, this,
+                [this](const QByteArray &command) { m_heard.append(command); });
+        if (!m_sim->open())
+            return {};
+        if (kind == QLatin1String("serial"))
+            return {QStringLiteral("--com"), QStringLiteral("1=") + m_sim->transport().endpoint()};
+        return {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(m_sim->transport().localPort())};
+    }
+
+    QString uid() const { return QString::fromLatin1(m_tags.tag(1).uid); }
+
+    // Runs talvo-cli with the event loop turning, so the in-process reader answers.
+    static Run run(const QStringList &args)
+    {
+        QProcess p;
+        p.start(cliPath(), QStringList{QStringLiteral("tag")} + args);
+        Run r;
+        if (!p.waitForStarted(10000))
+            return r;
+        if (!QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 60000)) {
+            p.kill();
+            p.waitForFinished();
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput();
+        r.err = p.readAllStandardError();
+        return r;
+    }
+
+private slots:
+    void init() { m_heard.clear(); }
+    void cleanup() { m_sim.reset(); }
+
+    void setThenGet_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("serial") << QStringLiteral("serial");
+        QTest::newRow("tcp") << QStringLiteral("tcp");
+    }
+    void setThenGet()
+    {
+        QFETCH(QString, kind);
+        const QStringList link = startSim(kind);
+        QVERIFY(!link.isEmpty());
+        const QStringList scale{QStringLiteral("--timing-scale"), QStringLiteral("5")};
+        Run r = run(link + scale +
+                    QStringList{"--uid", uid(), "set-active-time", "--interval", "12", "--count", "100"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("Set TAG Ok\n"));
+        QVERIFY(r.err.startsWith("Please Wait!!\nSetting TAG ......10\nSetting TAG ......30\n"));
+        QCOMPARE(m_tags.tag(1).registers[0x40], quint8(12));
+        QCOMPARE(m_tags.tag(1).registers[0x41], quint8(100));
+
+        r = run(link + scale + QStringList{"--uid", uid(), "get-active-time"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("interval=12 count=100\n"));
+        QVERIFY(r.err.contains("Getting TAG......30\n"));
+
+        m_heard.clear();
+        r = run(link + scale + QStringList{"--uid", uid(), "--format", "json", "get-active-time"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.value("command").toString(), QStringLiteral("get-active-time"));
+        QCOMPARE(o.value("uid").toString(), uid());
+        QCOMPARE(o.value("ok").toBool(), true);
+        QCOMPARE(o.value("text").toString(), QStringLiteral("Set TAG Ok"));
+        QCOMPARE(o.value("values").toObject(), (QJsonObject{{"40", 12}, {"41", 100}}));
+        QStringList sent;
+        for (const QJsonValue &v : o.value("sent").toArray())
+            sent.append(v.toString());
+        QStringList heard;
+        for (const QByteArray &c : m_heard)
+            heard.append(QString::fromLatin1(c));
+        QCOMPARE(sent, heard); // every command, in the order the reader got them
+        QCOMPARE(sent.first(), QStringLiteral("A0"));
+        QCOMPARE(sent.at(1), QStringLiteral("E") + uid() + QStringLiteral("r4000"));
+        const qsizetype closing = sent.lastIndexOf(QStringLiteral("E") + uid() + QStringLiteral("X0000"));
+        QVERIFY(closing > 2);
+        for (qsizetype i = closing + 1; i < sent.size(); ++i)
+            QCOMPARE(sent.at(i), QStringLiteral("C")); // polls until the tag acknowledges the end
+        QVERIFY(closing < sent.size() - 1);
+    }
+
+    void tagNeverAnswers()
+    {
+        ReaderChannel::Settings s;
+        s.reader.noAck = true;
+        const QStringList link = startSim(QStringLiteral("serial"), s);
+        const Run r =
+            run(link + QStringList{"--timing-scale", "100", "--reply-wait", "200", "--uid", uid(), "--format",
+                                   "json", "set-active-time", "--interval", "0", "--count", "1"});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.value("ok").toBool(), false);
+        QCOMPARE(o.value("text").toString(), QStringLiteral("Set TAG Active Time Error!"));
+        QCOMPARE(o.value("values").toObject(), QJsonObject());
+        QVERIFY(r.err.contains("Setting TAG ......30\n"));
+        QVERIFY(r.err.endsWith("Set TAG Active Time Error!\n"));
+    }
+
+    // Ctrl-C (or SIGTERM) once the tag was addressed: the tag session is still closed.
+    void stopClosesTheTagSession()
+    {
+        ReaderChannel::Settings s;
+        s.reader.noAck = true;
+        const QStringList link = startSim(QStringLiteral("serial"), s);
+        QProcess p;
+        p.start(cliPath(), QStringList{"tag"} + link + QStringList{"--uid", uid(), "get-active-time"});
+        QVERIFY(p.waitForStarted(10000));
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += p.readAllStandardError();
+                return err.contains("Getting TAG......30");
+            },
+            20000));
+        p.terminate();
+        QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 20000));
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(p.readAllStandardOutput(), QByteArray("Cancelled\n"));
+        QCOMPARE(m_heard.last(), "E" + uid().toLatin1() + "X0000");
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        const QString good = QStringLiteral("0000000000001148");
+        QTest::newRow("no link") << QStringList{"--uid", good, "get-active-time"} << "exactly one link";
+        QTest::newRow("no uid") << QStringList{"--com", "1", "get-active-time"} << "--uid";
+        QTest::newRow("short uid") << QStringList{"--com", "1", "--uid", "1148", "get-active-time"}
+                                   << "Invalid TAG ID";
+        QTest::newRow("lower-case uid")
+            << QStringList{"--com", "1", "--uid", "00000000000011a8", "get-active-time"} << "Invalid TAG ID";
+        QTest::newRow("no command") << QStringList{"--com", "1", "--uid", good} << "no command";
+        QTest::newRow("unknown") << QStringList{"--com", "1", "--uid", good, "tag-on"}
+                                 << "unknown tag command";
+        QTest::newRow("no interval") << QStringList{"--com",           "1",       "--uid", good,
+                                                    "set-active-time", "--count", "1"}
+                                     << "--interval is missing";
+        QTest::newRow("interval 16") << QStringList{"--com",      "1",  "--uid",   good, "set-active-time",
+                                                    "--interval", "16", "--count", "1"}
+                                     << "--interval takes 0..15";
+        QTest::newRow("count 0") << QStringList{"--com",      "1", "--uid",   good, "set-active-time",
+                                                "--interval", "1", "--count", "0"}
+                                 << "--count takes 1..255";
+        QTest::newRow("count with get")
+            << QStringList{"--com", "1", "--uid", good, "get-active-time", "--count", "1"}
+            << "does not go with get-active-time";
+        QTest::newRow("extra argument")
+            << QStringList{"--com", "1", "--uid", good, "get-active-time", "x"} << "unexpected argument";
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void help()
+    {
+        const Run r = run({QStringLiteral("--help")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith("Usage: talvo-cli tag LINK --uid UID [options] COMMAND [ARGS]\n"));
+        QVERIFY(r.out.contains("set-active-time --interval 0..15 --count 1..255"));
+        QVERIFY(r.out.contains("get-active-time"));
+        QVERIFY(r.out.contains("--uid"));
+        QVERIFY(r.out.contains("--tcp"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliTag)
+#include "tst_cli_tag.moc"
