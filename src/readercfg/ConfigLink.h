@@ -36,7 +36,7 @@ public:
     virtual void close() = 0;
     // Sends bytes to the reader; false when the link is not Ready or they could not go out.
     virtual bool send(const QByteArray &bytes) = 0;
-    // Throws away what waits in either direction (the serial kind; nothing for the others).
+    // Throws away received bytes not yet taken (the serial kind; nothing for the others).
     virtual void discardPending() {}
     // Whether a reply whose first character does not echo the command ends the transmission at
     // once (serial and TCP). Over UDP a stray datagram must not end it.

@@ -65,8 +65,11 @@ bool SerialConfigLink::send(const QByteArray &bytes)
 
 void SerialConfigLink::discardPending()
 {
+    // Only what came in: a stale reply must not answer the next command. Output is left alone: a
+    // frame still queued goes out whole, and dropping the port's write queue while it is being
+    // written leaves the port with a queue it no longer writes, so the next command never leaves.
     if (m_port)
-        m_port->clear(QSerialPort::AllDirections);
+        m_port->clear(QSerialPort::Input);
 }
 
 void SerialConfigLink::handleReadyRead()

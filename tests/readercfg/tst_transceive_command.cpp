@@ -253,6 +253,16 @@ private slots:
         QCOMPARE(int(finished.first().first().value<TransceiveCommand::Result>().outcome),
                  int(TransceiveCommand::Outcome::Cancelled));
         QVERIFY(!exchange.isRunning());
+
+        // The link stays usable: the next exchange right after the cancel goes out and is answered,
+        // also when the cancelled frame had reached the reader.
+        m_reader->setResponder([](const QByteArray &) { return FakeReader::reply("V1.00"); });
+        exchange.start("V");
+        QTRY_COMPARE_WITH_TIMEOUT(m_reader->frames.size(), 2, 5000);
+        exchange.cancel();
+        const auto result = run("V");
+        QCOMPARE(int(result.outcome), int(TransceiveCommand::Outcome::Ok));
+        QCOMPARE(result.payload(), QByteArray("V1.00"));
     }
 
     void udpTakesRepliesOnlyFromTheReader()
