@@ -1,8 +1,9 @@
 // The window while a silent reader is tried 25 times: "Get Version" pressed on the "Set Reader"
 // page, the simulated reader on a pseudo-terminal (as COM3) dropping every reply. A 2 ms probe timer
 // runs throughout; the longest gap between two of its ticks beyond its interval is the longest the
-// UI thread was kept from its event loop. Prints that stall, the probe's lateness percentiles, the
-// transmissions counted and the time the command took.
+// UI thread was kept from its event loop. The CPU time the UI thread used within that gap tells
+// work on the thread from the system running something else (the machine's load). Prints that
+// stall, the probe's lateness percentiles, the transmissions counted and the time the command took.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/gui_reader_command_bench [time-divisor]
 #include "app/SetReaderController.h"
@@ -22,10 +23,19 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace {
 constexpr int kProbeMs = 2;
+
+// CPU time of the calling thread, in microseconds.
+qint64 threadCpuMicros()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
 
 double percentile(std::vector<qint64> v, double p)
 {
@@ -70,13 +80,25 @@ int main(int argc, char *argv[])
     std::vector<qint64> lateness; // microseconds beyond the probe interval
     QElapsedTimer clock;
     qint64 last = 0;
+    qint64 lastCpu = 0;
+    qint64 worstGap = 0;
+    qint64 worstGapCpu = 0;
+    qint64 worstCpu = 0; // the most CPU time the thread used between two ticks
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
     probe.setInterval(kProbeMs);
     QObject::connect(&probe, &QTimer::timeout, &app, [&] {
         const qint64 now = clock.nsecsElapsed() / 1000;
-        lateness.push_back(std::max<qint64>(0, now - last - kProbeMs * 1000));
+        const qint64 cpu = threadCpuMicros();
+        const qint64 late = std::max<qint64>(0, now - last - kProbeMs * 1000);
+        lateness.push_back(late);
+        if (late > worstGap) {
+            worstGap = late;
+            worstGapCpu = cpu - lastCpu;
+        }
+        worstCpu = std::max(worstCpu, cpu - lastCpu);
         last = now;
+        lastCpu = cpu;
     });
 
     QElapsedTimer commandClock;
@@ -87,6 +109,7 @@ int main(int argc, char *argv[])
     });
     QTimer::singleShot(100, &app, [&] {
         clock.start();
+        lastCpu = threadCpuMicros();
         probe.start();
         commandClock.start();
         window.findChild<QPushButton *>(QStringLiteral("btnGetVersion"))->click();
@@ -100,5 +123,7 @@ int main(int argc, char *argv[])
         "UI thread longest stall beyond the %d ms probe: %.2f ms (median %.2f, p99 %.2f, %zu ticks)\n",
         kProbeMs, percentile(lateness, 1.0), percentile(lateness, 0.5), percentile(lateness, 0.99),
         lateness.size());
+    std::printf("UI thread CPU time within that gap: %.2f ms; most CPU time between two ticks: %.2f ms\n",
+                double(worstGapCpu) / 1000.0, double(worstCpu) / 1000.0);
     return 0;
 }
