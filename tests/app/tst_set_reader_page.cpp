@@ -368,6 +368,39 @@ private slots:
         QVERIFY(ip->styleSheet().isEmpty());
     }
 
+    void refusedWhileReadingLinksClose()
+    {
+        openOnPty();
+        bool readingBusy = true;
+        m_window->readerCommands()->setReadingBusyCheck([&readingBusy] { return readingBusy; });
+        btn("btnGetVersion")->click();
+        QVERIFY(!m_window->readerCommands()->isBusy());
+        QCOMPARE(message(), QStringLiteral("Port in use: the reading links are still closing"));
+        control<QCheckBox>(m_window.get(), "chkShowHidden")->click();
+        btn("btnRelay")->click();
+        QVERIFY(!m_window->readerCommands()->isBusy());
+        // Once the reading links are closed the port is free for the command.
+        readingBusy = false;
+        press("btnGetVersion");
+        QCOMPARE(m_heard, QList<QByteArray>{"V"});
+    }
+
+    // Showing "Set Reader" stops a reading session on the same port; the command waits for nothing
+    // and takes the port once the reading links have let it go.
+    void readingSessionGivesThePortBack()
+    {
+        openOnPty();
+        auto *main = control<QTabWidget>(m_window.get(), "pcMain");
+        m_window->readSerialPort(3, m_reader->transport().endpoint());
+        QTRY_VERIFY(m_heard.contains("A3"));
+        main->setCurrentWidget(control<QWidget>(m_window.get(), "tsSetReader"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->reading()->isBusy(), 10000);
+        auto *com = control<QComboBox>(m_window.get(), "cbxCom");
+        com->setCurrentIndex(com->findText(QStringLiteral("COM3  ") + m_reader->transport().endpoint()));
+        press("btnGetVersion");
+        QCOMPARE(message(), QStringLiteral("Command Ok."));
+    }
+
     void emptyAcceptAddressFailsToOpen()
     {
         openWindow("tsTcpClient");
