@@ -3,13 +3,19 @@
 #include "app/Controls.h"
 #include "app/LinkPages.h"
 #include "app/PageControl.h"
+#include "app/ReaderCommandPanel.h"
 #include "base/PortText.h"
+#include "link/SerialPortMap.h"
+#include "readercfg/SerialMode.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Controls;
 
@@ -46,15 +52,15 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     m_edRecv = edit(this, QStringLiteral("edRecv"), QString());
     m_edRecv->setReadOnly(true);
     messages->addRow(label(this, "lblRecv", QStringLiteral("Recv Data:")), m_edRecv);
-    m_cmbNet = combo(this, "cmbNet");
-    messages->addRow(label(this, "lblNetPort", QStringLiteral("Set Net Port")), m_cmbNet);
     m_btnExit01 = button(this, "btnExit01", QStringLiteral("Exit"));
     connect(m_btnExit01, &QPushButton::clicked, this, &SetReaderPage::exitRequested);
     messages->addRow(m_btnExit01);
     m_configSlot->addLayout(messages);
     m_configSlot->addStretch(1);
     layout->addLayout(m_configSlot, 1);
-    layout->addStretch(1);
+    m_commands = new ReaderCommandPanel(this);
+    connect(m_commands, &ReaderCommandPanel::cancelRequested, this, &SetReaderPage::cancelRequested);
+    layout->addWidget(m_commands, 1);
     setLanguage(Language::English);
 }
 
@@ -85,11 +91,125 @@ void SetReaderPage::showLinkKind(LinkKind kind)
     m_pcSetReadMain->setCurrentIndex(LinkKindTable::setReaderPageIndex(kind));
 }
 
-void SetReaderPage::setComPorts(const QStringList &ports)
+namespace {
+constexpr int kNumberRole = Qt::UserRole;
+constexpr int kDeviceRole = Qt::UserRole + 1;
+} // namespace
+
+void SetReaderPage::setComPorts(const QStringList &ports, const SerialPortMap &map,
+                                const QStringList &devices)
 {
+    QList<int> numbers;
+    for (const QString &port : ports)
+        numbers.append(ConfigLinkRequest::comNumberFromText(port));
+    // Numbers the user gave a device on the reading page are offered too.
+    for (int n = 1; n <= kNumberedLinkCount; ++n) {
+        if (map.hasCustomDevice(n) && !numbers.contains(n))
+            numbers.append(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    const QString chosen = m_cbxCom->currentText();
     m_cbxCom->clear();
-    m_cbxCom->addItems(ports);
-    m_cbxCom->setCurrentIndex(0);
+    for (int n : numbers) {
+        const QString name = QStringLiteral("COM%1").arg(n);
+        const QString device = map.device(n);
+        m_cbxCom->addItem(device == name ? name : name + QStringLiteral("  ") + device);
+        m_cbxCom->setItemData(m_cbxCom->count() - 1, n, kNumberRole);
+        m_cbxCom->setItemData(m_cbxCom->count() - 1, device, kDeviceRole);
+    }
+    for (const QString &device : devices) {
+        m_cbxCom->addItem(device);
+        m_cbxCom->setItemData(m_cbxCom->count() - 1, 1, kNumberRole);
+        m_cbxCom->setItemData(m_cbxCom->count() - 1, device, kDeviceRole);
+    }
+    // A refill keeps the port chosen before.
+    const int index = m_cbxCom->findText(chosen);
+    m_cbxCom->setCurrentIndex(std::max(0, index));
+    if (index < 0 && !chosen.isEmpty() && !chosen.startsWith(QLatin1String("COM")))
+        m_cbxCom->setEditText(chosen); // a typed device stays
+}
+
+QLineEdit *SetReaderPage::lineEdit(const char *name) const
+{
+    return m_pnlTagMain->findChild<QLineEdit *>(QLatin1String(name));
+}
+
+QString SetReaderPage::editText(const char *name) const
+{
+    const QLineEdit *e = lineEdit(name);
+    return e ? e->text().trimmed() : QString();
+}
+
+ConfigLinkRequest SetReaderPage::configLinkRequest() const
+{
+    ConfigLinkRequest r;
+    r.kind = linkKind();
+    // A listed port carries its number and device; typed text is a port name ("COM7") or a device.
+    const QString text = m_cbxCom->currentText().trimmed();
+    const int item = m_cbxCom->findText(text);
+    if (item >= 0) {
+        r.comNumber = m_cbxCom->itemData(item, kNumberRole).toInt();
+        r.comDevice = m_cbxCom->itemData(item, kDeviceRole).toString();
+    } else if (text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        r.comNumber = ConfigLinkRequest::comNumberFromText(text.toUpper());
+    } else {
+        r.comDevice = text;
+    }
+    r.serialMode = m_cmbBaud->currentText();
+    r.tcpServerHost = editText("edtTcpServerIP");
+    r.tcpServerPort = ConfigLinkRequest::portFromText(editText("edtTcpServerPort"));
+    r.listenPort = ConfigLinkRequest::portFromText(editText("edtLisPort"));
+    r.acceptAddress = editText("edtTcpClientIP");
+    r.udpDestAddress = QHostAddress(editText("edtUdpDesIP"));
+    r.udpDestPort = ConfigLinkRequest::portFromText(editText("edUDPDesPort"));
+    r.udpLocalPort = ConfigLinkRequest::portFromText(editText("edUDPLocPort"));
+    return r;
+}
+
+void SetReaderPage::showSendText(const QString &text)
+{
+    m_edSend->setText(text);
+}
+
+void SetReaderPage::showReply(const QString &payload)
+{
+    m_edRecv->setText(payload);
+}
+
+void SetReaderPage::showMessage(const QString &text)
+{
+    m_pnMsg->setText(text);
+}
+
+void SetReaderPage::setBusy(bool busy, bool relayRunning)
+{
+    m_pnlTagMain->setEnabled(!busy);
+    m_commands->setBusy(busy, relayRunning);
+}
+
+void SetReaderPage::showAcceptedReader(const QString &address)
+{
+    QLineEdit *ip = lineEdit("edtTcpClientIP");
+    // Sky blue (0xA6CAF0), as the accepted reader's box has always been shown.
+    ip->setStyleSheet(QStringLiteral("background-color: #A6CAF0;"));
+    ip->setReadOnly(true);
+    ip->setText(address);
+}
+
+void SetReaderPage::releaseAcceptedReader()
+{
+    QLineEdit *ip = lineEdit("edtTcpClientIP");
+    ip->setStyleSheet(QString());
+    ip->setReadOnly(false);
+}
+
+void SetReaderPage::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        emit cancelRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SetReaderPage::resetMessages(Language language)
@@ -104,13 +224,13 @@ QWidget *SetReaderPage::buildComPage()
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
     m_cbxCom = combo(page, "cbxCom");
+    // A device path can be typed as well as picked.
+    m_cbxCom->setEditable(true);
+    m_cbxCom->setInsertPolicy(QComboBox::NoInsert);
     form->addRow(label(page, "lblCom", QStringLiteral("COM")), m_cbxCom);
     m_cmbBaud = combo(page, "cmbBaud");
-    for (const char *baud : {"4800", "9600", "19200", "38400", "57600", "115200", "230400"}) {
-        m_cmbBaud->addItem(QStringLiteral("%1,n,8,1").arg(QLatin1String(baud)));
-        m_cmbBaud->addItem(QStringLiteral("%1,e,8,1").arg(QLatin1String(baud)));
-    }
-    m_cmbBaud->setCurrentIndex(10);
+    m_cmbBaud->addItems(SerialMode::items());
+    m_cmbBaud->setCurrentIndex(SerialMode::kDefaultItem);
     form->addRow(label(page, "lblBaud", QStringLiteral("Baud")), m_cmbBaud);
     return page;
 }
@@ -158,10 +278,7 @@ void SetReaderPage::adoptConfigPanel()
 
 void SetReaderPage::setLanguage(Language language)
 {
-    m_cmbNet->clear();
-    for (const char *item : {"ALL", "NET", "RS232", "RS485"})
-        m_cmbNet->addItem(translate(language, QLatin1String(item)));
-    m_cmbNet->setCurrentIndex(0);
+    m_commands->setLanguage(language);
 }
 
 void SetReaderPage::setConfigTarget(LinkKind kind, const QString &address, quint16 port, quint16 listenPort)

@@ -3,6 +3,7 @@
 #include "app/LanguageFonts.h"
 #include "app/PageControl.h"
 #include "app/ReadTagPage.h"
+#include "app/SetReaderController.h"
 #include "app/SetReaderPage.h"
 #include "app/SetTagPage.h"
 #include "app/TagTablesBinding.h"
@@ -10,6 +11,7 @@
 #include "i18n/LanguageTable.h"
 #include "i18n/ProblemText.h"
 #include "link/ComPortNames.h"
+#include "link/SerialPortMap.h"
 #include "reading/SelectionListFile.h"
 
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSerialPortInfo>
 #include <QStatusBar>
 
 TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile,
@@ -92,6 +95,10 @@ void TfrmModule::buildUi()
                 m_setReader->setConfigTarget(kind, address, port, port);
             });
     connect(m_reading, &ReadTagController::sessionEnded, this, &TfrmModule::handleSessionEnded);
+    m_readerCommands = new SetReaderController(m_setReader, m_settings, *m_tone, this);
+    // A reader command never opens a port the reading links still hold while they close.
+    m_readerCommands->setReadingBusyCheck([this] { return m_reading->isBusy(); });
+    connect(m_readerCommands, &SetReaderController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_reading, &ReadTagController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_reading, &ReadTagController::problemReported, this, [this](const Problem &problem) {
         m_problem = problem;
@@ -143,7 +150,13 @@ void TfrmModule::buildStatusBar()
 
 void TfrmModule::fillComList()
 {
-    m_setReader->setComPorts(ComPortNames::fromSystemNames(ComPortNames::systemNames()));
+    // The numbered ports with the devices the reading page gave them, then the system's devices.
+    QStringList devices;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports)
+        devices << info.systemLocation();
+    m_setReader->setComPorts(ComPortNames::fromSystemNames(ComPortNames::systemNames()),
+                             SerialPortMap::fromVariantMap(m_settings->comDevices()), devices);
 }
 
 void TfrmModule::loadSettings()
@@ -179,6 +192,7 @@ void TfrmModule::applyLanguage()
     WindowTranslator::applyCaptions(this, int(m_language));
     m_reading->setLanguage(m_language);
     m_setReader->setLanguage(m_language);
+    m_readerCommands->setLanguage(m_language);
     resetGrids();
     showProblem();
     setEnabled(true);
@@ -215,12 +229,15 @@ void TfrmModule::handleMainPageShown(int index)
         followConfigLinkPage();
         m_setReader->adoptConfigPanel();
     } else {
+        fillComList();
         m_setReader->showLinkKind(m_readTag->linkKind());
         if (page == m_setTag)
             m_setTag->adoptConfigPanel(m_setReader->configPanel());
         else
             m_setReader->adoptConfigPanel();
     }
+    // A reader command or the relay loop does not outlive its page.
+    m_readerCommands->cancel();
     m_statusPanel->clear();
     m_setReader->resetMessages(m_language);
     m_setTag->resetMessage(m_language);

@@ -9,6 +9,7 @@
 class PageControl;
 class QLabel;
 class ReadTagPage;
+class SetReaderController;
 class SetReaderPage;
 class SetTagPage;
 class TonePlayer;
@@ -32,6 +33,7 @@ public:
     Q_DISABLE_COPY_MOVE(TfrmModule)
 
     ReadTagController *reading() const { return m_reading; }
+    SetReaderController *readerCommands() const { return m_readerCommands; }
     Language language() const { return m_language; }
     // The link kind of the reading side (stored as "PAGE").
     LinkKind linkKind() const { return m_linkKind; }
@@ -71,6 +73,7 @@ private:
     ReadTagPage *m_readTag = nullptr;
     SetTagPage *m_setTag = nullptr;
     ReadTagController *m_reading = nullptr;
+    SetReaderController *m_readerCommands = nullptr;
     QLabel *m_statusPanel = nullptr;
     QLabel *m_problemPanel = nullptr;
     QString m_selectionListFile;

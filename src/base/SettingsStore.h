@@ -41,6 +41,8 @@ public:
     static constexpr const char *kIpPrefix = "IP";
     // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
     static constexpr const char *kComDevices = "ComDevices";
+    // Beside the table: the "Set Reader" page shows its installer's controls (0/1).
+    static constexpr const char *kShowHiddenControls = "ShowHiddenControls";
     // Beside the table: where UDP commands are broadcast (tests and demos point it at loopback).
     static constexpr const char *kUdpBroadcastAddress = "UdpBroadcastAddress";
 

@@ -135,6 +135,12 @@ constexpr MessageRow kMessages[] = {
      "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
     {"%1 lines of the selection list are not tag UIDs and were skipped",
      "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
+    // The "Set Reader" page: ending a running command, the installer's controls, a busy port.
+    {"Command Cancelled !", "命令已取消 !", "命令已取消 !"},
+    {"Cancel", "取消", "取消"},
+    {"Show hidden controls", "顯示隱藏的控制項", "显示隐藏的控件"},
+    {"Port in use: the reading links are still closing", "連接埠使用中：讀取連線尚未關閉",
+     "端口使用中：读取连线尚未关闭"},
 };
 
 // Key -> first row with that key, built once.
