@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
 
 #include <QList>
@@ -73,7 +74,7 @@ private:
     QString endpointText(const Reader &reader) const;
 
     QList<ReaderAddress> m_addresses;
-    QString m_remotePortText = QStringLiteral("4001");
+    QString m_remotePortText = PortText::defaultText();
     std::vector<std::unique_ptr<Reader>> m_readers;
     int m_highestClientIndex = 0;
     QTimer m_settle;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
 
 #include <QHash>
@@ -69,7 +70,7 @@ private:
     void tearDown();
     void detachSockets();
 
-    QString m_listenPortText = QStringLiteral("4001");
+    QString m_listenPortText = PortText::defaultText();
     QHostAddress m_listenAddress = QHostAddress(QHostAddress::AnyIPv4);
     QTcpServer *m_server = nullptr;
     std::vector<Slot> m_slots; // 0..kMaxConnections; slot 0 stays empty

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
 
 #include <QHash>
@@ -67,8 +68,8 @@ private:
     void handleDatagram(const QNetworkDatagram &datagram);
     void registerSender(const QString &address, quint16 port, const QString &key);
 
-    QString m_localPortText = QStringLiteral("4001");
-    QString m_destinationPortText = QStringLiteral("4001");
+    QString m_localPortText = PortText::defaultText();
+    QString m_destinationPortText = PortText::defaultText();
     QHostAddress m_broadcastAddress = QHostAddress(QHostAddress::Broadcast);
     QHostAddress m_bindAddress = QHostAddress(QHostAddress::AnyIPv4);
     QString m_localHostAddress;
