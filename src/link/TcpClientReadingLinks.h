@@ -30,6 +30,7 @@ public:
 
     explicit TcpClientReadingLinks(QObject *parent = nullptr);
     ~TcpClientReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(TcpClientReadingLinks)
 
     // Entries with a number outside 1..kMaxReaderNumber or a number already listed are skipped.
     void setReaders(const QList<ReaderAddress> &readers);

@@ -25,6 +25,7 @@ public:
 
     explicit TcpListenerReadingLinks(QObject *parent = nullptr);
     ~TcpListenerReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(TcpListenerReadingLinks)
 
     // The port text is rewritten as its integer value (4001 when it is not one) when the links open.
     void setListenPortText(const QString &text) { m_listenPortText = text; }

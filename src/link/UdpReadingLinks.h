@@ -28,6 +28,7 @@ public:
 
     explicit UdpReadingLinks(QObject *parent = nullptr);
     ~UdpReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(UdpReadingLinks)
 
     // Port texts are rewritten as integer values (4001 when not one) when the links open.
     void setLocalPortText(const QString &text) { m_localPortText = text; }
