@@ -146,7 +146,7 @@ QWidget *ReadLinkPages::buildTcpClientPage()
     return page;
 }
 
-void ReadLinkPages::setLanguage(int language)
+void ReadLinkPages::setLanguage(Language language)
 {
     const QString tip = translate(language, QStringLiteral("Device this port number opens"));
     for (QLineEdit *device : m_comDevice)

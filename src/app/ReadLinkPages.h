@@ -2,6 +2,7 @@
 
 #include "app/PageControl.h"
 #include "base/LinkKind.h"
+#include "i18n/LanguageTable.h"
 
 #include <array>
 
@@ -27,7 +28,7 @@ public:
     void showLinkKind(LinkKind kind);
 
     // Texts the captions do not carry (the device boxes' tooltips).
-    void setLanguage(int language);
+    void setLanguage(Language language);
     // While reading, each network page shows its connection list instead of its settings.
     void showConnectionLists(bool reading);
     // The connection log of the "TCP Server" page.

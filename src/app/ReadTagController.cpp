@@ -75,7 +75,7 @@ void ReadTagController::handleDeviceEdited(int number, const QString &device)
 void ReadTagController::setLanguage(Language language)
 {
     m_language = language;
-    m_page->setLanguage(int(language));
+    m_page->setLanguage(language);
     handleTamper(m_pipeline.decoder().tamperShown(), m_tamperCountdown);
 }
 

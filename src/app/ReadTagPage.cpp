@@ -337,7 +337,7 @@ void ReadTagPage::showStartCaption(const char *key)
     start->setText(translate(m_language, WindowTranslator::key(start)));
 }
 
-void ReadTagPage::setLanguage(int language)
+void ReadTagPage::setLanguage(Language language)
 {
     m_language = language;
     showStartCaption(m_running ? "Stop" : "Start");

@@ -2,6 +2,7 @@
 
 #include "base/LinkKind.h"
 #include "base/SettingsStore.h"
+#include "i18n/LanguageTable.h"
 #include "reading/LinkRequest.h"
 #include "reading/ReportDecoder.h"
 
@@ -65,7 +66,7 @@ public:
     void setRunning(bool running);
     void setStopping();
     bool isRunning() const { return m_running; }
-    void setLanguage(int language);
+    void setLanguage(Language language);
 
     // Values of the filters and options.
     ReportTypeSwitches typeSwitches() const;
@@ -159,5 +160,5 @@ private:
     QCheckBox *m_chbAllTags = nullptr;
     QFileDialog *m_fileDialog = nullptr;
     bool m_running = false;
-    int m_language = 0;
+    Language m_language = Language::English;
 };

@@ -1,11 +1,9 @@
 #include "NetworkLinkOptions.h"
 
-#include "link/TcpClientReadingLinks.h"
-#include "link/TcpListenerReadingLinks.h"
-#include "link/UdpReadingLinks.h"
+#include "reading/ReadingPipeline.h"
 
 #include <QCommandLineParser>
-#include <QNetworkInterface>
+#include <QHostAddress>
 
 namespace {
 
@@ -43,13 +41,16 @@ void NetworkLinkOptions::addTo(QCommandLineParser &p)
 {
     p.addOptions({
         {QStringLiteral("tcp"),
-         QStringLiteral("Connect to a reader that listens, at HOST (port 4001 unless given; every reader "
-                        "uses the same port). Repeatable, up to 20."),
+         QStringLiteral("Connect to a reader that listens, at HOST (port %1 unless given; every reader "
+                        "uses the same port). Repeatable, up to %2.")
+             .arg(PortText::kDefaultPort)
+             .arg(kMaxTcpReaders),
          QStringLiteral("HOST[:PORT]")},
         {QStringLiteral("listen"), QStringLiteral("Listen on PORT for readers that connect (up to 512)."),
          QStringLiteral("PORT")},
         {QStringLiteral("udp"),
-         QStringLiteral("Read UDP datagrams on port LOCAL; commands go to port DEST (default 4001)."),
+         QStringLiteral("Read UDP datagrams on port LOCAL; commands go to port DEST (default %1).")
+             .arg(PortText::kDefaultPort),
          QStringLiteral("LOCAL[:DEST]")},
         {QStringLiteral("udp-broadcast"),
          QStringLiteral("Address UDP commands are sent to (default 255.255.255.255)."),
@@ -109,45 +110,25 @@ int NetworkLinkOptions::kinds() const
     return int(!tcpReaders.isEmpty()) + int(!listenPort.isEmpty()) + int(!udpLocalPort.isEmpty());
 }
 
-std::unique_ptr<ReadingLinks> NetworkLinkOptions::createLinks(const Timing &timing) const
+LinkRequest NetworkLinkOptions::linkRequest() const
 {
-    std::unique_ptr<NetworkReadingLinks> links;
+    LinkRequest r;
     if (!tcpReaders.isEmpty()) {
-        QList<ReaderAddress> readers;
+        r.kind = LinkKind::TcpToReaders;
         for (const QString &host : tcpReaders)
-            readers.append({int(readers.size()) + 1, host});
-        auto tcp = std::make_unique<TcpClientReadingLinks>();
-        tcp->setReaders(readers);
-        tcp->setRemotePortText(tcpPort.isEmpty() ? QStringLiteral("4001") : tcpPort);
-        links = std::move(tcp);
+            r.readerAddresses.append({int(r.readerAddresses.size()) + 1, host});
+        r.tcpRemotePort = PortText::port(tcpPort);
     } else if (!listenPort.isEmpty()) {
-        auto listener = std::make_unique<TcpListenerReadingLinks>();
-        listener->setListenPortText(listenPort);
-        links = std::move(listener);
-    } else if (!udpLocalPort.isEmpty()) {
-        auto udp = std::make_unique<UdpReadingLinks>();
-        udp->setLocalPortText(udpLocalPort);
-        udp->setDestinationPortText(udpDestPort.isEmpty() ? QStringLiteral("4001") : udpDestPort);
+        r.kind = LinkKind::TcpListener;
+        r.listenPort = PortText::port(listenPort);
+    } else {
+        r.kind = LinkKind::Udp;
+        r.localPort = PortText::port(udpLocalPort);
+        r.desPort = PortText::port(udpDestPort);
         if (!udpBroadcast.isEmpty())
-            udp->setBroadcastAddress(QHostAddress(udpBroadcast));
-        udp->setLocalHostAddress(ownAddress.isEmpty() ? firstHostAddress() : ownAddress);
-        links = std::move(udp);
+            r.udpBroadcastAddress = QHostAddress(udpBroadcast);
+        r.localHostAddress =
+            ownAddress.isEmpty() ? ReadingPipeline::localHostAddress() : QHostAddress(ownAddress);
     }
-    if (links)
-        links->setTiming(timing);
-    return links;
-}
-
-QString NetworkLinkOptions::firstHostAddress()
-{
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &i : interfaces) {
-        if (!i.flags().testFlag(QNetworkInterface::IsUp) || i.flags().testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        const auto entries = i.addressEntries();
-        for (const QNetworkAddressEntry &e : entries)
-            if (e.ip().protocol() == QAbstractSocket::IPv4Protocol)
-                return e.ip().toString();
-    }
-    return QStringLiteral("192.168.1.1");
+    return r;
 }

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "base/Timing.h"
+#include "reading/LinkRequest.h"
 
 #include <QString>
 #include <QStringList>
-#include <memory>
 
 class QCommandLineParser;
-class ReadingLinks;
 
 // The network reading options of `talvo-cli read`: readers that listen (--tcp HOST[:PORT], up to 20,
 // one port for all), a listener readers connect to (--listen PORT), UDP (--udp LOCAL[:DEST],
@@ -15,7 +13,7 @@ class ReadingLinks;
 // (the window's port boxes read such a text as 4001; a script's typo must not go unnoticed).
 struct NetworkLinkOptions
 {
-    static constexpr int kMaxTcpReaders = 20;
+    static constexpr int kMaxTcpReaders = kNumberedLinkCount;
 
     QStringList tcpReaders; // host addresses, reader numbers 1.. in this order
     QString tcpPort;        // the one remote port of the --tcp readers
@@ -30,9 +28,6 @@ struct NetworkLinkOptions
     bool parse(const QCommandLineParser &parser, QString *error);
     // How many network link kinds were asked for (0 or 1 makes sense).
     int kinds() const;
-    // The links the options describe (nullptr when none was asked for).
-    std::unique_ptr<ReadingLinks> createLinks(const Timing &timing) const;
-
-    // This computer's first IPv4 address that is not loopback ("192.168.1.1" when there is none).
-    static QString firstHostAddress();
+    // The links the options describe (the first kind asked for; call only when kinds() > 0).
+    LinkRequest linkRequest() const;
 };

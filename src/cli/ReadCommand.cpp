@@ -17,33 +17,25 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_clock(std::make_unique<SystemClock>()),
       m_tones(options.table.beep() ? std::unique_ptr<TonePlayer>(std::make_unique<BellTonePlayer>())
                                    : std::make_unique<SilentTonePlayer>()),
-      m_tables(*m_clock, *m_tones),
+      m_pipeline(*m_clock, *m_tones),
       m_writer(stdout, options.format == ReadOptions::Format::Csv ? ReportWriter::Format::Csv
                                                                   : ReportWriter::Format::JsonLines)
 {
-    m_timing.replyWaitMs = options.replyWaitMs;
-    m_session.setTiming(m_timing);
-    m_decoder.setTypeSwitches(options.types);
-    connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
-    connect(&m_decoder, &ReportDecoder::reportDecoded, &m_tables, &TagTables::applyReport);
-    connect(&m_tables, &TagTables::reportEntered, this, &ReadCommand::handleReport);
-    connect(&m_tables, &TagTables::problem, this,
-            [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); });
-    connect(m_tables.csvLog(), &CsvLog::linesNotWritten, this, &ReadCommand::handleLinesNotWritten);
-    connect(&m_decoder, &ReportDecoder::tamperChanged, this, [this](bool shown, int countdown) {
+    Timing timing;
+    timing.replyWaitMs = options.replyWaitMs;
+    m_pipeline.setTiming(timing);
+    m_pipeline.decoder().setTypeSwitches(options.types);
+    connect(&m_pipeline.tables(), &TagTables::reportEntered, this, &ReadCommand::handleReport);
+    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadCommand::handleProblem);
+    connect(&m_pipeline.decoder(), &ReportDecoder::tamperChanged, this, [this](bool shown, int countdown) {
         if (shown && countdown == ReportDecoder::kNoCountdown)
             diagnostic(QStringLiteral("tamper alarm"));
     });
-    connect(&m_session, &ReadingSession::problem, this, &ReadCommand::diagnostic);
-    connect(&m_session, &ReadingSession::logLine, this, [this](const QString &line) {
+    connect(&m_pipeline.session(), &ReadingSession::logLine, this, [this](const QString &line) {
         if (m_options.verbose)
             diagnostic(line);
     });
-    connect(&m_session, &ReadingSession::ended, this, &ReadCommand::handleEnded);
-    connect(m_tables.csvLog(), &CsvLog::fallbackUsed, this,
-            [this](const QString &wanted, const QString &used) {
-                diagnostic(CsvLog::fallbackText().arg(wanted, used));
-            });
+    connect(&m_pipeline, &ReadingPipeline::ended, this, &ReadCommand::handleEnded);
     m_flushTimer.setInterval(200);
     connect(&m_flushTimer, &QTimer::timeout, this, [this] {
         m_writer.flush();
@@ -66,15 +58,12 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
         connect(replay.get(), &ReadingLinks::problem, this, [this] { m_exitCode = 1; });
         return replay;
     }
-    SerialPortMap map;
-    QList<int> numbers;
-    for (const auto &[number, device] : std::as_const(m_options.comPorts)) {
-        numbers.append(number);
-        if (!device.isEmpty())
-            map.setDevice(number, device);
-    }
-    auto serial = std::make_unique<SerialReadingLinks>(map, numbers, m_timing);
-    SerialReadingLinks *raw = serial.get();
+    LinkRequest request;
+    request.kind = LinkKind::Serial;
+    request.comPorts = m_options.comPorts;
+    request.timing = m_pipeline.timing();
+    std::unique_ptr<ReadingLinks> serial = ReadingPipeline::makeLinks(request);
+    auto *raw = static_cast<SerialReadingLinks *>(serial.get());
     connect(raw, &ReadingLinks::opened, this, [this, raw] {
         if (raw->openPorts().isEmpty()) {
             diagnostic(QStringLiteral("no serial port could be opened; stopping"));
@@ -99,7 +88,9 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
 // more can come (the links do not reconnect by themselves).
 std::unique_ptr<ReadingLinks> ReadCommand::makeNetworkLinks()
 {
-    auto links = m_options.network.createLinks(m_timing);
+    LinkRequest request = m_options.network.linkRequest();
+    request.timing = m_pipeline.timing();
+    auto links = ReadingPipeline::makeLinks(request);
     if (auto *tcp = qobject_cast<TcpClientReadingLinks *>(links.get())) {
         connect(tcp, &TcpClientReadingLinks::allReadersDown, this,
                 [this] { stopWithFailure(QStringLiteral("no reader left to read from; stopping")); });
@@ -131,8 +122,9 @@ void ReadCommand::start()
     QString error;
     QStringList notes;
     const QStringList inputs{m_options.replayPath, m_options.table.selectionFile()};
-    const bool ready = m_options.table.applyTo(m_tables, &error, &notes) &&
-                       m_options.table.startSession(m_tables, inputs, &error, &notes);
+    TagTables &tables = m_pipeline.tables();
+    const bool ready = m_options.table.applyTo(tables, &error, &notes) &&
+                       m_options.table.startSession(tables, inputs, &error, &notes);
     for (const QString &note : std::as_const(notes))
         diagnostic(note);
     if (!ready) {
@@ -141,13 +133,13 @@ void ReadCommand::start()
             this, [this] { emit finished(2); }, Qt::QueuedConnection);
         return;
     }
-    m_links = makeLinks();
+    std::unique_ptr<ReadingLinks> links = makeLinks();
     m_flushTimer.start();
     if (m_options.durationSec > 0) {
         m_deadline = QDeadlineTimer(qint64(m_options.durationSec * 1000));
         armDurationTimer();
     }
-    m_session.start(m_links.get());
+    m_pipeline.start(std::move(links));
 }
 
 // A timer takes at most 24.8 days (int milliseconds): longer durations run in slices up to the deadline.
@@ -166,7 +158,7 @@ void ReadCommand::requestStop()
     if (m_stopRequested)
         return;
     m_stopRequested = true;
-    m_session.stop();
+    m_pipeline.stop();
 }
 
 void ReadCommand::handleReport(const TTagReport &report, const QString &label)
@@ -190,7 +182,15 @@ void ReadCommand::checkOutput()
     requestStop();
 }
 
-void ReadCommand::handleLinesNotWritten(quint64 total, const QString &reason)
+void ReadCommand::handleProblem(const Problem &problem)
+{
+    if (problem.kind == Problem::Kind::CsvLinesNotWritten)
+        handleLinesNotWritten(problem.details.value(0), problem.details.value(1));
+    else
+        diagnostic(problemText(problem, Language::English));
+}
+
+void ReadCommand::handleLinesNotWritten(const QString &total, const QString &reason)
 {
     // Every lost line is counted; the reason is printed when it changes, not once per line.
     if (reason == m_lastCsvProblem)
@@ -202,16 +202,16 @@ void ReadCommand::handleLinesNotWritten(quint64 total, const QString &reason)
 void ReadCommand::handleEnded()
 {
     m_flushTimer.stop();
-    if (!m_options.table.finish(m_tables))
+    if (!m_options.table.finish(m_pipeline.tables()))
         m_exitCode = 1; // CSV lines were lost; the summary says how many and why
     m_writer.flush();
     checkOutput();
     if (m_options.verbose)
         diagnostic(QStringLiteral("%1 reports, %2 frames, %3 bytes")
                        .arg(m_writer.written())
-                       .arg(m_session.framesCut())
-                       .arg(m_session.bytesRead()));
-    diagnostic(ReadTableOptions::summary(m_tables));
+                       .arg(m_pipeline.session().framesCut())
+                       .arg(m_pipeline.session().bytesRead()));
+    diagnostic(ReadTableOptions::summary(m_pipeline.tables()));
     emit finished(m_exitCode);
 }
 

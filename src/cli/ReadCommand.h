@@ -2,9 +2,7 @@
 
 #include "ReadOptions.h"
 #include "ReportWriter.h"
-#include "reading/ReadingSession.h"
-#include "reading/ReportDecoder.h"
-#include "reading/TagTables.h"
+#include "reading/ReadingPipeline.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -15,9 +13,10 @@ class Clock;
 class ReadingLinks;
 class TonePlayer;
 
-// `talvo-cli read`: one reading session on the links the options name. Decoded reports go through
-// the tag tables (filters, selection, CSV logs); every report entered into the all-tags table is
-// printed on standard output, diagnostics and a closing summary on standard error. Ends on --count,
+// `talvo-cli read`: one reading session on the links the options name, through the same reading
+// pipeline as the window. Decoded reports go through the tag tables (filters, selection, CSV logs); every
+// report entered into the all-tags table is printed on standard output, diagnostics and a closing summary on
+// standard error. Ends on --count,
 // --duration, the end of a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and
 // the links close first. A failure that loses the session's input or output (a replay that can't be
 // read, standard output refused, every serial port gone, CSV lines lost) ends it with status 1.
@@ -42,20 +41,17 @@ private:
     void checkOutput();
     void armDurationTimer();
     void handleReport(const TTagReport &report, const QString &label);
-    void handleLinesNotWritten(quint64 total, const QString &reason);
+    void handleProblem(const Problem &problem);
+    void handleLinesNotWritten(const QString &total, const QString &reason);
     void handleEnded();
     void diagnostic(const QString &text);
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
     std::unique_ptr<TonePlayer> m_tones;
-    TagTables m_tables;
+    ReadingPipeline m_pipeline;
     QString m_lastCsvProblem;
-    Timing m_timing;
-    ReadingSession m_session;
-    ReportDecoder m_decoder;
     ReportWriter m_writer;
-    std::unique_ptr<ReadingLinks> m_links;
     QTimer m_flushTimer;
     QTimer m_durationTimer;
     QDeadlineTimer m_deadline;

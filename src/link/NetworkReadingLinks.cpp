@@ -30,7 +30,7 @@ std::optional<quint16> NetworkReadingLinks::portNumber(const QString &text)
     if (value >= 0 && value <= 65535)
         return quint16(value);
     emit logLine(QStringLiteral("Not a port: ") + text);
-    emit problem(tr("Port %1 is not a port number (0-65535)").arg(text));
+    emit problem(QStringLiteral("Port %1 is not a port number (0-65535)").arg(text));
     return std::nullopt;
 }
 

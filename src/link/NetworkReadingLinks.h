@@ -51,11 +51,10 @@ protected:
     virtual void closeLinks() = 0;
     void finishClosed();
 
-    CommandPacer m_pacer;
-
 private:
     void handlePacerDrained();
 
+    CommandPacer m_pacer;
     Timing m_timing;
     State m_state = State::Closed;
     bool m_configurationMode = false;

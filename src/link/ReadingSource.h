@@ -28,9 +28,7 @@ public:
 signals:
     void readyRead();
 
-protected:
-    QByteArray m_pending;
-
 private:
+    QByteArray m_pending;
     QString m_label;
 };

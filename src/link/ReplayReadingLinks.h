@@ -21,6 +21,7 @@ public:
     explicit ReplayReadingLinks(const QString &path, const QString &label = QStringLiteral("REPLAY"),
                                 QObject *parent = nullptr);
     ~ReplayReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(ReplayReadingLinks)
 
     void open() override;
     void close() override;

@@ -54,7 +54,7 @@ void SerialReadingLinks::open()
         if (number >= 1 && number <= SerialPortMap::kMaxPort)
             openPort(number);
     if (m_ports.empty() && !m_requested.isEmpty())
-        emit problem(tr("No serial port could be opened; nothing will be read."));
+        emit problem(QStringLiteral("No serial port could be opened; nothing will be read."));
     enqueue("M0");
     enqueue("A3");
 }
@@ -67,7 +67,7 @@ void SerialReadingLinks::openPort(int number)
     port->serial = std::make_unique<QSerialPort>();
     port->serial->setPortName(device);
     if (!port->serial->open(QIODevice::ReadWrite)) {
-        emit problem(tr("%1 (%2) could not be opened: %3")
+        emit problem(QStringLiteral("%1 (%2) could not be opened: %3")
                          .arg(SerialPortMap::label(number), device, port->serial->errorString()));
         return;
     }
@@ -111,7 +111,7 @@ void SerialReadingLinks::handlePortError(Port &port)
         return;
     port.failed = true;
     emit problem(
-        tr("%1 (%2) failed: %3; no more reports from this port.")
+        QStringLiteral("%1 (%2) failed: %3; no more reports from this port.")
             .arg(SerialPortMap::label(port.number), port.serial->portName(), port.serial->errorString()));
     const int number = port.number;
     // Leave the error handler before the port object goes away.
@@ -171,7 +171,7 @@ void SerialReadingLinks::runNextCommand()
     const QByteArray frame = CommandFrame::buildCommandFrame(m_current);
     if (s.write(frame) != frame.size()) {
         emit problem(
-            tr("%1: the command %2 could not be sent: %3")
+            QStringLiteral("%1: the command %2 could not be sent: %3")
                 .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(m_current), s.errorString()));
         finishCommand(false);
         return;
@@ -188,7 +188,7 @@ void SerialReadingLinks::finishCommand(bool ok)
     m_reply.reset();
     const QByteArray command = std::exchange(m_current, QByteArray());
     if (!ok && m_replyPort)
-        emit logLine(tr("%1: no valid reply to %2")
+        emit logLine(QStringLiteral("%1: no valid reply to %2")
                          .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(command)));
     emit commandFinished(command, ok);
     m_gapTimer.start(m_timing.commandGapMs);

@@ -27,6 +27,7 @@ public:
     SerialReadingLinks(const SerialPortMap &map, const QList<int> &portNumbers, const Timing &timing = {},
                        QObject *parent = nullptr);
     ~SerialReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(SerialReadingLinks)
 
     void open() override;
     void close() override;

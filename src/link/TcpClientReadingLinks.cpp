@@ -100,7 +100,8 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
     reader.connected = false;
     reader.source->stopGreeting();
     emit logLine(QStringLiteral("Disconnected:") + endpointText(reader));
-    emit problem(tr("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
+    emit problem(
+        QStringLiteral("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
     markDown(reader);
 }
 
@@ -111,7 +112,8 @@ void TcpClientReadingLinks::handleError(Reader &reader)
         return;
     const QString why = reader.source->socket()->errorString();
     emit logLine(QStringLiteral("Not connected:") + endpointText(reader) + QStringLiteral(" (") + why + ')');
-    emit problem(tr("Reader %1 Port:%2 cannot be reached: %3").arg(reader.address, m_remotePortText, why));
+    emit problem(
+        QStringLiteral("Reader %1 Port:%2 cannot be reached: %3").arg(reader.address, m_remotePortText, why));
     markDown(reader);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
 
 #include <QList>
@@ -29,6 +30,7 @@ public:
 
     explicit TcpClientReadingLinks(QObject *parent = nullptr);
     ~TcpClientReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(TcpClientReadingLinks)
 
     // Entries with a number outside 1..kMaxReaderNumber or a number already listed are skipped.
     void setReaders(const QList<ReaderAddress> &readers);
@@ -73,7 +75,7 @@ private:
     QString endpointText(const Reader &reader) const;
 
     QList<ReaderAddress> m_addresses;
-    QString m_remotePortText = QStringLiteral("4001");
+    QString m_remotePortText = PortText::defaultText();
     std::vector<std::unique_ptr<Reader>> m_readers;
     int m_highestClientIndex = 0;
     QTimer m_settle;

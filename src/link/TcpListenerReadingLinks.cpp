@@ -70,7 +70,7 @@ void TcpListenerReadingLinks::open()
         const QString why = m_server->errorString();
         emit logLine(QStringLiteral("Not listening: Port:") + m_listenPortText + QStringLiteral(" (") + why +
                      ')');
-        emit problem(tr("Cannot listen on port %1: %2").arg(m_listenPortText, why));
+        emit problem(QStringLiteral("Cannot listen on port %1: %2").arg(m_listenPortText, why));
     }
     emit opened();
 }
@@ -117,8 +117,9 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket, const QHostAddress &pee
         // Said once while the listener is full, so that a flood of connections is not a flood of messages.
         if (!std::exchange(m_fullReported, true)) {
             emit logLine(QStringLiteral("Refused:") + line + QStringLiteral(" (listener full)"));
-            emit problem(
-                tr("%1 readers are connected; connection from %2 refused").arg(kMaxConnections).arg(line));
+            emit problem(QStringLiteral("%1 readers are connected; connection from %2 refused")
+                             .arg(kMaxConnections)
+                             .arg(line));
         }
         socket->abort();
         socket->deleteLater();
@@ -149,7 +150,7 @@ void TcpListenerReadingLinks::handleDropped(int slot, SocketReadingSource *sourc
     const QString why = source->endReason();
     removeSlot(slot);
     emit logLine(QStringLiteral("Disconnected:") + line + QStringLiteral(" (") + why + ')');
-    emit problem(tr("Reader %1 disconnected: %2").arg(line, why));
+    emit problem(QStringLiteral("Reader %1 disconnected: %2").arg(line, why));
 }
 
 void TcpListenerReadingLinks::removeSlot(int slot)

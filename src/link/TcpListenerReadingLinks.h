@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
 
 #include <QHash>
@@ -30,6 +31,7 @@ public:
 
     explicit TcpListenerReadingLinks(QObject *parent = nullptr);
     ~TcpListenerReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(TcpListenerReadingLinks)
 
     // The port text is rewritten as its integer value (4001 when it is not one) when the links open.
     void setListenPortText(const QString &text) { m_listenPortText = text; }
@@ -76,7 +78,7 @@ private:
     void tearDown();
     void detachSockets();
 
-    QString m_listenPortText = QStringLiteral("4001");
+    QString m_listenPortText = PortText::defaultText();
     QHostAddress m_listenAddress = QHostAddress(QHostAddress::AnyIPv4);
     QTcpServer *m_server = nullptr;
     TcpAcceptor *m_acceptor = nullptr;

@@ -42,7 +42,7 @@ void UdpReadingLinks::open()
     } else if (port) {
         const QString why = m_socket->errorString();
         emit logLine(QStringLiteral("Not bound: Port:") + m_localPortText + QStringLiteral(" (") + why + ')');
-        emit problem(tr("Cannot use UDP port %1: %2").arg(m_localPortText, why));
+        emit problem(QStringLiteral("Cannot use UDP port %1: %2").arg(m_localPortText, why));
     }
     emit opened();
     broadcastCommand("M0");
@@ -87,8 +87,9 @@ void UdpReadingLinks::registerSender(const QString &address, quint16 port, const
         if (!m_fullReported) {
             m_fullReported = true;
             emit logLine(QStringLiteral("Not listed:") + key + QStringLiteral(" (too many senders)"));
-            emit problem(
-                tr("More than %1 UDP senders; %2 and later ones are not read").arg(kMaxSenders).arg(key));
+            emit problem(QStringLiteral("More than %1 UDP senders; %2 and later ones are not read")
+                             .arg(kMaxSenders)
+                             .arg(key));
         }
         return;
     }
@@ -111,7 +112,7 @@ void UdpReadingLinks::sendFrameToAll(const QByteArray &frame)
                       m_socket->writeDatagram(frame, m_broadcastAddress, quint16(port)) == frame.size();
     if (!sent && !m_sendFailureReported) {
         m_sendFailureReported = true;
-        emit problem(tr("Cannot send to %1 Port:%2: %3")
+        emit problem(QStringLiteral("Cannot send to %1 Port:%2: %3")
                          .arg(m_broadcastAddress.toString(), m_destinationPortText, m_socket->errorString()));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
 
 #include <QHash>
@@ -27,6 +28,7 @@ public:
 
     explicit UdpReadingLinks(QObject *parent = nullptr);
     ~UdpReadingLinks() override;
+    Q_DISABLE_COPY_MOVE(UdpReadingLinks)
 
     // Port texts are rewritten as integer values (4001 when not one) when the links open.
     void setLocalPortText(const QString &text) { m_localPortText = text; }
@@ -67,8 +69,8 @@ private:
     void handleDatagram(const QNetworkDatagram &datagram);
     void registerSender(const QString &address, quint16 port, const QString &key);
 
-    QString m_localPortText = QStringLiteral("4001");
-    QString m_destinationPortText = QStringLiteral("4001");
+    QString m_localPortText = PortText::defaultText();
+    QString m_destinationPortText = PortText::defaultText();
     QHostAddress m_broadcastAddress = QHostAddress(QHostAddress::Broadcast);
     QHostAddress m_bindAddress = QHostAddress(QHostAddress::AnyIPv4);
     QString m_localHostAddress;

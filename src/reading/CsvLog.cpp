@@ -156,7 +156,8 @@ CsvLog::Refusal CsvLog::startSession(bool autoSave, bool allTags)
     // Emptied in place: the file (its links, owner and permissions) stays.
     QFile old(m_fileName);
     if (autoSave && old.exists() && !old.resize(0)) {
-        m_lastProblem = tr("The log %1 could not be emptied: %2").arg(m_fileName, old.errorString());
+        m_lastProblem =
+            QStringLiteral("The log %1 could not be emptied: %2").arg(m_fileName, old.errorString());
         emit problem(m_lastProblem);
     }
     return {};
@@ -171,7 +172,7 @@ std::unique_ptr<QFile> CsvLog::openLog(const QString &fileName, QString *reason)
     }
     auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::Append | QIODevice::Unbuffered)) {
-        *reason = tr("%1: %2").arg(fileName, file->errorString());
+        *reason = QStringLiteral("%1: %2").arg(fileName, file->errorString());
         return nullptr;
     }
     return file;
@@ -183,7 +184,7 @@ QString CsvLog::writeFailureReason(const QFileDevice &file, int systemError)
         return file.errorString();
     if (systemError != 0)
         return qt_error_string(systemError);
-    return tr("the write was cut short");
+    return QStringLiteral("the write was cut short");
 }
 
 bool CsvLog::appendLine(QFileDevice &file, const QByteArray &line, QString *reason)
@@ -204,7 +205,7 @@ bool CsvLog::appendLine(QFileDevice &file, const QByteArray &line, QString *reas
     }
     if (done == line.size())
         return true;
-    *reason = tr("%1: %2").arg(file.fileName(), writeFailureReason(file, systemError));
+    *reason = QStringLiteral("%1: %2").arg(file.fileName(), writeFailureReason(file, systemError));
     if (!file.isSequential())
         file.resize(before); // no half line stays behind
     return false;
@@ -291,7 +292,8 @@ bool CsvLog::writeSnapshot(const TagTableModel &selected)
     QFile file(m_fileName);
     if (!file.open(QIODevice::Append | QIODevice::Unbuffered) &&
         !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        reportUnwritten(quint64(selected.size()), tr("%1: %2").arg(m_fileName, file.errorString()));
+        reportUnwritten(quint64(selected.size()),
+                        QStringLiteral("%1: %2").arg(m_fileName, file.errorString()));
         return false;
     }
     QByteArray text;

@@ -49,6 +49,7 @@ public:
 
     explicit CsvLog(QObject *parent = nullptr);
     ~CsvLog() override;
+    Q_DISABLE_COPY_MOVE(CsvLog)
 
     // "C:\Talvo.csv" on Windows; "Talvo.csv" in the user's documents folder elsewhere.
     static QString defaultFileName();

@@ -51,6 +51,8 @@ QString portText(quint16 port)
     return QString::number(port);
 }
 
+// The "TCP Server" page lists readers that are TCP servers: this program is their client, so its
+// links are TcpClientReadingLinks (and the "TCP Client" page, where readers are the clients, listens).
 std::unique_ptr<ReadingLinks> makeTcpToReaders(const LinkRequest &request)
 {
     auto links = std::make_unique<TcpClientReadingLinks>();
