@@ -24,6 +24,8 @@ public:
 
     // Queues bytes for the session and says readyRead().
     void appendBytes(QByteArrayView bytes);
+    // Bytes queued by appendBytes() and not yet taken.
+    qsizetype pendingSize() const { return m_pending.size(); }
 
 signals:
     void readyRead();

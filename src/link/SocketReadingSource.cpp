@@ -32,7 +32,7 @@ QString SocketReadingSource::connectedLine() const
 
 bool SocketReadingSource::isEligible() const
 {
-    return !m_pending.isEmpty() || m_socket->bytesAvailable() > 0;
+    return pendingSize() > 0 || m_socket->bytesAvailable() > 0;
 }
 
 QByteArray SocketReadingSource::takeBytes()
@@ -67,8 +67,8 @@ bool SocketReadingSource::isLive()
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    if (!m_ended && m_pending.size() < kReadBufferLimit)
-        holdArrivedBytes(kReadBufferLimit - m_pending.size());
+    if (!m_ended && pendingSize() < kReadBufferLimit)
+        holdArrivedBytes(kReadBufferLimit - pendingSize());
     return !m_ended;
 }
 
