@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kMaxInflight = 256; // messages handed to the library and not yet out or acknowledged
+constexpr int kMaxInflight = 2048; // messages handed to the library and not yet out or acknowledged
 
 MqttClientOptions clientOptions(const PublishSettings &s, const BrokerAddress &broker, const QByteArray &will)
 {
@@ -26,7 +26,7 @@ MqttClientOptions clientOptions(const PublishSettings &s, const BrokerAddress &b
     o.reconnectMaxMs = s.reconnectMaxMs;
     o.connectTimeoutMs = s.connectTimeoutMs;
     o.willPayload = will;
-    o.maxInflight = kMaxInflight;
+    o.maxInflight = 256; // of which QoS 1 messages on the wire unacknowledged
     return o;
 }
 
