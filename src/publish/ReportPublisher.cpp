@@ -7,7 +7,10 @@
 
 namespace {
 
-constexpr int kMaxInflight = 2048; // messages handed to the library and not yet out or acknowledged
+// Messages handed to the library and not yet out (QoS 0) or acknowledged (QoS 1). QoS 1 stays within
+// the library's own in-flight limit, so that it holds nothing it has not put on the wire.
+constexpr int kMaxInflightQos0 = 2048;
+constexpr int kMaxInflightQos1 = 256;
 
 MqttClientOptions clientOptions(const PublishSettings &s, const BrokerAddress &broker, const QByteArray &will)
 {
@@ -26,7 +29,7 @@ MqttClientOptions clientOptions(const PublishSettings &s, const BrokerAddress &b
     o.reconnectMaxMs = s.reconnectMaxMs;
     o.connectTimeoutMs = s.connectTimeoutMs;
     o.willPayload = will;
-    o.maxInflight = 256; // of which QoS 1 messages on the wire unacknowledged
+    o.maxInflight = kMaxInflightQos1;
     return o;
 }
 
@@ -147,7 +150,8 @@ void ReportPublisher::pump()
 {
     if (!isConnected())
         return;
-    while (!m_queue.empty() && m_inflight.size() < kMaxInflight) {
+    const int window = m_settings.qos == 0 ? kMaxInflightQos0 : kMaxInflightQos1;
+    while (!m_queue.empty() && m_inflight.size() < window) {
         const Message &m = m_queue.front();
         const int mid = m_client->publish(m.topic, m.payload, m_settings.qos, false);
         if (mid < 0)
