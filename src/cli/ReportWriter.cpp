@@ -1,5 +1,6 @@
 #include "ReportWriter.h"
 
+#include "publish/ReportJson.h"
 #include "reading/DiFlags.h"
 
 #include <cerrno>
@@ -11,24 +12,7 @@ ReportWriter::ReportWriter(std::FILE *out, Format format) : m_out(out), m_format
 
 QByteArray ReportWriter::jsonString(const QString &text)
 {
-    QByteArray out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (QChar qc : text) {
-        const char16_t c = qc.unicode();
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", unsigned(c));
-            out += esc;
-        } else {
-            out += char(c);
-        }
-    }
-    out += '"';
-    return out;
+    return ReportJson::jsonString(text);
 }
 
 QByteArray ReportWriter::csvField(const QString &text)
@@ -45,10 +29,7 @@ void ReportWriter::write(const TTagReport &r, const QString &label)
     if (failed())
         return;
     if (m_format == Format::JsonLines) {
-        m_buffer += "{\"uid\":" + jsonString(r.uid) + ",\"rssi\":" + QByteArray::number(r.rssi) +
-                    ",\"lqi\":" + QByteArray::number(r.lqi) + ",\"di\":" + jsonString(diFlagText(r.di)) +
-                    ",\"t1\":" + jsonString(r.t1) + ",\"t2\":" + jsonString(r.t2) + ",\"kind\":\"" +
-                    reportKindName(r.kind) + "\",\"label\":" + jsonString(label) + "}\n";
+        m_buffer += ReportJson::object(r, label) + '\n';
     } else {
         if (!m_headerDone) {
             m_buffer += "uid,rssi,lqi,di,t1,t2,kind,label\n";

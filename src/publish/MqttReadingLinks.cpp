@@ -1,0 +1,135 @@
+#include "publish/MqttReadingLinks.h"
+
+#include "publish/MqttClient.h"
+#include "publish/ReportJson.h"
+
+#include <QUuid>
+
+namespace {
+constexpr qint64 kBadReportGapMs = 1000; // bad messages are named at most this often; all are counted
+}
+
+MqttReadingLinks::MqttReadingLinks(const PublishSettings &settings, QObject *parent)
+    : ReadingLinks(parent), m_settings(settings)
+{
+}
+
+MqttReadingLinks::~MqttReadingLinks() = default;
+
+QString MqttReadingLinks::topicFilter() const
+{
+    return m_settings.subscriberPrefix() + QStringLiteral("/reports/#");
+}
+
+bool MqttReadingLinks::isConnected() const
+{
+    return m_client && m_client->isConnected();
+}
+
+void MqttReadingLinks::open()
+{
+    QString why;
+    const auto broker = BrokerAddress::parse(m_settings.url, &why);
+    if (!broker || (m_settings.qos != 0 && m_settings.qos != 1)) {
+        report({MqttProblem::Kind::BadSettings, broker ? QStringLiteral("QoS must be 0 or 1") : why});
+        emit opened();
+        return;
+    }
+    MqttClientOptions o;
+    o.broker = *broker;
+    o.clientId = m_settings.clientId.isEmpty()
+                     ? QStringLiteral("talvo-in-") + QUuid::createUuid().toString(QUuid::Id128).left(12)
+                     : m_settings.clientId;
+    // With QoS 1 the broker keeps the subscription and what arrives for it while this side is away.
+    o.cleanSession = m_settings.qos == 0;
+    o.user = m_settings.user;
+    o.password = m_settings.password;
+    o.caFile = m_settings.caFile;
+    o.keepAliveSec = m_settings.keepAliveSec;
+    o.reconnectFirstMs = m_settings.reconnectFirstMs;
+    o.reconnectMaxMs = m_settings.reconnectMaxMs;
+    o.connectTimeoutMs = m_settings.connectTimeoutMs;
+    o.subscriptions = {topicFilter().toUtf8()};
+    o.subscribeQos = m_settings.qos;
+    o.maxPayload = kMaxPayload;
+    m_client = std::make_unique<MqttClient>(o);
+    connect(m_client.get(), &MqttClient::messageReceived, this, &MqttReadingLinks::handleMessage);
+    connect(m_client.get(), &MqttClient::oversizeReceived, this, [this](const QByteArray &topic, int size) {
+        handleBad(topic, QStringLiteral("%1 bytes, more than a report can be").arg(size));
+    });
+    connect(m_client.get(), &MqttClient::problem, this, &MqttReadingLinks::report);
+    connect(m_client.get(), &MqttClient::connected, this, [this] {
+        emit logLine(QStringLiteral("Subscribed:%1 Topic:%2").arg(m_settings.url, topicFilter()));
+        emit connected();
+    });
+    connect(m_client.get(), &MqttClient::stopped, this, &ReadingLinks::closed);
+    m_client->start();
+    emit opened();
+}
+
+void MqttReadingLinks::close()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    if (m_client)
+        m_client->stop();
+    else
+        QMetaObject::invokeMethod(this, &ReadingLinks::closed, Qt::QueuedConnection);
+}
+
+void MqttReadingLinks::report(const MqttProblem &problem)
+{
+    emit mqttProblem(problem);
+    emit this->problem(problem.text());
+}
+
+bool MqttReadingLinks::switchedOn(ReportKind kind) const
+{
+    switch (kind) {
+    case ReportKind::Standard:
+        return m_switches.standard;
+    case ReportKind::OneTemperature:
+        return m_switches.oneTemperature;
+    case ReportKind::TwoTemperature:
+    case ReportKind::TwoTemperatureKelvin:
+        return m_switches.twoTemperature;
+    case ReportKind::TemperatureHumidity:
+        return m_switches.temperatureHumidity;
+    case ReportKind::RawWord:
+        return true;
+    }
+    return true;
+}
+
+void MqttReadingLinks::handleMessage(const QByteArray &topic, const QByteArray &payload)
+{
+    if (m_closing)
+        return;
+    QString why;
+    const auto in = ReportJson::parse(payload, &why);
+    if (!in) {
+        handleBad(topic, why);
+        return;
+    }
+    ++m_received;
+    if (!switchedOn(in->report.kind))
+        return;
+    const QString label = in->site + QLatin1Char('/') + in->reader;
+    if (!m_labels.contains(label)) {
+        m_labels.insert(label);
+        emit logLine(QStringLiteral("Reader:%1").arg(label));
+    }
+    emit reportReceived(in->report, label);
+}
+
+void MqttReadingLinks::handleBad(const QByteArray &topic, const QString &why)
+{
+    ++m_bad;
+    if (m_badShown > 0 && m_sinceBadShown.isValid() && m_sinceBadShown.elapsed() < kBadReportGapMs)
+        return;
+    m_badShown = m_bad;
+    m_sinceBadShown.start();
+    report({MqttProblem::Kind::BadPayload,
+            QStringLiteral("%1: %2 (%3 so far)").arg(QString::fromUtf8(topic.left(200)), why).arg(m_bad)});
+}
