@@ -1,6 +1,7 @@
 #include "TagCli.h"
 
 #include "SignalWatcher.h"
+#include "TagPlanCli.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,6 +23,16 @@ QString registerKey(int reg)
     return QStringLiteral("%1").arg(reg, 2, 16, QLatin1Char('0')).toUpper();
 }
 
+template <typename Command> int runUntilFinished(QCoreApplication &app, Command &command)
+{
+    SignalWatcher signals_;
+    QObject::connect(&signals_, &SignalWatcher::stopRequested, &command, &Command::requestStop);
+    QObject::connect(
+        &command, &Command::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
+    command.start();
+    return app.exec();
+}
+
 } // namespace
 
 int TagCli::run(QCoreApplication &app, const QStringList &args)
@@ -32,7 +43,9 @@ int TagCli::run(QCoreApplication &app, const QStringList &args)
         "(\"A0\"), the command is queued for the tag (\"E\" + UID + command, up to 10 attempts), the\n"
         "tag's acknowledgements are polled (\"C\") for up to 30 seconds, and the tag session is closed\n"
         "(\"X0000\"). Progress goes to standard error, the result to standard output.\n"
-        "Exit status 0 on success, 1 on failure, 2 on a usage error. Numbers are decimal."));
+        "With --plan PLAN.csv --result RESULT.csv every row of the plan (uid,command,args) is run.\n"
+        "Exit status 0 on success, 1 on failure, 2 on a usage error. Numbers are decimal slider\n"
+        "positions."));
     parser.addHelpOption();
     TagOptions::addTo(parser);
     if (!parser.parse(args))
@@ -41,7 +54,8 @@ int TagCli::run(QCoreApplication &app, const QStringList &args)
         // The parser names the program by its path; scripts know it as "talvo-cli tag".
         QString help = parser.helpText();
         help.replace(0, help.indexOf(QLatin1Char('\n')),
-                     QStringLiteral("Usage: talvo-cli tag LINK --uid UID [options] COMMAND [ARGS]"));
+                     QStringLiteral("Usage: talvo-cli tag LINK --uid UID [options] COMMAND [ARGS]\n"
+                                    "       talvo-cli tag LINK --plan PLAN.csv --result RESULT.csv"));
         std::fputs(qPrintable(help), stdout);
         return 0;
     }
@@ -49,41 +63,46 @@ int TagCli::run(QCoreApplication &app, const QStringList &args)
     const auto options = TagOptions::parse(parser, &error);
     if (!options)
         return usageError(error);
-
+    if (options->explain) {
+        for (const QString &line : TagCommandLine::explain(options->parsed, options->standardTemp))
+            std::printf("%s\n", qPrintable(line));
+        return 0;
+    }
+    if (options->provisioning()) {
+        TagPlanCli plan(*options);
+        return runUntilFinished(app, plan);
+    }
     TagCli command(*options);
-    SignalWatcher signals_;
-    connect(&signals_, &SignalWatcher::stopRequested, &command, &TagCli::requestStop);
-    connect(
-        &command, &TagCli::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
-    command.start();
-    return app.exec();
+    return runUntilFinished(app, command);
 }
 
 TagCli::TagCli(const TagOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_flow(m_tones, m_clock)
+    : QObject(parent), m_options(options), m_runner(m_tones, m_clock)
 {
-    m_flow.setTiming(options.timing);
-    m_flow.setRequest(options.link);
-    connect(&m_flow, &SendTagCommand::messageChanged, this, &TagCli::diagnostic);
-    connect(&m_flow, &SendTagCommand::problem, this, &TagCli::diagnostic);
-    connect(&m_flow, &SendTagCommand::finished, this, &TagCli::handleFinished);
+    m_runner.setTiming(options.timing);
+    m_runner.setRequest(options.link);
+    connect(&m_runner, &TagButtonRun::messageChanged, this, &TagCli::diagnostic);
+    connect(&m_runner, &TagButtonRun::problem, this, &TagCli::diagnostic);
+    connect(&m_runner, &TagButtonRun::finished, this, &TagCli::handleFinished);
 }
 
 void TagCli::start()
 {
     // The tag is chosen by naming it; the UID was checked with the options.
-    m_flow.start(*m_options.button, m_options.uid, true, m_options.values);
+    m_runner.start(*m_options.parsed.button, m_options.uid, true, m_options.parsed.values);
 }
 
 void TagCli::requestStop()
 {
-    m_flow.cancel();
+    m_runner.cancel();
 }
 
-QString TagCli::valuesText(const SendTagCommand::Result &result) const
+QString TagCli::valuesText(const TagButtonRun::Result &result) const
 {
+    const TagButton &button = *m_options.parsed.button;
+    if (button.versionSuccess)
+        return result.text;
     QStringList parts;
-    const TagButton &button = *m_options.button;
     for (const TagStep &step : button.steps) {
         const TagValueSpec *spec = TagValues::find(button.page, step.value);
         const auto it = result.values.find(step.reg);
@@ -95,7 +114,7 @@ QString TagCli::valuesText(const SendTagCommand::Result &result) const
     return parts.join(QLatin1Char(' '));
 }
 
-void TagCli::handleFinished(const SendTagCommand::Result &result)
+void TagCli::handleFinished(const TagButtonRun::Result &result)
 {
     if (m_options.json) {
         QJsonObject values;
@@ -106,17 +125,17 @@ void TagCli::handleFinished(const SendTagCommand::Result &result)
             sent.append(QString::fromLatin1(command));
         const QJsonObject object{{QStringLiteral("command"), m_options.commandName},
                                  {QStringLiteral("uid"), m_options.uid},
-                                 {QStringLiteral("ok"), result.ok()},
+                                 {QStringLiteral("ok"), result.ok},
                                  {QStringLiteral("text"), result.text},
                                  {QStringLiteral("values"), values},
                                  {QStringLiteral("sent"), sent}};
         std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
     } else {
         const QString values = valuesText(result);
-        std::printf("%s\n", qPrintable(result.ok() && !values.isEmpty() ? values : result.text));
+        std::printf("%s\n", qPrintable(result.ok && !values.isEmpty() ? values : result.text));
     }
     std::fflush(stdout);
-    emit finished(result.ok() ? 0 : 1);
+    emit finished(result.ok ? 0 : 1);
 }
 
 void TagCli::diagnostic(const QString &text)

@@ -2,11 +2,9 @@
 
 #include "ConfigLinkOptions.h"
 
-#include "tagcfg/TagButtons.h"
 #include "tagcfg/TagUid.h"
 
 #include <QCommandLineParser>
-#include <QSet>
 
 namespace {
 
@@ -16,131 +14,136 @@ bool fail(QString *error, const QString &text)
     return false;
 }
 
-bool writes(const TagButton &button)
+QString opt(const char *name)
 {
-    for (const TagStep &step : button.steps)
-        if (!step.isRead() && step.value != TagValue::None)
-            return true;
-    return false;
+    return QLatin1String(name);
 }
 
-// The usage line of a button's command, built from its steps: "set-active-time --interval 0..15
-// --count 1..255".
-QString usage(const TagButton &button)
-{
-    QString text = QString::fromLatin1(button.cliName);
-    if (!writes(button))
-        return text;
-    for (const TagValueSpec *spec : TagOptions::controls(button))
-        text += QStringLiteral(" --%1 %2..%3").arg(QLatin1String(spec->name)).arg(spec->low).arg(spec->high);
-    return text;
-}
-
-bool parseValues(const QCommandLineParser &p, TagOptions *o, QString *error)
-{
-    const QString usageText = QStringLiteral("usage: ") + usage(*o->button);
-    QSet<QString> own;
-    if (writes(*o->button)) {
-        for (const TagValueSpec *spec : TagOptions::controls(*o->button)) {
-            const QString name = QLatin1String(spec->name);
-            own.insert(name);
-            if (!p.isSet(name))
-                return fail(error, QStringLiteral("--%1 is missing; %2").arg(name, usageText));
-            const auto v = ConfigLinkOptions::decimal(p.value(name), spec->low, spec->high);
-            if (!v)
-                return fail(error, QStringLiteral("--%1 takes %2..%3, got '%4'")
-                                       .arg(name)
-                                       .arg(spec->low)
-                                       .arg(spec->high)
-                                       .arg(p.value(name)));
-            o->values[spec->value] = *v;
-        }
-    }
-    for (const TagValueSpec &spec : TagValues::all()) {
-        const QString name = QLatin1String(spec.name);
-        if (p.isSet(name) && !own.contains(name))
-            return fail(error,
-                        QStringLiteral("--%1 does not go with %2; %3").arg(name, o->commandName, usageText));
-    }
-    return true;
-}
-
+// The command's words as a plan row holds them: the positional words after the command, then the
+// value options given (they are registered with the parser, so they may stand anywhere).
 bool parseCommand(const QCommandLineParser &p, TagOptions *o, QString *error)
 {
-    QStringList args = p.positionalArguments();
-    if (args.isEmpty())
+    QStringList words = p.positionalArguments();
+    if (words.isEmpty())
         return fail(error, QStringLiteral("no command given"));
-    o->commandName = args.takeFirst();
-    o->button = TagButtons::findByCliName(o->commandName);
-    if (!o->button)
-        return fail(error, QStringLiteral("unknown tag command '%1'").arg(o->commandName));
-    if (!args.isEmpty())
-        return fail(
-            error,
-            QStringLiteral("unexpected argument '%1'; usage: %2").arg(args.first(), usage(*o->button)));
-    return parseValues(p, o, error);
+    o->commandName = words.takeFirst();
+    o->args = words;
+    for (const QString &name : TagCommandLine::valueOptionNames())
+        if (p.isSet(name))
+            o->args << QStringLiteral("--") + name << p.value(name);
+    if (p.isSet(opt("flash")))
+        o->args << QStringLiteral("--flash");
+    const auto parsed = TagCommandLine::parse(o->commandName, o->args, o->page, error);
+    if (!parsed)
+        return false;
+    o->parsed = *parsed;
+    return true;
 }
 
 bool parseUid(const QCommandLineParser &p, TagOptions *o, QString *error)
 {
-    if (!p.isSet(QStringLiteral("uid")))
+    if (!p.isSet(opt("uid")))
         return fail(error, QStringLiteral("--uid UID is missing (the 16 characters of the tag's reports)"));
-    o->uid = p.value(QStringLiteral("uid"));
+    o->uid = p.value(opt("uid"));
     if (!TagUid::isValid(o->uid))
         return fail(error, TagUid::problem(0, o->uid));
     return true;
 }
 
-} // namespace
-
-std::vector<const TagValueSpec *> TagOptions::controls(const TagButton &button)
+bool parsePlan(const QCommandLineParser &p, TagOptions *o, QString *error)
 {
-    std::vector<const TagValueSpec *> specs;
-    for (const TagStep &step : button.steps)
-        if (const TagValueSpec *spec = TagValues::find(button.page, step.value))
-            specs.push_back(spec);
-    return specs;
+    o->planPath = p.value(opt("plan"));
+    o->retryPath = p.value(opt("retry-failed"));
+    if (!o->provisioning())
+        return true;
+    if (!o->planPath.isEmpty() && !o->retryPath.isEmpty())
+        return fail(error, QStringLiteral("--plan and --retry-failed do not go together"));
+    o->resultPath = p.value(opt("result"));
+    if (o->resultPath.isEmpty())
+        return fail(error, QStringLiteral("--result RESULT.csv is missing"));
+    if (o->resultPath == o->retryPath || o->resultPath == o->planPath)
+        return fail(error, QStringLiteral("--result must name another file than the plan"));
+    if (p.isSet(opt("uid")) || !p.positionalArguments().isEmpty())
+        return fail(error, QStringLiteral("a plan names its tags and commands: no --uid or COMMAND"));
+    return true;
 }
+
+bool parseGeneral(const QCommandLineParser &p, TagOptions *o, QString *error)
+{
+    const QString format = p.value(opt("format"));
+    if (format != QLatin1String("text") && format != QLatin1String("json"))
+        return fail(error, QStringLiteral("--format is text or json"));
+    o->json = format == QLatin1String("json");
+    o->explain = p.isSet(opt("explain"));
+    if (p.isSet(opt("page"))) {
+        const auto page = TagCommandLine::pageFromName(p.value(opt("page")));
+        if (!page)
+            return fail(error, QStringLiteral("--page is TAG, WK, RQ or FZ"));
+        o->page = *page;
+    }
+    if (p.isSet(opt("standard-temp"))) {
+        const auto t = ConfigLinkOptions::decimal(p.value(opt("standard-temp")), 20, 50);
+        if (!t)
+            return fail(error, QStringLiteral("--standard-temp takes 20..50"));
+        o->standardTemp = *t;
+    }
+    return true;
+}
+
+} // namespace
 
 void TagOptions::addTo(QCommandLineParser &p)
 {
     ConfigLinkOptions::addTo(p);
-    p.addOption({QStringLiteral("uid"), QStringLiteral("The tag: the 16 characters of its reports."),
-                 QStringLiteral("UID")});
-    QSet<QString> added;
-    for (const TagValueSpec &spec : TagValues::all()) {
-        const QString name = QLatin1String(spec.name);
-        if (added.contains(name))
-            continue;
-        added.insert(name);
-        p.addOption({name, QStringLiteral("The %1 a command sends (its slider's position).").arg(name),
-                     QStringLiteral("N")});
-    }
-    p.addOption({QStringLiteral("format"), QStringLiteral("Output: text or json."),
-                 QStringLiteral("text|json"), QStringLiteral("text")});
+    p.addOptions({
+        {opt("uid"), QStringLiteral("The tag: the 16 characters of its reports."), QStringLiteral("UID")},
+        {opt("interval"), QStringLiteral("Interval code (position of the interval slider)."),
+         QStringLiteral("N")},
+        {opt("count"), QStringLiteral("Active-time count."), QStringLiteral("N")},
+        {opt("time"), QStringLiteral("Beep or LED time in tenths of a second."), QStringLiteral("N")},
+        {opt("led1"), QStringLiteral("LED1 on or off."), QStringLiteral("on|off")},
+        {opt("led2"), QStringLiteral("LED2 on or off."), QStringLiteral("on|off")},
+        {opt("flash"), QStringLiteral("The LED flashes.")},
+        {opt("page"), QStringLiteral("The tag type whose page's ranges apply: TAG (default), WK, RQ, FZ."),
+         QStringLiteral("PAGE")},
+        {opt("explain"), QStringLiteral("Print what the command's numbers mean, send nothing.")},
+        {opt("standard-temp"),
+         QStringLiteral("With --explain: the Standard Temp the levels count from (36)."),
+         QStringLiteral("N")},
+        {opt("plan"), QStringLiteral("Run every row of PLAN.csv (uid,command,args)."),
+         QStringLiteral("PLAN.csv")},
+        {opt("retry-failed"), QStringLiteral("Run the failed rows of an earlier result."),
+         QStringLiteral("RESULT.csv")},
+        {opt("result"), QStringLiteral("Where a plan's result goes."), QStringLiteral("RESULT.csv")},
+        {opt("format"), QStringLiteral("Output: text or json."), QStringLiteral("text|json"),
+         QStringLiteral("text")},
+    });
     ConfigLinkOptions::addTimingTo(p);
     p.addPositionalArgument(QStringLiteral("COMMAND"), commandsHelp(), QStringLiteral("COMMAND [ARGS]"));
 }
 
 QString TagOptions::commandsHelp()
 {
-    QStringList lines{QStringLiteral("One of:")};
-    for (const TagButton &button : TagButtons::all())
-        lines.append(usage(button));
-    return lines.join(QLatin1Char('\n'));
+    return (QStringList{QStringLiteral("One of:")} + TagCommandLine::usages()).join(QLatin1Char('\n'));
 }
 
 std::optional<TagOptions> TagOptions::parse(const QCommandLineParser &p, QString *error)
 {
     TagOptions o;
-    if (!ConfigLinkOptions::parse(p, &o.link, error) || !parseUid(p, &o, error) ||
-        !parseCommand(p, &o, error) || !ConfigLinkOptions::parseTiming(p, &o.timing, error))
+    if (!parseGeneral(p, &o, error) || !parsePlan(p, &o, error))
         return std::nullopt;
-    const QString format = p.value(QStringLiteral("format"));
-    if (format != QLatin1String("text") && format != QLatin1String("json")) {
-        *error = QStringLiteral("--format is text or json");
-        return std::nullopt;
+    if (o.provisioning()) {
+        if (!ConfigLinkOptions::parse(p, &o.link, error) ||
+            !ConfigLinkOptions::parseTiming(p, &o.timing, error))
+            return std::nullopt;
+        return o;
     }
-    o.json = format == QLatin1String("json");
+    if (!parseCommand(p, &o, error))
+        return std::nullopt;
+    if (o.explain)
+        return o; // nothing is sent: no link, no tag needed
+    if (!ConfigLinkOptions::parse(p, &o.link, error) || !parseUid(p, &o, error) ||
+        !ConfigLinkOptions::parseTiming(p, &o.timing, error))
+        return std::nullopt;
     return o;
 }

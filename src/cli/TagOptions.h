@@ -2,30 +2,37 @@
 
 #include "base/Timing.h"
 #include "readercfg/ConfigLinkRequest.h"
-#include "tagcfg/TagButton.h"
+#include "tagcfg/TagCommandLine.h"
 
 #include <QString>
 #include <optional>
 
 class QCommandLineParser;
 
-// Everything `talvo-cli tag [LINK] --uid UID COMMAND [ARGS]` is told: the configuration link (the
-// options of `talvo-cli reader`), the tag, the button the command names and the values of its
-// controls, the output format.
+// Everything `talvo-cli tag` is told: the configuration link (the options of `talvo-cli reader`),
+// and either one command for one tag (`--uid UID COMMAND [ARGS]`, with --explain only saying what
+// its numbers mean) or a provisioning plan (`--plan PLAN.csv` or `--retry-failed RESULT.csv`, with
+// `--result RESULT.csv`).
 struct TagOptions
 {
     ConfigLinkRequest link;
     QString uid;
     QString commandName;
-    const TagButton *button = nullptr;
-    TagValueMap values;
+    QStringList args; // the command's arguments, as a plan row would hold them
+    TagCommandLine::Parsed parsed;
+    TagPage page = TagPage::Tag;
     bool json = false;
+    bool explain = false;
+    int standardTemp = 36;
+    QString planPath;  // --plan
+    QString retryPath; // --retry-failed
+    QString resultPath;
     Timing timing;
+
+    bool provisioning() const { return !planPath.isEmpty() || !retryPath.isEmpty(); }
 
     static void addTo(QCommandLineParser &parser);
     static QString commandsHelp();
     // Reads the options and the positional COMMAND back; nothing with *error on bad input.
     static std::optional<TagOptions> parse(const QCommandLineParser &parser, QString *error);
-    // The spec of each control the button's steps write or read, in step order.
-    static std::vector<const TagValueSpec *> controls(const TagButton &button);
 };

@@ -104,6 +104,7 @@ void addOptions(QCommandLineParser &p)
         {"drop-replies", "Share of command replies never sent (0-1).", "P"},
         {"bad-bcc", "Share of command replies sent with a wrong BCC (0-1).", "P"},
         {"no-ack", "Tags never answer over-the-air commands."},
+        {"silent-uids", "These tags (comma-separated UIDs) never answer over-the-air commands.", "UIDS"},
         {"reply-delay", "Delay every command reply by MS milliseconds.", "MS"},
         {"garbage", "Share of report lines preceded by random noise ended by CR (0-1).", "P"},
         {"log", "Print every command received and reply sent (hex and text) on stderr."},
@@ -249,6 +250,8 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
     o.spreadAddresses = p.isSet("spread-addresses");
     o.sequenceUids = p.isSet("sequence-uids");
     o.noAck = p.isSet("no-ack");
+    for (const QString &uid : p.value("silent-uids").split(QLatin1Char(','), Qt::SkipEmptyParts))
+        o.silentUids.append(uid.trimmed().toLatin1());
     o.log = p.isSet("log");
     o.stats = p.isSet("stats");
     return o;

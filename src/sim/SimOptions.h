@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +45,7 @@ struct SimOptions
     double dropReplies = 0.0;
     double badBcc = 0.0;
     bool noAck = false;
+    QList<QByteArray> silentUids; // --silent-uids: tags that never answer over the air
     int replyDelayMs = 0;
     double garbage = 0.0;
 

@@ -233,7 +233,7 @@ QByteArray SimReader::handleTagCommand(QByteArrayView command, qint64 nowMs)
 QByteArray SimReader::airAnswer(const AirQueue::Item &item)
 {
     SimTag *tag = m_tags ? m_tags->find(item.uid) : nullptr;
-    if (m_settings.noAck || !tag)
+    if (m_settings.noAck || !tag || m_settings.silentUids.contains(item.uid))
         return {};
     const char letter = item.command[0];
     const auto reg = SimFrame::parseHexByte(QByteArrayView(item.command).sliced(1, 2));

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 
 class ReportGenerator;
 class TagPopulation;
@@ -28,9 +29,10 @@ public:
     {
         int readerNumber = 1; // 1-based; the serial number and digital inputs derive from it
         PortKind portKind = PortKind::Network;
-        int startMode = 3;    // auto-send mode after power-up (3: report lines)
-        int airDelayMs = 200; // from "E" to the tag's acknowledgement being ready for "C"
-        bool noAck = false;   // tags never answer over the air
+        int startMode = 3;            // auto-send mode after power-up (3: report lines)
+        int airDelayMs = 200;         // from "E" to the tag's acknowledgement being ready for "C"
+        bool noAck = false;           // tags never answer over the air
+        QList<QByteArray> silentUids; // these tags never answer over the air
     };
 
     static constexpr int kPollCreditLimit = 64; // reports kept for "C" while not in mode 3

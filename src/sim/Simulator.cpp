@@ -62,6 +62,7 @@ bool Simulator::start(QString *error)
         s.reader.startMode = m_options.startMode;
         s.reader.airDelayMs = m_options.airDelayMs;
         s.reader.noAck = m_options.noAck;
+        s.reader.silentUids = m_options.silentUids;
         s.reports.tamperRate = m_options.tamperRate;
         s.reports.garbageRate = m_options.garbage;
         s.reports.sequenceUids = m_options.sequenceUids;

@@ -5,6 +5,7 @@
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "tagcfg/TagAckReply.h"
+#include "tagcfg/TagCodes.h"
 #include "tagcfg/TagUid.h"
 
 namespace {
@@ -47,6 +48,7 @@ void SendTagCommand::start(const TagButton &button, const QString &uid, bool tag
     m_step = 0;
     m_accepted = false;
     m_cancelling = false;
+    m_closingStatus = Status::Cancelled;
     m_badValue.clear();
     if (refuseBeforeSending(button, uid, tagChosen, values))
         return;
@@ -146,7 +148,7 @@ void SendTagCommand::handleExchangeFinished(const TransceiveCommand::Result &res
             poll();
         break;
     case Phase::Closing:
-        end(Status::Cancelled);
+        end(m_closingStatus);
         break;
     case Phase::Idle:
     case Phase::AttemptPause:
@@ -198,31 +200,42 @@ void SendTagCommand::handlePolled(const TransceiveCommand::Result &result)
     }
     m_tones.play(kPollToneHz, kPollToneMs);
     setReplyPayload(result.payload());
-    if (takeAcknowledgement(result.reply))
+    switch (takeAcknowledgement(result.reply)) {
+    case Fit::Yes:
         advance();
-    else
+        break;
+    case Fit::No:
         poll();
+        break;
+    case Fit::ValueNotHex:
+        // The control keeps its value; the tag's session is ended before the command fails.
+        closeTagSession(Status::ValueNotHex);
+        break;
+    }
 }
 
 // Whether `frame` acknowledges the current step; a read's value is taken on the way. Replies of
 // other tags, for other commands, tag reports and idle replies are passed over.
-bool SendTagCommand::takeAcknowledgement(const QByteArray &frame)
+SendTagCommand::Fit SendTagCommand::takeAcknowledgement(const QByteArray &frame)
 {
     const auto ack = TagAckReply::parse(frame);
     const TagCommand &command = m_steps[m_step];
     if (!ack || !ack->fits(m_uid, command))
-        return false;
+        return Fit::No;
     if (!command.isRead())
-        return true;
+        return Fit::Yes;
     const TagStep &step = m_button->steps[m_step];
     int value = ack->value ? int(*ack->value) : step.valueWhenNotHex;
     if (value < 0) {
-        m_badValue = ack->valueText; // never read as 0: the acknowledgement does not count
-        return false;
+        m_badValue = ack->valueText; // never read as 0
+        return Fit::ValueNotHex;
     }
+    // The result keeps what the tag holds; its slider takes what it can hold (a code of 18 on a
+    // 0..15 slider shows as 15).
+    const TagValueSpec *spec = TagValues::find(m_button->page, step.value);
     m_result.values[command.reg] = value;
-    emit valueRead(step.value, command.reg, value);
-    return true;
+    emit valueRead(step.value, command.reg, value, spec ? spec->clamp(value) : value);
+    return Fit::Yes;
 }
 
 void SendTagCommand::advance()
@@ -251,13 +264,19 @@ void SendTagCommand::cancel()
         closeAfterCancel();
 }
 
-// The tag was addressed: its session is ended with "X0000" before the sequence ends.
 void SendTagCommand::closeAfterCancel()
 {
+    closeTagSession(Status::Cancelled);
+}
+
+// The tag was addressed: its session is ended with "X0000" before the sequence ends with `status`.
+void SendTagCommand::closeTagSession(Status status)
+{
+    m_closingStatus = status;
     if (m_link && m_link->state() != ConfigLink::State::Closed)
         exchange(Phase::Closing, TagCommand::close().readerCommand(m_uid));
     else
-        end(Status::Cancelled);
+        end(status);
 }
 
 void SendTagCommand::endLater(Status status)
@@ -298,7 +317,7 @@ QString SendTagCommand::endText(Status status) const
 {
     switch (status) {
     case Status::Ok:
-        return m_button->success(m_language);
+        return successText();
     case Status::NotChosen:
         return TagFlowTexts::guard(m_language, m_button->guardTranslated);
     case Status::InvalidUid:
@@ -306,6 +325,7 @@ QString SendTagCommand::endText(Status status) const
     case Status::Cancelled:
         return TagFlowTexts::cancelled(m_language);
     case Status::InvalidValue:
+    case Status::ValueNotHex:
     case Status::OpenFailed:
     case Status::NotAccepted:
     case Status::NoAcknowledgement:
@@ -314,6 +334,20 @@ QString SendTagCommand::endText(Status status) const
     QString text = m_button->failure();
     if (!m_badValue.isEmpty())
         text += TagFlowTexts::valueNotHexNote(m_language, m_badValue);
+    return text;
+}
+
+QString SendTagCommand::successText() const
+{
+    if (m_button->versionSuccess) {
+        const auto it = m_result.values.find(m_steps.front().reg);
+        return it == m_result.values.end() ? m_button->success(m_language)
+                                           : TagCodes::versionText(it->second);
+    }
+    QString text = m_button->success(m_language);
+    // Done once "X0000" went out: say that the tag never confirmed the end of its session.
+    if (m_button->endsWhenCloseSent)
+        text += TagFlowTexts::closeNotConfirmedNote(m_language);
     return text;
 }
 

@@ -45,6 +45,7 @@ public:
         OpenFailed,        // the link could not be opened
         NotAccepted,       // the reader refused the command ten times
         NoAcknowledgement, // the window ran out before the sequence was acknowledged
+        ValueNotHex,       // a read was acknowledged with a value that is no hex number
         Cancelled
     };
     Q_ENUM(Status)
@@ -92,8 +93,9 @@ signals:
     void problem(const QString &detail);
     // A reader command goes out ("A0", "E..." or "C").
     void commandSent(const QByteArray &command);
-    // A read step was acknowledged: `value` belongs to the control `target`.
-    void valueRead(TagValue target, int reg, int value);
+    // A read step was acknowledged: `value` (what the tag holds) belongs to the control `target`,
+    // whose slider takes `position` (the value clamped to its range).
+    void valueRead(TagValue target, int reg, int value, int position);
     void finished(const SendTagCommand::Result &result);
 
 private:
@@ -119,7 +121,15 @@ private:
     void handleOffered(bool accepted);
     void poll();
     void handlePolled(const TransceiveCommand::Result &result);
-    bool takeAcknowledgement(const QByteArray &frame);
+    enum class Fit
+    {
+        No,
+        Yes,
+        ValueNotHex
+    };
+    Fit takeAcknowledgement(const QByteArray &frame);
+    void closeTagSession(Status status);
+    QString successText() const;
     void advance();
     void closeAfterCancel();
     int secondsElapsed() const;
@@ -144,6 +154,7 @@ private:
     int m_counter = 0;
     bool m_accepted = false;
     bool m_cancelling = false;
+    Status m_closingStatus = Status::Cancelled; // how the sequence ends once "X0000" went out
     qint64 m_windowStartMs = 0;
     QByteArray m_badValue; // value text of a fitting acknowledgement that was no hex number
 

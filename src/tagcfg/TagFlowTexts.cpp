@@ -62,4 +62,9 @@ QString valueNotHexNote(int language, const QByteArray &valueText)
            QString::fromLatin1(valueText.toPercentEncoding()) + QLatin1Char(')');
 }
 
+QString closeNotConfirmedNote(int language)
+{
+    return pick(language, " (end of TAG session not confirmed)", " (標籤未確認結束)", " (标签未确认结束)");
+}
+
 } // namespace TagFlowTexts

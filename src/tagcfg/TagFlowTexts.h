@@ -29,5 +29,8 @@ QString invalidUid(int language, const QString &uid);
 // Added to the failure text when an acknowledgement for the step came with a value that is not
 // two hex digits and no good one followed.
 QString valueNotHexNote(int language, const QByteArray &valueText);
+// Added to the success text of a command that is done once "X0000" has gone out: the tag did not
+// confirm the end of its session.
+QString closeNotConfirmedNote(int language);
 
 } // namespace TagFlowTexts

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -172,6 +173,92 @@ private slots:
         QCOMPARE(m_heard.last(), "E" + uid().toLatin1() + "X0000");
     }
 
+    // The other commands by their script names: the register, what is printed, what the tag holds.
+    void everyKindOfCommand()
+    {
+        const QStringList link = startSim(QStringLiteral("tcp")) + QStringList{"--timing-scale", "5"};
+        const QStringList tag{"--uid", uid()};
+        Run r = run(link + tag + QStringList{"set-receive-count", "0"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("Set TAG Ok\n"));
+        QCOMPARE(m_tags.tag(1).registers[0x43], quint8(0));
+        r = run(link + tag + QStringList{"get-receive-count"});
+        QCOMPARE(r.out, QByteArray("count=0\n"));
+        r = run(link + tag + QStringList{"version"});
+        QCOMPARE(r.out, QByteArray("TAG Version 1.2\n"));
+        r = run(link + tag + QStringList{"power-key-mode", "1"});
+        QCOMPARE(r.out, QByteArray("Set TAG Power On/Off Mode Ok.\n"));
+        QCOMPARE(m_tags.tag(1).registers[0x45], quint8(1));
+        r = run(link + tag + QStringList{"anti-tamper", "off"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("Set TAG Ok (end of TAG session not confirmed)\n"));
+        QTRY_COMPARE(m_tags.tag(1).registers[0x54], quint8(0));
+        m_heard.clear();
+        r = run(link + tag + QStringList{"led", "--led1", "off", "--led2", "off", "--time", "30"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("Set TAG LED Ok.\n"));
+        QCOMPARE(m_heard, (QList<QByteArray>{"E" + uid().toLatin1() + "L001E"}));
+        r = run(link + tag +
+                QStringList{"--page", "WK", "set-active-time", "--interval", "20", "--count", "255"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("Set TAG Active Time Ok.\n"));
+        QCOMPARE(m_tags.tag(1).registers[0x40], quint8(20));
+    }
+
+    void explainSendsNothing()
+    {
+        Run r = run({"--explain", "low-level", "100", "--standard-temp", "36"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QString("position 100 = 35.9 \u2103\n").toUtf8());
+        r = run({"--explain", "set-active-time", "--interval", "11", "--count", "2"});
+        QCOMPARE(r.out, QByteArray("count 2 = 2\ninterval 11 = 5 Sec\n"));
+        r = run({"--explain", "high-level", "0"});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("high-level takes 1..100"));
+    }
+
+    // A plan with one silent tag and one malformed row: the others succeed, the result names each
+    // row, the exit status says not all did; the retry runs only the failed rows.
+    void plan()
+    {
+        ReaderChannel::Settings s;
+        s.reader.silentUids = {m_tags.tag(2).uid};
+        const QStringList link = startSim(QStringLiteral("serial"), s);
+        QTemporaryDir dir;
+        const QString planPath = dir.filePath("plan.csv");
+        QFile f(planPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("uid,command,args\n");
+        for (int i = 0; i < 4; ++i)
+            f.write(m_tags.tag(i).uid + ",set-active-time,--interval 3 --count 7\n");
+        f.write(m_tags.tag(0).uid + ",get-active-time,\n");
+        f.write(m_tags.tag(0).uid + ",set-pa,0\n");
+        f.close();
+        const QStringList timing{"--timing-scale", "100", "--reply-wait", "200"};
+        const QString resultPath = dir.filePath("result.csv");
+        Run r = run(link + timing + QStringList{"--plan", planPath, "--result", resultPath});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("6/6 rows done, 2 failed"));
+        QFile result(resultPath);
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = result.readAll().split('\n');
+        QCOMPARE(lines.at(0), QByteArray("uid,command,args,ok,text,values,seconds"));
+        QVERIFY(lines.at(1).startsWith(m_tags.tag(0).uid +
+                                       ",set-active-time,--interval 3 --count 7,1,Set TAG Ok,,"));
+        QVERIFY(lines.at(3).startsWith(
+            m_tags.tag(2).uid + ",set-active-time,--interval 3 --count 7,0,Set TAG Active Time Error!,,"));
+        QVERIFY(lines.at(5).startsWith(m_tags.tag(0).uid + ",get-active-time,,1,Set TAG Ok,40=3;41=7,"));
+        QVERIFY(lines.at(6).contains(",set-pa,0,0,\"set-pa takes 1..100, got '0';"));
+
+        m_sim.reset();
+        const QStringList again = startSim(QStringLiteral("serial"));
+        const QString retryPath = dir.filePath("retry.csv");
+        r = run(again + timing + QStringList{"--retry-failed", resultPath, "--result", retryPath});
+        QCOMPARE(r.exitCode, 1); // the malformed row stays malformed
+        QVERIFY(r.err.contains("2/2 rows done, 1 failed"));
+        QCOMPARE(m_tags.tag(2).registers[0x41], quint8(7));
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -201,6 +288,19 @@ private slots:
         QTest::newRow("extra argument")
             << QStringList{"--com", "1", "--uid", good, "get-active-time", "x"} << "unexpected argument";
     }
+    void planUsageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no result") << QStringList{"--com", "1", "--plan", "p.csv"} << "--result";
+        QTest::newRow("with uid") << QStringList{"--com",    "1",     "--plan", "p.csv",
+                                                 "--result", "r.csv", "--uid",  "0000000000001148"}
+                                  << "no --uid";
+        QTest::newRow("same file") << QStringList{"--com", "1", "--plan", "p.csv", "--result", "p.csv"}
+                                   << "another file";
+    }
+    void planUsageErrors() { usageErrors(); }
+
     void usageErrors()
     {
         QFETCH(QStringList, args);

@@ -217,9 +217,8 @@ private slots:
         QCOMPARE(result.values, (std::map<int, int>{{0x40, 30}, {0x41, 5}}));
     }
 
-    // Acknowledgements that do not fit the step are passed over: another tag's, another register's,
-    // and a read value that is no number (never taken as 0; the end text says why when nothing
-    // better comes).
+    // Acknowledgements that do not fit the step are passed over: another tag's, another register's.
+    // A read value that is no number is never taken as 0: the command fails at once, saying why.
     void unfittingAcknowledgementsSkipped()
     {
         PtyPair pty;
@@ -247,8 +246,9 @@ private slots:
             return t;
         }());
         result = run(*flow, getActiveTime(), kUid);
-        QCOMPARE(result.status, Status::NoAcknowledgement);
+        QCOMPARE(result.status, Status::ValueNotHex);
         QVERIFY(result.values.empty());
+        QCOMPARE(folded(result.sent).last(), "E" + kUid + "X0000"); // the tag's session is ended
         QVERIFY2(result.text.startsWith(QStringLiteral("Get TAG Active Time Error! (")),
                  qPrintable(result.text));
         QVERIFY(result.text.contains(QLatin1String("4G")));

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <vector>
+
+// One row of a provisioning plan (what to run on which tag) and, once run, its result.
+struct ProvisioningRow
+{
+    QString uid{};
+    QString command{};
+    QString args{}; // the command's arguments as on the command line: "--interval 10 --count 1"
+
+    bool ok = false;
+    QString text{};              // the panel's result text
+    std::map<int, int> values{}; // read values by register
+    double seconds = 0;
+};
+
+// The plan file (header "uid,command,args") and the result file (header
+// "uid,command,args,ok,text,values,seconds"; ok 1 or 0, values as "40=10;41=1"). Fields holding a
+// comma, a quote or a line break are quoted, quotes doubled.
+namespace ProvisioningCsv {
+QString planHeader();
+QString resultHeader();
+// The plan's rows; false with *error (naming the line) on a bad header or row.
+bool readPlan(const QString &path, std::vector<ProvisioningRow> *rows, QString *error);
+// The rows of an earlier result whose ok is 0, as a plan.
+bool readFailed(const QString &path, std::vector<ProvisioningRow> *rows, QString *error);
+QString resultLine(const ProvisioningRow &row);
+QString valuesText(const std::map<int, int> &values);
+// The fields of one CSV line.
+QStringList splitLine(const QString &line);
+} // namespace ProvisioningCsv
