@@ -10,6 +10,7 @@ class PageControl;
 class QLabel;
 class ReadTagPage;
 class SetReaderPage;
+class SetTagController;
 class SetTagPage;
 class TonePlayer;
 
@@ -32,6 +33,11 @@ public:
     Q_DISABLE_COPY_MOVE(TfrmModule)
 
     ReadTagController *reading() const { return m_reading; }
+    SetTagController *tagPanel() const { return m_tagPanel; }
+    // Window sizes while the tag settings panel is shown and after it is closed.
+    static constexpr QSize kTagPanelSize{470, 688};
+    static constexpr QSize kNormalSize{920, 680};
+    static constexpr int kStatusPanelWidth = 320;
     Language language() const { return m_language; }
     // The link kind of the reading side (stored as "PAGE").
     LinkKind linkKind() const { return m_linkKind; }
@@ -53,6 +59,11 @@ protected:
 private:
     void buildUi();
     void buildStatusBar();
+    void connectTagPanel();
+    // "Set TAG": the tag settings panel in front (a tag must be chosen), "OK": back to "Read TAG".
+    void openTagPanel();
+    void closeTagPanel();
+    void setTagPanelShown(bool shown);
     void fillComList();
     void loadSettings();
     void applyStoredValues(const SettingsStore::Values &v);
@@ -70,6 +81,7 @@ private:
     SetReaderPage *m_setReader = nullptr;
     ReadTagPage *m_readTag = nullptr;
     SetTagPage *m_setTag = nullptr;
+    SetTagController *m_tagPanel = nullptr;
     ReadTagController *m_reading = nullptr;
     QLabel *m_statusPanel = nullptr;
     QLabel *m_problemPanel = nullptr;

@@ -135,6 +135,11 @@ constexpr MessageRow kMessages[] = {
      "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
     {"%1 lines of the selection list are not tag UIDs and were skipped",
      "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
+    // The tag settings panel: ending a running tag command, the read loop's button, the message box.
+    {"Cancel", "取消", "取消"},
+    {"Stop Read", "停止讀取", "停止读取"},
+    {"Message", "訊息", "信息"},
+    {"Please Read TAG First!", "請先讀取標籤!", "请先读取标签!"},
 };
 
 // Key -> first row with that key, built once.
