@@ -215,6 +215,43 @@ void ReadTagPage::connectIntents()
             [this](const QModelIndex &index) { emit selectionActivated(index.row()); });
     connect(m_edFile, &QLineEdit::editingFinished, this, [this] { emit csvFileEdited(csvFile()); });
     connect(m_btnFile, &QPushButton::clicked, this, &ReadTagPage::chooseFile);
+    connectTagChoice();
+}
+
+// Choosing the tag to configure: a click on the all-tags grid takes the row's UID into "TAG ID:", a
+// double click also picks the tag in the tag list and runs the list's double-click action, and typing
+// in "TAG ID:" chooses what was typed.
+void ReadTagPage::connectTagChoice()
+{
+    connect(m_grdUID, &QTableView::clicked, this, [this](const QModelIndex &index) {
+        const QString uid = allTagsUid(index.row());
+        if (uid.isEmpty())
+            return;
+        m_buttons->edtTagID()->setText(uid);
+        emit tagClicked(uid);
+    });
+    connect(m_grdUID, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        const QString uid = allTagsUid(index.row());
+        QAbstractItemModel *list = m_lvTag->model();
+        if (uid.isEmpty() || !list)
+            return;
+        for (int row = 0; row < list->rowCount(); ++row) {
+            if (list->index(row, 0).data().toString() == uid) {
+                followRow(Grid::TagList, row);
+                emit tagListActivated(row);
+                return;
+            }
+        }
+    });
+    connect(m_buttons->edtTagID(), &QLineEdit::textEdited, this, &ReadTagPage::tagIdEdited);
+}
+
+QString ReadTagPage::allTagsUid(int row) const
+{
+    const QAbstractItemModel *model = m_grdUID->model();
+    if (!model || row < 0 || row >= model->rowCount())
+        return {};
+    return model->index(row, 1).data().toString();
 }
 
 LinkKind ReadTagPage::linkKind() const

@@ -126,6 +126,10 @@ signals:
     void numberKeyReleased(const QString &text);
     void csvFileEdited(const QString &file);
     void csvFileChosen(const QString &file);
+    // A row of the all-tags grid was clicked: its UID is now in "TAG ID:".
+    void tagClicked(const QString &uid);
+    // The user typed in "TAG ID:".
+    void tagIdEdited(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -134,6 +138,8 @@ private:
     QWidget *buildViewAllPage();
     QWidget *buildViewSelectPage();
     void connectIntents();
+    void connectTagChoice();
+    QString allTagsUid(int row) const;
     void chooseFile();
     void showStartCaption(const char *key);
     QAbstractItemView *view(Grid grid) const;

@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -60,7 +61,15 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     layout->addLayout(m_configSlot, 1);
     m_commands = new ReaderCommandPanel(this);
     connect(m_commands, &ReaderCommandPanel::cancelRequested, this, &SetReaderPage::cancelRequested);
-    layout->addWidget(m_commands, 1);
+    // The command panel scrolls rather than setting the window's height: with the hidden controls
+    // shown it is taller than small screens.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrSetup"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(m_commands);
+    layout->addWidget(scroll, 1);
     setLanguage(Language::English);
 }
 

@@ -1,10 +1,13 @@
 #include "app/TfrmModule.h"
 
+#include "app/ConfigLinkForm.h"
 #include "app/LanguageFonts.h"
 #include "app/PageControl.h"
+#include "app/ReadLinkPages.h"
 #include "app/ReadTagPage.h"
 #include "app/SetReaderController.h"
 #include "app/SetReaderPage.h"
+#include "app/SetTagController.h"
 #include "app/SetTagPage.h"
 #include "app/TagTablesBinding.h"
 #include "app/WindowTranslator.h"
@@ -13,11 +16,14 @@
 #include "link/ComPortNames.h"
 #include "link/SerialPortMap.h"
 #include "reading/SelectionListFile.h"
+#include "reading/TagTableModel.h"
+#include "tagcfg/TagUid.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QSerialPortInfo>
@@ -112,12 +118,79 @@ void TfrmModule::buildUi()
     connect(m_pcMain, &QTabWidget::currentChanged, this, &TfrmModule::handleMainPageShown);
     connect(m_readTag, &ReadTagPage::exitRequested, this, &QWidget::close);
     connect(m_setReader, &SetReaderPage::exitRequested, this, &QWidget::close);
-    connect(m_readTag, &ReadTagPage::setTagRequested, this, [this] {
-        m_setTag->setTagId(m_readTag->tagId());
-        m_pcMain->showPage(QStringLiteral("tsSetTAG"));
+    connectTagPanel();
+}
+
+void TfrmModule::connectTagPanel()
+{
+    const auto request = [this] {
+        return ConfigLinkForm::request(m_setReader->configPanel(), m_setReader->linkKind(), [this](int n) {
+            return n >= 1 && n <= ReadLinkPages::kCount ? m_readTag->comDevice(n) : QString();
+        });
+    };
+    m_tagPanel = new SetTagController(
+        m_setTag, m_tone, request, [this] { return m_readTag->rssiThreshold(); }, this);
+    connect(m_readTag, &ReadTagPage::setTagRequested, this, &TfrmModule::openTagPanel);
+    connect(m_setTag, &SetTagPage::doneRequested, this, &TfrmModule::closeTagPanel);
+    connect(m_tagPanel, &SetTagController::guardRefused, this, &TfrmModule::closeTagPanel);
+    connect(m_tagPanel, &SetTagController::statusText, m_statusPanel, &QLabel::setText);
+    // A tag is chosen by clicking it, by typing its UID, and whenever a report of it is entered in
+    // the all-tags table (so a tag the user sees in "TAG ID:" is one the panel accepts, also when a
+    // loaded selection holds the first row). Clearing the tag list clears the choice.
+    connect(m_readTag, &ReadTagPage::tagClicked, this, [this](const QString &uid) {
+        m_setTag->setTagId(uid);
+        m_tagPanel->setTagChosen(true);
     });
-    connect(m_setTag, &SetTagPage::doneRequested, this,
-            [this] { m_pcMain->showPage(QStringLiteral("tsReadTag")); });
+    connect(m_readTag, &ReadTagPage::tagIdEdited, this, [this] { m_tagPanel->setTagChosen(true); });
+    connect(m_reading, &ReadTagController::tagIdChanged, this, [this](const QString &uid) {
+        if (TagUid::isValid(uid))
+            m_tagPanel->setTagChosen(true);
+    });
+    connect(m_readTag, &ReadTagPage::clearRequested, this, [this] { m_tagPanel->setTagChosen(false); });
+}
+
+void TfrmModule::openTagPanel()
+{
+    m_setTag->setTagId(m_readTag->tagId());
+    if (m_setTag->tagId().isEmpty() || !m_tagPanel->isTagChosen()) {
+        m_tagPanel->showMessageBox(this, translate(m_language, QStringLiteral("Please Read TAG First!")));
+        return;
+    }
+    m_reading->stopIfRunning();
+    m_tagPanel->stopReading();
+    m_readTag->showFirstTagView();
+    // Showing the page brings the configuration link page that matches the reading page and the
+    // link panel into the tag settings panel.
+    m_pcMain->showPage(QStringLiteral("tsSetTAG"));
+    setTagPanelShown(true);
+    m_statusPanel->clear();
+    m_setReader->resetMessages(m_language);
+    m_setTag->showMessage(translate(m_language, QStringLiteral("Select Function")) +
+                          QStringLiteral("[Set Tag]"));
+}
+
+void TfrmModule::closeTagPanel()
+{
+    setTagPanelShown(false);
+    m_pcMain->showPage(QStringLiteral("tsReadTag"));
+}
+
+// While the panel is shown the other main pages cannot be chosen, and no page or status panel holds
+// the window above the panel's size (what does not fit is clipped, as on a small screen).
+void TfrmModule::setTagPanelShown(bool shown)
+{
+    const QSizePolicy::Policy policy = shown ? QSizePolicy::Ignored : QSizePolicy::Preferred;
+    for (int i = 0; i < m_pcMain->count(); ++i) {
+        QWidget *page = m_pcMain->widget(i);
+        page->setSizePolicy(policy, policy);
+        if (page != m_setTag)
+            m_pcMain->setTabEnabled(i, !shown);
+    }
+    m_statusPanel->setMinimumWidth(shown ? 0 : kStatusPanelWidth);
+    // The pages' new policies take effect before the window is resized, not at the next layout pass.
+    m_pcMain->updateGeometry();
+    layout()->activate();
+    resize(shown ? kTagPanelSize : kNormalSize);
 }
 
 void TfrmModule::buildStatusBar()
@@ -127,7 +200,7 @@ void TfrmModule::buildStatusBar()
     m_statusPanel = new QLabel(bar);
     m_statusPanel->setObjectName(QStringLiteral("sbMainPanel0"));
     WindowTranslator::exclude(m_statusPanel);
-    m_statusPanel->setMinimumWidth(320);
+    m_statusPanel->setMinimumWidth(kStatusPanelWidth);
     m_problemPanel = new QLabel(bar);
     m_problemPanel->setObjectName(QStringLiteral("sbMainPanel1"));
     WindowTranslator::exclude(m_problemPanel);
@@ -193,6 +266,7 @@ void TfrmModule::applyLanguage()
     m_reading->setLanguage(m_language);
     m_setReader->setLanguage(m_language);
     m_readerCommands->setLanguage(m_language);
+    m_tagPanel->setLanguage(m_language);
     resetGrids();
     showProblem();
     setEnabled(true);
@@ -200,7 +274,10 @@ void TfrmModule::applyLanguage()
 
 void TfrmModule::resetGrids()
 {
-    m_setTag->resetGrid(m_language);
+    QStringList headers = TagTableModel::defaultHeaderTexts(TagTableModel::Kind::SelectedTags);
+    for (QString &h : headers)
+        h = translate(m_language, h);
+    m_tagPanel->readLoop().model()->reset(headers);
     m_reading->binding()->resetGrids(m_language);
 }
 
@@ -242,6 +319,7 @@ void TfrmModule::handleMainPageShown(int index)
     m_setReader->resetMessages(m_language);
     m_setTag->resetMessage(m_language);
     m_reading->stopIfRunning();
+    m_tagPanel->stopReading();
     m_reading->setReadingActive(reading);
     m_readTag->showFirstTagView();
 }

@@ -11,6 +11,7 @@ class QLabel;
 class ReadTagPage;
 class SetReaderController;
 class SetReaderPage;
+class SetTagController;
 class SetTagPage;
 class TonePlayer;
 
@@ -34,6 +35,11 @@ public:
 
     ReadTagController *reading() const { return m_reading; }
     SetReaderController *readerCommands() const { return m_readerCommands; }
+    SetTagController *tagPanel() const { return m_tagPanel; }
+    // Window sizes while the tag settings panel is shown and after it is closed.
+    static constexpr QSize kTagPanelSize{470, 688};
+    static constexpr QSize kNormalSize{920, 680};
+    static constexpr int kStatusPanelWidth = 320;
     Language language() const { return m_language; }
     // The link kind of the reading side (stored as "PAGE").
     LinkKind linkKind() const { return m_linkKind; }
@@ -55,6 +61,11 @@ protected:
 private:
     void buildUi();
     void buildStatusBar();
+    void connectTagPanel();
+    // "Set TAG": the tag settings panel in front (a tag must be chosen), "OK": back to "Read TAG".
+    void openTagPanel();
+    void closeTagPanel();
+    void setTagPanelShown(bool shown);
     void fillComList();
     void loadSettings();
     void applyStoredValues(const SettingsStore::Values &v);
@@ -72,6 +83,7 @@ private:
     SetReaderPage *m_setReader = nullptr;
     ReadTagPage *m_readTag = nullptr;
     SetTagPage *m_setTag = nullptr;
+    SetTagController *m_tagPanel = nullptr;
     ReadTagController *m_reading = nullptr;
     SetReaderController *m_readerCommands = nullptr;
     QLabel *m_statusPanel = nullptr;

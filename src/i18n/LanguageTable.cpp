@@ -141,6 +141,10 @@ constexpr MessageRow kMessages[] = {
     {"Show hidden controls", "顯示隱藏的控制項", "显示隐藏的控件"},
     {"Port in use: the reading links are still closing", "連接埠使用中：讀取連線尚未關閉",
      "端口使用中：读取连线尚未关闭"},
+    // The tag settings panel: ending a running tag command, the read loop's button, the message box.
+    {"Stop Read", "停止讀取", "停止读取"},
+    {"Message", "訊息", "信息"},
+    {"Please Read TAG First!", "請先讀取標籤!", "请先读取标签!"},
 };
 
 // Key -> first row with that key, built once.

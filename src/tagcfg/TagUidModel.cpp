@@ -87,3 +87,11 @@ QString TagUidModel::uidAt(int row) const
 {
     return row >= 0 && row < m_rows.size() ? m_rows[row].uid : QString();
 }
+
+void TagUidModel::reset(const QStringList &headers)
+{
+    clear();
+    for (int c = 0; c < kColumns && c < headers.size(); ++c)
+        m_headers[c] = headers.at(c);
+    emit headerDataChanged(Qt::Horizontal, 0, kColumns - 1);
+}

@@ -27,6 +27,8 @@ public:
     // row (0-based).
     int apply(const TagPollReport &report);
     void clear();
+    // Drops every row and shows `headers` (the window's language switch: translated "No.", "UID", ...).
+    void reset(const QStringList &headers);
     // The UID of a row, empty outside the model.
     QString uidAt(int row) const;
 

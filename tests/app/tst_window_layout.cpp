@@ -1,6 +1,7 @@
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "tagcfg/TagUidModel.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -117,16 +118,20 @@ private slots:
         SettingsStore store(path);
         TfrmModule w(&store, &m_tone, selectionFile());
         auto *grid = control<QTableView>(&w, "grdTagUID");
-        auto *model = qobject_cast<QStandardItemModel *>(grid->model());
+        auto *model = qobject_cast<TagUidModel *>(grid->model());
         QVERIFY(model);
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("標籤序號"));
-        model->appendRow(new QStandardItem(QStringLiteral("1")));
+        TagPollReport report;
+        report.uid = QByteArrayLiteral("0000000000001234");
+        model->apply(report);
+        QCOMPARE(model->rowCount(), 1);
         control<QLabel>(&w, "pnlCount")->setText(QStringLiteral("5"));
         control<QLineEdit>(&w, "pnTagID")->setText(QStringLiteral("0000000000001234"));
         control<QPushButton>(&w, "btnClear02")->click();
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(model->columnCount(), 7);
-        const QStringList expected = {"No.", "UID", "RSSI", "LQI", "DI", "T1", "T2"};
+        // The panel's own "&Clear" writes its headers untranslated, "NO" in capitals.
+        const QStringList expected = {"NO", "UID", "RSSI", "LQI", "DI", "T1", "T2"};
         for (int c = 0; c < 7; ++c)
             QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), expected.at(c));
         QCOMPARE(control<QLabel>(&w, "pnlCount")->text(), QStringLiteral("0"));

@@ -1,0 +1,96 @@
+#include "app/SetTagController.h"
+
+#include "app/SetTagPage.h"
+
+#include <QMessageBox>
+
+SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSource request, RssiSource rssi,
+                                   QObject *parent)
+    : QObject(parent), m_page(page), m_sequence(*tone, m_clock), m_readLoop(*tone),
+      m_request(std::move(request)), m_rssi(std::move(rssi))
+{
+    page->setReadModel(m_readLoop.model());
+    connect(page, &SetTagPage::tagButtonClicked, this, &SetTagController::runButton);
+    connect(page, &SetTagPage::cancelRequested, &m_sequence, &SendTagCommand::cancel);
+    connect(page, &SetTagPage::tagIdEdited, this, [this] { m_tagChosen = true; });
+    connect(&m_sequence, &SendTagCommand::messageChanged, page, &SetTagPage::showMessage);
+    connect(&m_sequence, &SendTagCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
+    connect(&m_sequence, &SendTagCommand::statusTextChanged, this, &SetTagController::statusText);
+    connect(&m_sequence, &SendTagCommand::valueRead, page,
+            [page](TagValue target, int, int, int position) { page->showValue(target, position); });
+    connect(&m_sequence, &SendTagCommand::guardRefused, this, [this](const QString &text) {
+        showMessageBox(m_page->window(), text);
+        emit guardRefused();
+    });
+
+    connect(page, &SetTagPage::readRequested, this, [this] {
+        m_readLoop.setRequest(m_request());
+        m_readLoop.setRssiMinimum(m_rssi ? m_rssi() : 0);
+        m_readLoop.toggle();
+    });
+    // "&Clear": the grid and its count emptied, "TAG ID:" back to no tag (also when it was typed).
+    connect(page, &SetTagPage::clearRequested, this, [this] {
+        m_readLoop.clear();
+        m_page->setTagId(m_readLoop.currentUid());
+    });
+    connect(page, &SetTagPage::readRowClicked, this, &SetTagController::handleReadRowClicked);
+    connect(&m_readLoop, &TagReadLoop::runningChanged, this, &SetTagController::handleReadRunning);
+    connect(&m_readLoop, &TagReadLoop::countChanged, page, &SetTagPage::showReadCount);
+    connect(&m_readLoop, &TagReadLoop::rowSelected, page, &SetTagPage::followReadRow);
+    connect(&m_readLoop, &TagReadLoop::currentUidChanged, page, &SetTagPage::setTagId);
+    connect(&m_readLoop, &TagReadLoop::tagChosen, this, [this] { m_tagChosen = true; });
+}
+
+SetTagController::~SetTagController() = default;
+
+void SetTagController::setTiming(const Timing &timing)
+{
+    m_sequence.setTiming(timing);
+    m_readLoop.setTiming(timing);
+}
+
+void SetTagController::setLanguage(Language language)
+{
+    m_language = language;
+    m_sequence.setLanguage(int(language));
+}
+
+void SetTagController::stopReading()
+{
+    if (m_readLoop.isRunning())
+        m_readLoop.stop();
+}
+
+void SetTagController::runButton(const TagButton *button)
+{
+    if (isBusy())
+        return;
+    m_sequence.setRequest(m_request());
+    m_sequence.start(*button, m_page->tagId(), m_tagChosen, m_page->values(button->page));
+}
+
+void SetTagController::handleReadRunning(bool running)
+{
+    m_page->setReading(running, m_readLoop.buttonCaption());
+}
+
+// A click on the panel's grid chooses that row's tag.
+void SetTagController::handleReadRowClicked(int row)
+{
+    const QString uid = m_readLoop.model()->uidAt(row);
+    if (uid.isEmpty())
+        return;
+    m_page->setTagId(uid);
+    m_tagChosen = true;
+}
+
+void SetTagController::showMessageBox(QWidget *parent, const QString &text)
+{
+    if (m_box)
+        m_box->close();
+    m_box = new QMessageBox(QMessageBox::NoIcon, translate(m_language, QStringLiteral("Message")), text,
+                            QMessageBox::Ok, parent);
+    m_box->setObjectName(QStringLiteral("dlgMessage"));
+    m_box->setAttribute(Qt::WA_DeleteOnClose);
+    m_box->open();
+}

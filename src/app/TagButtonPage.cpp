@@ -1,0 +1,71 @@
+#include "app/TagButtonPage.h"
+
+#include "app/Controls.h"
+#include "app/WindowTranslator.h"
+#include "tagcfg/TagButtons.h"
+
+#include <QHBoxLayout>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+TagButtonPage::TagButtonPage(TagPage page, QWidget *parent) : QWidget(parent), m_page(page)
+{
+    m_layout = new QVBoxLayout(this);
+    for (const TagValueSpec &spec : TagValues::all())
+        if (spec.page == page)
+            addSlider(spec);
+    for (const TagButton &button : TagButtons::all())
+        if (button.page == page)
+            addButton(button);
+    m_layout->addStretch(1);
+}
+
+void TagButtonPage::addSlider(const TagValueSpec &spec)
+{
+    auto *row = new QHBoxLayout;
+    auto *bar = new QScrollBar(Qt::Horizontal, this);
+    bar->setObjectName(QLatin1String(spec.slider));
+    bar->setRange(spec.low, spec.high);
+    bar->setValue(spec.initial);
+    QLabel *readout = Controls::panel(this, spec.readout, spec.readoutText(spec.initial));
+    readout->setMinimumWidth(90);
+    WindowTranslator::exclude(readout); // shows the slider's value, not a caption
+    connect(bar, &QScrollBar::valueChanged, readout,
+            [readout, &spec](int position) { readout->setText(spec.readoutText(position)); });
+    row->addWidget(bar, 1);
+    row->addWidget(readout);
+    m_layout->addLayout(row);
+    m_sliders.emplace(spec.value, Slider{&spec, bar, readout});
+}
+
+void TagButtonPage::addButton(const TagButton &button)
+{
+    QPushButton *b = Controls::button(this, button.objectName, QLatin1String(button.caption));
+    connect(b, &QPushButton::clicked, this, [this, &button] { emit buttonClicked(&button); });
+    m_layout->addWidget(b);
+    ++m_buttons;
+}
+
+TagValueMap TagButtonPage::values() const
+{
+    TagValueMap out;
+    for (const auto &[value, slider] : m_sliders)
+        out[value] = slider.bar->value();
+    return out;
+}
+
+bool TagButtonPage::setValue(TagValue value, int position)
+{
+    const auto it = m_sliders.find(value);
+    if (it == m_sliders.end())
+        return false;
+    const Slider &slider = it->second;
+    if (!slider.spec->contains(position)) {
+        // A value the slider cannot take is shown as the tag gave it, never moved to a range end.
+        slider.readout->setText(QString::number(position));
+        return false;
+    }
+    slider.bar->setValue(position);
+    slider.readout->setText(slider.spec->readoutText(position));
+    return true;
+}
