@@ -34,12 +34,12 @@ signals:
 private:
     struct Slider
     {
-        const TagValueSpec *spec;
+        const TagValueSpec *control;
         QScrollBar *bar;
         QLabel *readout;
     };
 
-    void addSlider(const TagValueSpec &spec);
+    void addSlider(const TagValueSpec &control);
     void addButton(const TagButton &button);
 
     TagPage m_page;

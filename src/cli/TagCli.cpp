@@ -104,11 +104,11 @@ QString TagCli::valuesText(const TagButtonRun::Result &result) const
         return result.text;
     QStringList parts;
     for (const TagStep &step : button.steps) {
-        const TagValueSpec *spec = TagValues::find(button.page, step.value);
+        const TagValueSpec *control = TagValues::find(button.page, step.value);
         const auto it = result.values.find(step.reg);
         if (step.isRead() && it != result.values.end())
             parts.append(QStringLiteral("%1=%2")
-                             .arg(spec ? QLatin1String(spec->name) : registerKey(step.reg))
+                             .arg(control ? QLatin1String(control->name) : registerKey(step.reg))
                              .arg(it->second));
     }
     return parts.join(QLatin1Char(' '));

@@ -232,9 +232,9 @@ SendTagCommand::Fit SendTagCommand::takeAcknowledgement(const QByteArray &frame)
     }
     // The result keeps what the tag holds; its slider takes what it can hold (a code of 18 on a
     // 0..15 slider shows as 15).
-    const TagValueSpec *spec = TagValues::find(m_button->page, step.value);
+    const TagValueSpec *control = TagValues::find(m_button->page, step.value);
     m_result.values[command.reg] = value;
-    emit valueRead(step.value, command.reg, value, spec ? spec->clamp(value) : value);
+    emit valueRead(step.value, command.reg, value, control ? control->clamp(value) : value);
     return Fit::Yes;
 }
 

@@ -30,9 +30,9 @@ const std::vector<TagCheckSpec> &checks()
 
 const TagCheckSpec *findCheck(TagPage page, TagValue value)
 {
-    for (const TagCheckSpec &spec : checks())
-        if (spec.page == page && spec.value == value)
-            return &spec;
+    for (const TagCheckSpec &control : checks())
+        if (control.page == page && control.value == value)
+            return &control;
     return nullptr;
 }
 

@@ -50,16 +50,16 @@ QString optionName(const TagButton &button, TagPage page, TagValue v)
     default:
         break;
     }
-    const TagValueSpec *spec = sliderOf(button, page, v);
-    return spec ? QLatin1String(spec->name) : QString();
+    const TagValueSpec *control = sliderOf(button, page, v);
+    return control ? QLatin1String(control->name) : QString();
 }
 
 std::pair<int, int> rangeOf(const TagButton &button, TagPage page, TagValue v)
 {
     if (v == TagValue::PowerKeyRadio)
         return {0, kPowerKeyHigh};
-    const TagValueSpec *spec = sliderOf(button, page, v);
-    return spec ? std::pair(spec->low, spec->high) : std::pair(0, 255);
+    const TagValueSpec *control = sliderOf(button, page, v);
+    return control ? std::pair(control->low, control->high) : std::pair(0, 255);
 }
 
 QString inputUsage(const TagButton &button, TagPage page, TagValue v)
@@ -221,8 +221,8 @@ QStringList explain(const Parsed &parsed, int standard)
             meaning = n ? QStringLiteral("on") : QStringLiteral("off");
         else if (v == TagValue::PowerKeyRadio)
             meaning = QLatin1String(TagChoices::powerKeyRadios().at(size_t(n)).caption);
-        else if (const TagValueSpec *spec = sliderOf(b, b.page, v))
-            meaning = spec->explain(n, v == TagValue::StandardTemp ? n : standard);
+        else if (const TagValueSpec *control = sliderOf(b, b.page, v))
+            meaning = control->explain(n, v == TagValue::StandardTemp ? n : standard);
         lines.append(QStringLiteral("%1 %2 = %3").arg(optionName(b, b.page, v)).arg(n).arg(meaning));
     }
     return lines;

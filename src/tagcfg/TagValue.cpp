@@ -144,9 +144,9 @@ const std::vector<TagValueSpec> &all()
 
 const TagValueSpec *find(TagPage page, TagValue value)
 {
-    for (const TagValueSpec &spec : all())
-        if (spec.page == page && spec.value == value)
-            return &spec;
+    for (const TagValueSpec &control : all())
+        if (control.page == page && control.value == value)
+            return &control;
     return nullptr;
 }
 

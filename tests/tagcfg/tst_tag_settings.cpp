@@ -14,14 +14,14 @@
 
 namespace {
 
-const TagValueSpec &spec(TagPage page, TagValue value)
+const TagValueSpec &control(TagPage page, TagValue value)
 {
     return *TagValues::find(page, value);
 }
 
 const TagValueSpec &alarm(TagValue value)
 {
-    return spec(TagPage::PvPj, value);
+    return control(TagPage::PvPj, value);
 }
 
 // The tag command a button sends with every control at its start value.
@@ -43,8 +43,8 @@ class TestTagSettings : public QObject
 private slots:
     void intervalTexts()
     {
-        const TagValueSpec &tag = spec(TagPage::Tag, TagValue::ActiveInterval);
-        const TagValueSpec &wk = spec(TagPage::Wk, TagValue::ActiveInterval);
+        const TagValueSpec &tag = control(TagPage::Tag, TagValue::ActiveInterval);
+        const TagValueSpec &wk = control(TagPage::Wk, TagValue::ActiveInterval);
         QCOMPARE(tag.high, 15);
         QCOMPARE(wk.high, 20);
         const QStringList tagTail{"5 Sec", "2.5 Sec", "5 Sec", "10 Sec", "20 Sec"};
@@ -61,9 +61,9 @@ private slots:
         QCOMPARE(alarm(TagValue::IrDetectInterval).readoutText(9), QStringLiteral("1.2 Sec"));
         QCOMPARE(tag.clamp(18), 15);
         QCOMPARE(tag.readoutText(tag.clamp(18)), QStringLiteral("20 Sec"));
-        QCOMPARE(spec(TagPage::Tag, TagValue::PaLevel).clamp(0), 1);
-        QCOMPARE(spec(TagPage::Tag, TagValue::PaLevel).clamp(255), 100);
-        QCOMPARE(spec(TagPage::Tag, TagValue::ActiveCount).clamp(0), 1);
+        QCOMPARE(control(TagPage::Tag, TagValue::PaLevel).clamp(0), 1);
+        QCOMPARE(control(TagPage::Tag, TagValue::PaLevel).clamp(255), 100);
+        QCOMPARE(control(TagPage::Tag, TagValue::ActiveCount).clamp(0), 1);
     }
 
     // Fixed initial texts until the first change, then the computed ones.
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(low.hintText(1), QStringLiteral("100"));
         QCOMPARE(alarm(TagValue::TopLevel).hintText(40), QStringLiteral("40"));
         QVERIFY(alarm(TagValue::IrDetectTimes).hintText(2).isEmpty());
-        QCOMPARE(spec(TagPage::Tag, TagValue::ActiveInterval).initialReadout(), QStringLiteral("2.5 Sec"));
+        QCOMPARE(control(TagPage::Tag, TagValue::ActiveInterval).initialReadout(), QStringLiteral("2.5 Sec"));
     }
 
     // Standard Temp 36 -> 40 recomputes the four levels from their unmoved positions.
@@ -178,8 +178,8 @@ private slots:
         QCOMPARE(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk)->success(1),
                  QStringLiteral("Set TAG Active Time Ok."));
         QCOMPARE(TagButtons::find(TagButton::Id::GetReceiveCount, TagPage::Rq)->objectName, "btnGetTagRecv1");
-        QVERIFY(spec(TagPage::Rq, TagValue::PaLevel).hidden);
-        QVERIFY(spec(TagPage::Rq, TagValue::ReceiveCount).shared);
+        QVERIFY(control(TagPage::Rq, TagValue::PaLevel).hidden);
+        QVERIFY(control(TagPage::Rq, TagValue::ReceiveCount).shared);
     }
 
     void commandLine_data()
