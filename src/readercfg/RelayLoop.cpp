@@ -4,6 +4,7 @@
 #include "i18n/LanguageTable.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
+#include "readercfg/ConfigLinkTeardown.h"
 #include "readercfg/ExchangeTexts.h"
 #include "readercfg/ReaderCommands.h"
 
@@ -73,16 +74,7 @@ void RelayLoop::stop()
 
 void RelayLoop::discardLink()
 {
-    if (m_exchange) {
-        disconnect(m_exchange, nullptr, this, nullptr);
-        m_exchange->deleteLater();
-        m_exchange = nullptr;
-    }
-    if (m_link) {
-        m_link->close();
-        m_link->deleteLater();
-        m_link = nullptr;
-    }
+    discardConfigLink(this, m_exchange, m_link);
 }
 
 void RelayLoop::sendOutput(int output)

@@ -5,6 +5,7 @@
 #include "link/CommandFrame.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
+#include "readercfg/ConfigLinkTeardown.h"
 #include "readercfg/ExchangeTexts.h"
 
 namespace {
@@ -73,18 +74,7 @@ void RunReaderCommand::start(const QByteArray &command)
 // Links and exchanges of earlier commands go once their own signals have returned.
 void RunReaderCommand::discardLink()
 {
-    if (m_exchange) {
-        disconnect(m_exchange, nullptr, this, nullptr);
-        m_exchange->cancel();
-        m_exchange->deleteLater();
-        m_exchange = nullptr;
-    }
-    if (m_link) {
-        m_link->close();
-        disconnect(m_link, nullptr, this, nullptr);
-        m_link->deleteLater();
-        m_link = nullptr;
-    }
+    discardConfigLink(this, m_exchange, m_link);
 }
 
 void RunReaderCommand::startAttempt()

@@ -4,6 +4,7 @@
 #include "base/TonePlayer.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
+#include "readercfg/ConfigLinkTeardown.h"
 #include "tagcfg/TagAckReply.h"
 #include "tagcfg/TagCodes.h"
 #include "tagcfg/TagUid.h"
@@ -354,18 +355,7 @@ QString SendTagCommand::successText() const
 // Links and exchanges of earlier runs go once their own signals have returned.
 void SendTagCommand::discardLink()
 {
-    if (m_exchange) {
-        disconnect(m_exchange, nullptr, this, nullptr);
-        m_exchange->cancel();
-        m_exchange->deleteLater();
-        m_exchange = nullptr;
-    }
-    if (m_link) {
-        m_link->close();
-        disconnect(m_link, nullptr, this, nullptr);
-        m_link->deleteLater();
-        m_link = nullptr;
-    }
+    discardConfigLink(this, m_exchange, m_link);
 }
 
 void SendTagCommand::setMessage(const QString &text)

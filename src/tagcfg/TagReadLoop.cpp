@@ -3,6 +3,7 @@
 #include "base/TonePlayer.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
+#include "readercfg/ConfigLinkTeardown.h"
 
 namespace {
 constexpr int kMinimumReplyLength = 22;
@@ -141,15 +142,5 @@ void TagReadLoop::setCurrentUid(const QString &uid)
 
 void TagReadLoop::discardLink()
 {
-    if (m_exchange) {
-        disconnect(m_exchange, nullptr, this, nullptr);
-        m_exchange->cancel();
-        m_exchange->deleteLater();
-        m_exchange = nullptr;
-    }
-    if (m_link) {
-        m_link->close();
-        m_link->deleteLater();
-        m_link = nullptr;
-    }
+    discardConfigLink(this, m_exchange, m_link);
 }
