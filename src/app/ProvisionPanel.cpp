@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -17,6 +18,7 @@ namespace {
 const QString kFilter = QStringLiteral("CSV files (*.csv)");
 const QString kOpenTitle = QStringLiteral("Open provisioning plan");
 const QString kSaveTitle = QStringLiteral("Save provisioning result");
+constexpr int kVisibleRows = 4;
 } // namespace
 
 ProvisionPanel::ProvisionPanel(QWidget *parent) : QFrame(parent)
@@ -36,14 +38,27 @@ ProvisionPanel::ProvisionPanel(QWidget *parent) : QFrame(parent)
     buttons->addStretch(1);
     layout->addLayout(buttons);
 
+    auto *state = new QHBoxLayout;
     m_pbProvision = new QProgressBar(this);
     m_pbProvision->setObjectName(QStringLiteral("pbProvision"));
     m_pbProvision->setFormat(QStringLiteral("%v/%m"));
-    layout->addWidget(m_pbProvision);
+    state->addWidget(m_pbProvision, 1);
     m_lblProvision = label(this, "lblProvision", QString());
     WindowTranslator::exclude(m_lblProvision); // shows the run's state, not a caption
     m_lblProvision->setWordWrap(true);
-    layout->addWidget(m_lblProvision);
+    state->addWidget(m_lblProvision, 2);
+    layout->addLayout(state);
+    layout->addWidget(buildTable());
+    // Until a plan is loaded only the buttons take room in the panel.
+    m_pbProvision->hide();
+    m_lblProvision->hide();
+    m_grdProvision->hide();
+    setActions(true, false, false);
+}
+
+// A few rows high, so the tag type pages above keep their room; it follows the row under way.
+QTableView *ProvisionPanel::buildTable()
+{
     m_grdProvision = new QTableView(this);
     m_grdProvision->setObjectName(QStringLiteral("grdProvision"));
     m_grdProvision->verticalHeader()->hide();
@@ -51,12 +66,14 @@ ProvisionPanel::ProvisionPanel(QWidget *parent) : QFrame(parent)
     m_grdProvision->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grdProvision->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grdProvision->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(m_grdProvision, 1);
-    // Until a plan is loaded only the buttons take room in the panel.
-    m_pbProvision->hide();
-    m_lblProvision->hide();
-    m_grdProvision->hide();
-    setActions(true, false, false);
+    m_grdProvision->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grdProvision->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    const int height = m_grdProvision->horizontalHeader()->sizeHint().height() +
+                       kVisibleRows * m_grdProvision->verticalHeader()->defaultSectionSize() +
+                       m_grdProvision->horizontalScrollBar()->sizeHint().height() +
+                       2 * m_grdProvision->frameWidth();
+    m_grdProvision->setFixedHeight(height);
+    return m_grdProvision;
 }
 
 void ProvisionPanel::setModel(QAbstractItemModel *model)

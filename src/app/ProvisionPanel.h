@@ -44,6 +44,7 @@ signals:
     void saveRequested();
 
 private:
+    QTableView *buildTable();
     void askPlanFile();
     QFileDialog *makeDialog(const char *name, bool save);
     void showResults();

@@ -169,6 +169,12 @@ private slots:
         QVERIFY(control<QPushButton>(w, "btnTagCancel")->isEnabled());
         QVERIFY(!control<QPushButton>(w, "btnProvision")->isEnabled());
         QVERIFY(!control<QPushButton>(w, "btnRetryFailed")->isEnabled());
+        // While it runs: rows done, failures so far and the time left estimated.
+        auto *summary = control<QLabel>(w, "lblProvision");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            summary->text().startsWith(QStringLiteral("1/10 rows done, 0 failed, about ")) &&
+                summary->text().endsWith(QStringLiteral(" s left")),
+            20000);
         QVERIFY(finished.wait(60000));
         QCOMPARE(finished.first().first().toBool(), false);
 
