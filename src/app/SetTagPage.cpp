@@ -50,7 +50,7 @@ SetTagPage::SetTagPage(QWidget *parent) : QWidget(parent)
     m_pnlTagMsg = panel(panelFrame, "pnlTagMsg", QStringLiteral("Select Function"));
     m_layout->addWidget(m_pnlTagMsg);
     addTagPages(panelFrame);
-    m_layout->addWidget(m_pcSelTagType, 1);
+    m_layout->addWidget(m_pcSelTagType, 3); // the tag type pages get most of the height
     m_layout->addWidget(buildReadPanel(panelFrame), 1);
     outer->addWidget(panelFrame, 1);
     m_btnTagCancel = button(this, "btnTagCancel", QStringLiteral("Cancel"));
@@ -97,7 +97,17 @@ void SetTagPage::handleTagTypeShown(int index)
     TagButtonPage *page = m_tagPages[size_t(index)];
     if (auto *parameters = qobject_cast<TagParameterPage *>(page))
         parameters->adoptPowerKeyPanel(m_powerKey);
+    refitTagPages();
     emit tagTypeShown(page->tagPage());
+}
+
+// A page whose rows came or went (the power-key panel, the hidden rows) gets its scroll range anew;
+// the scroll area does not see the change of a page that is not in front.
+void SetTagPage::refitTagPages()
+{
+    for (int i = 0; i < m_pcSelTagType->count(); ++i)
+        if (auto *scroll = qobject_cast<QScrollArea *>(m_pcSelTagType->widget(i)))
+            scroll->setWidgetResizable(true);
 }
 
 QWidget *SetTagPage::buildReadPanel(QWidget *parent)
@@ -206,6 +216,7 @@ void SetTagPage::setHiddenShown(bool shown)
     for (TagButtonPage *p : m_tagPages)
         if (auto *parameters = qobject_cast<TagParameterPage *>(p))
             parameters->setHiddenShown(shown);
+    refitTagPages();
 }
 
 void SetTagPage::setSequenceRunning(bool running)

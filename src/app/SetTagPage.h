@@ -79,6 +79,7 @@ private:
     void addTagPages(QWidget *parent);
     void shareValue(TagValue value, int position);
     void handleTagTypeShown(int index);
+    void refitTagPages();
 
     QWidget *m_pnlSetTagMain = nullptr;
     QPushButton *m_btnTagExit = nullptr;

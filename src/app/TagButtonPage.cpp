@@ -26,9 +26,9 @@ const TagButtonPage::Slider &TagButtonPage::addSlider(const TagValueSpec &contro
     bar->setObjectName(QLatin1String(control.slider));
     bar->setRange(control.low, control.high);
     bar->setValue(control.initial);
-    bar->setMinimumWidth(120);
+    bar->setMinimumWidth(60);
     QLabel *readout = Controls::panel(parent, control.readout, control.initialReadout());
-    readout->setMinimumWidth(80);
+    readout->setMinimumWidth(70);
     WindowTranslator::exclude(readout); // shows the slider's value, not a caption
     const TagValue value = control.value;
     connect(bar, &QScrollBar::valueChanged, this, [this, value] { handleSliderChange(value); });

@@ -63,7 +63,6 @@ TagParameterPage::TagParameterPage(TagPage page, QWidget *parent) : TagButtonPag
 {
     auto *layout = new QVBoxLayout(this);
     auto *area = Controls::frame(this, areaOf(page).area);
-    area->setMinimumHeight(kParameterAreaHeight);
     auto *rows = new QVBoxLayout(area);
     rows->setContentsMargins(0, 0, 0, 0);
     for (TagValue key : kRows)
@@ -76,11 +75,16 @@ TagParameterPage::TagParameterPage(TagPage page, QWidget *parent) : TagButtonPag
     layout->addWidget(m_powerKeyHost, 1);
 }
 
+// A row: its sliders (or check boxes) with their read-outs, and under them the buttons that send or
+// read its values (beside the check boxes, and alone for the row of buttons without a value).
 QWidget *TagParameterPage::buildRow(TagValue key, QWidget *parent)
 {
     auto *row = new QWidget(parent);
-    auto *line = new QHBoxLayout(row);
-    line->setContentsMargins(0, 0, 0, 0);
+    auto *lines = new QVBoxLayout(row);
+    lines->setContentsMargins(0, 0, 0, 0);
+    auto *line = new QHBoxLayout;
+    lines->addLayout(line);
+    QHBoxLayout *buttons = line;
     const TagValueSpec *control = TagValues::find(tagPage(), key);
     if (key == TagValue::ActiveCount) {
         addActiveTime(line, row);
@@ -91,15 +95,18 @@ QWidget *TagParameterPage::buildRow(TagValue key, QWidget *parent)
     } else if (control) {
         addSliderWithLabel(*control, line, row);
     }
+    if (line->count() > 0 && key != TagValue::Led1) {
+        buttons = new QHBoxLayout;
+        lines->addLayout(buttons);
+    }
     for (const TagButton &button : TagButtons::all()) {
         // Buttons of all four pages are found from each of them; the power-key button stands in its
         // panel.
         const bool onThisPage = TagButtons::find(button.id, tagPage()) == &button;
         if (onThisPage && rowOf(button) == key && button.id != TagButton::Id::PowerKeyMode)
-            line->addWidget(addButton(button, row));
+            buttons->addWidget(addButton(button, row));
     }
-    if (key == TagValue::None || key == TagValue::Led1)
-        line->addStretch(1);
+    buttons->addStretch(1);
     if (control && control->hidden) {
         row->setVisible(false);
         m_hiddenRows.push_back(row);

@@ -22,8 +22,6 @@ public:
     // Takes the one power-key panel below the parameter area.
     void adoptPowerKeyPanel(QWidget *panel);
 
-    static constexpr int kParameterAreaHeight = 336;
-
 private:
     QWidget *buildRow(TagValue key, QWidget *parent);
     void addActiveTime(QBoxLayout *row, QWidget *parent);

@@ -109,6 +109,14 @@ class TestTagPages : public QObject
     QString uid() const { return QString::fromLatin1(m_tags.tag(0).uid); }
     quint8 tagRegister(int reg) const { return m_tags.tag(0).registers[size_t(reg)]; }
 
+    // With TALVO_SCREENSHOT_DIR set, a picture of the window as it stands.
+    void shoot(const QString &name)
+    {
+        const QString outDir = qEnvironmentVariable("TALVO_SCREENSHOT_DIR");
+        if (!outDir.isEmpty())
+            QVERIFY(m_w->grab().save(QDir(outDir).filePath(QStringLiteral("tagpages-%1.png").arg(name))));
+    }
+
     TagButtonRun::Result press(QPushButton *button)
     {
         QSignalSpy finished(&m_w->tagPanel()->buttonRun(), &TagButtonRun::finished);
@@ -263,7 +271,6 @@ private slots:
         }
 
         // A PA of 0 shows as the slider's 1, on all four pages.
-        control<QCheckBox>(m_w.get(), "chkShowHidden")->click();
         m_tags.tag(0).registers[0x30] = 0;
         result = press("tsRQ", "btnGetTagPA1");
         QVERIFY2(result.ok, qPrintable(result.text));
@@ -281,6 +288,7 @@ private slots:
     void writesAndActionsFromThePages()
     {
         window();
+        control<QCheckBox>(m_w.get(), "chkShowHidden")->click();
         QVERIFY(openPanelOnSim());
         const QByteArray e = "E" + uid().toLatin1();
         showType("tsWKA");
@@ -293,6 +301,8 @@ private slots:
         QCOMPARE(result.text, QStringLiteral("Set TAG Active Time Ok."));
 
         showType("tsRQ");
+        QTRY_VERIFY(on<QWidget>("tsRQ", "sbTagPA3")->isVisible());
+        shoot(QStringLiteral("rq"));
         on<QCheckBox>("tsRQ", "chkLED31")->setChecked(false);
         on<QCheckBox>("tsRQ", "chkLED32")->setChecked(false);
         control<QRadioButton>(m_w.get(), "rbtn02")->setChecked(true);
@@ -383,6 +393,8 @@ private slots:
         window();
         QVERIFY(openPanelOnSim());
         showType("tsPV");
+        QTRY_VERIFY(page("GroupBox2")->isVisible());
+        shoot(QStringLiteral("pv"));
         const QByteArray e = "E" + uid().toLatin1();
         const struct
         {
