@@ -126,8 +126,9 @@ void SerialReadingLinks::handleRetryDue(int number)
     }
     m_retries[number]->reset();
     emit reconnected(endpointText(number));
-    // The start commands go to the lowest open port; at the start they are still queued.
-    if (m_phase == Phase::Open && m_ports.begin()->first == number) {
+    // The start commands go to the lowest open port: a port that is now the lowest hears them again
+    // (while the links still open, after the ones queued at the start).
+    if (m_ports.begin()->first == number) {
         enqueue("M0");
         enqueue("A3");
     }

@@ -87,6 +87,18 @@ void TcpClientReadingLinks::connectReader(Reader &reader)
     connect(socket, &QTcpSocket::disconnected, this, [this, r] { handleDisconnected(*r); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, r] { handleError(*r); });
     socket->connectToHost(reader.address, m_port);
+    // A reader whose network swallows the attempt would hold reconnection up for minutes (the
+    // system's own time-out): an attempt has half the longest wait between attempts.
+    if (m_reconnect)
+        QTimer::singleShot(attemptTimeMs(), reader.source, [this, r, source = reader.source] {
+            if (r->source == source && !r->connected && isOpen())
+                reportUnreachable(*r, QStringLiteral("no answer within %1 s").arg(attemptTimeMs() / 1000.0));
+        });
+}
+
+int TcpClientReadingLinks::attemptTimeMs() const
+{
+    return std::max(1, timing().reconnectMaxMs / 2);
 }
 
 QString TcpClientReadingLinks::endpointText(const Reader &reader) const
@@ -141,7 +153,11 @@ void TcpClientReadingLinks::handleError(Reader &reader)
     // A drop of a working connection is reported by handleDisconnected.
     if (isClosing() || reader.connected || reader.down)
         return;
-    const QString why = reader.source->socket()->errorString();
+    reportUnreachable(reader, reader.source->socket()->errorString());
+}
+
+void TcpClientReadingLinks::reportUnreachable(Reader &reader, const QString &why)
+{
     emit logLine(QStringLiteral("Not connected:") + endpointText(reader) + QStringLiteral(" (") + why + ')');
     // While reconnecting, each failed attempt is told with the next one, not as a problem of its own.
     if (!reader.lost)

@@ -24,7 +24,8 @@ struct ReaderAddress
 // read under its configured address, as source number = reader number. A reader that cannot be
 // reached or whose connection drops is reported and left alone until the links close, unless the
 // links reconnect: then it is tried again (ReconnectSchedule) on a new connection, read again under
-// the same number once connected, and greeted again so that it reports again. The bytes of the lost
+// the same number once connected, and greeted again so that it reports again. A reconnecting
+// attempt that gets no answer within half the longest wait has failed. The bytes of the lost
 // connection are read before its source goes; nothing of the new one comes before them.
 class TcpClientReadingLinks : public NetworkReadingLinks
 {
@@ -79,6 +80,8 @@ private:
     void handleConnected(Reader &reader);
     void handleDisconnected(Reader &reader);
     void handleError(Reader &reader);
+    void reportUnreachable(Reader &reader, const QString &why);
+    int attemptTimeMs() const;
     void markDown(Reader &reader);
     void connectReader(Reader &reader);
     void retryLater(Reader &reader, const QString &reason);

@@ -15,7 +15,11 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <arpa/inet.h>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace nettest;
 
@@ -209,6 +213,44 @@ private slots:
         QVERIFY(!connection.wait(timing.reconnectFirstMs + 200)); // past the wait that was pending
         QVERIFY(reader.peers.isEmpty());
         QCOMPARE(scheduled.size(), 1);
+    }
+
+    void unansweredAttemptIsGivenUpAndTriedAgain()
+    {
+        // A listener whose queue is full drops further connection requests unanswered, as a network
+        // that swallows them does.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(0x7F00000A); // 127.0.0.10
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        QCOMPARE(::listen(fd, 0), 0);
+        socklen_t length = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &length);
+        const quint16 port = ntohs(a.sin_port);
+        QTcpSocket filler;
+        filler.connectToHost(QHostAddress("127.0.0.10"), port);
+        QVERIFY(filler.waitForConnected(5000));
+
+        Timing timing = fastTiming();
+        timing.reconnectFirstMs = 20;
+        timing.reconnectMaxMs = 200; // an attempt has 100 ms
+        TcpClientReadingLinks links;
+        links.setTiming(timing);
+        links.setReconnect(true);
+        links.setReaders({{1, "127.0.0.10"}});
+        links.setRemotePortText(QString::number(port));
+        QSignalSpy scheduled(&links, &ReadingLinks::reconnectScheduled);
+        ReadingHarness h;
+        h.session.start(&links);
+        QTRY_VERIFY_WITH_TIMEOUT(scheduled.size() >= 2, 10000);
+        QCOMPARE(scheduled[0][2].toString(), QString("no answer within 0.1 s"));
+        QCOMPARE(h.problems.size(), 1);
+        QSignalSpy ended(&h.session, &ReadingSession::ended);
+        h.session.stop();
+        QVERIFY(ended.wait(5000));
+        ::close(fd);
     }
 
     void serialPortThatVanishesIsOpenedAgainAndToldToReport()
