@@ -91,5 +91,7 @@ QString ConfigFileOptions::explain(const QString &error) const
         if (named.match(error).hasMatch())
             return m_file.where(entry) + entry.key + QStringLiteral(": ") + error;
     }
+    if (!m_used.isEmpty())
+        return error + QStringLiteral(" (with the options of %1)").arg(m_file.path());
     return error;
 }

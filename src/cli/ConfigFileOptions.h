@@ -21,7 +21,7 @@ public:
     bool apply(QCommandLineParser &parser, const QStringList &arguments, QString *error);
 
     // An error about an option's value, with the file and line in front when that value came from the
-    // file.
+    // file; an error about options together names the file when it gave any of them.
     QString explain(const QString &error) const;
 
 private:

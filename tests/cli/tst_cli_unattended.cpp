@@ -231,6 +231,17 @@ private slots:
         QVERIFY(p.out.isEmpty());
     }
 
+    void conflictBetweenFileAndCommandLineNamesTheFile()
+    {
+        QTemporaryDir dir;
+        const QString config = writeFile(dir, "read.ini", "tcp = 127.0.0.1:4001\n");
+        Run p;
+        p.start(cliPath(), {"read", "--config", config, "--listen", "0"});
+        QVERIFY(p.finish());
+        QCOMPARE(p.process.exitCode(), 2);
+        QVERIFY2(p.err.contains("one kind of link") && p.err.contains(config.toUtf8()), p.err.constData());
+    }
+
     void missingConfigFileIsAUsageError()
     {
         Run p;
