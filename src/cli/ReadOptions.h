@@ -38,6 +38,9 @@ struct ReadOptions
     bool verbose = false;
     ReadTableOptions table; // filters, selection, CSV logs, beep, snapshot
 
+    // Unattended operation: serial ports and --tcp readers that are lost are tried again.
+    bool reconnect = false;
+
     // Fills the parser with the options; parse() reads them back. An error message on bad input.
     static void addTo(QCommandLineParser &parser);
     static std::optional<ReadOptions> parse(const QCommandLineParser &parser, QString *error);
