@@ -20,7 +20,8 @@ ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTa
 QString ReadLinkPages::pageName(LinkKind kind)
 {
     // In the order of the stored page values.
-    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP"};
+    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP",
+                                                                  "tsMQTT"};
     return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
 }
 
@@ -29,7 +30,7 @@ QWidget *ReadLinkPages::buildPage(LinkKind kind)
     using Build = QWidget *(ReadLinkPages::*)();
     static const Build kBuilders[LinkKindTable::kKindCount] = {
         &ReadLinkPages::buildTcpServerPage, &ReadLinkPages::buildComPage, &ReadLinkPages::buildTcpClientPage,
-        &ReadLinkPages::buildUdpPage};
+        &ReadLinkPages::buildUdpPage, &ReadLinkPages::buildMqttPage};
     return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
 }
 
@@ -86,6 +87,14 @@ QWidget *ReadLinkPages::buildUdpPage()
     m_pnlMemo->hide();
     outer->addWidget(m_pnlIP);
     outer->addWidget(m_pnlMemo);
+    return page;
+}
+
+// Reading from a broker: the page that names the broker and the topics to read.
+QWidget *ReadLinkPages::buildMqttPage()
+{
+    auto *page = new QWidget;
+    new QVBoxLayout(page);
     return page;
 }
 

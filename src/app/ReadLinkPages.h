@@ -58,6 +58,7 @@ private:
     QWidget *buildUdpPage();
     QWidget *buildTcpServerPage();
     QWidget *buildTcpClientPage();
+    QWidget *buildMqttPage();
 
     std::array<QCheckBox *, kCount> m_com{};
     std::array<QLineEdit *, kCount> m_comDevice{};

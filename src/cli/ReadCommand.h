@@ -10,6 +10,7 @@
 #include <memory>
 
 class Clock;
+class PublishingBinding;
 class ReadingLinks;
 class TonePlayer;
 
@@ -30,6 +31,9 @@ public:
     // Starts the session; finished(exitCode) follows when it has ended.
     void start();
     void requestStop();
+    // The last step of every ending: sends what the publisher (--mqtt) still holds, waiting at most its
+    // flush time, says "offline" and disconnects; finished() follows. At once without a publisher.
+    void closePublisher();
 
 signals:
     void finished(int exitCode);
@@ -45,6 +49,8 @@ private:
     void handleLinesNotWritten(const QString &total, const QString &reason);
     void handleEnded();
     void diagnostic(const QString &text);
+    bool startPublisher();
+    void finish();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -58,4 +64,5 @@ private:
     bool m_outputFailureReported = false;
     int m_exitCode = 0;
     bool m_stopRequested = false;
+    std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MqttOptions.h"
 #include "NetworkLinkOptions.h"
 #include "ReadTableOptions.h"
 #include "reading/ReportDecoder.h"
@@ -37,6 +38,9 @@ struct ReadOptions
     int replyWaitMs = 600;
     bool verbose = false;
     ReadTableOptions table; // filters, selection, CSV logs, beep, snapshot
+
+    // MQTT: publishing (--mqtt) and reading from a broker (--mqtt-in, a kind of link).
+    MqttOptions mqtt;
 
     // Fills the parser with the options; parse() reads them back. An error message on bad input.
     static void addTo(QCommandLineParser &parser);
