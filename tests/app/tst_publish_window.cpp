@@ -113,10 +113,11 @@ private:
         return broker;
     }
 
-    static void replay(TfrmModule &w, int rounds = 200)
+    // The recorded reports again and again, `linesPerTick` lines every 5 ms.
+    static void replay(TfrmModule &w, int linesPerTick = 2)
     {
-        w.reading()->setLinksFactory([rounds](const LinkRequest &) {
-            return std::make_unique<DemoReplayLinks>(kRecording, rounds, 5);
+        w.reading()->setLinksFactory([linesPerTick](const LinkRequest &) {
+            return std::make_unique<DemoReplayLinks>(kRecording, linesPerTick, 5);
         });
     }
 
@@ -387,6 +388,44 @@ private slots:
             QCOMPARE(reports[i].value("uid").toString(), entered[i][0].value<TTagReport>().uid);
             QVERIFY(uids.contains(reports[i].value("uid").toString()));
         }
+    }
+
+    // The broker goes away mid-session: the state line says so and counts the reports dropped once
+    // the queue is full; the broker comes back and the line says connected, with the count.
+    void stateLineFollowsABrokerThatGoesAndComesBack()
+    {
+        auto broker = startBroker();
+        if (!broker)
+            QSKIP("the mosquitto broker is not installed (Debian package \"mosquitto\")");
+        SettingsStore store(freshIni());
+        SettingsStore::MqttValues m;
+        m.publish = true;
+        m.url = broker->url();
+        m.site = QStringLiteral("Hall 3");
+        store.writeMqtt(m);
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        PublishSettings times = shortTimes();
+        times.queueCapacity = 5;
+        w.reading()->setBrokerBase(times);
+        replay(w, 4);
+        control<QPushButton>(&w, "btnStart")->click();
+        auto *state = control<QLabel>(&w, "lblPublishState");
+        QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("Connected"), kWaitMs);
+        QVERIFY(broker->stop());
+        QTRY_VERIFY_WITH_TIMEOUT(state->text().startsWith(QStringLiteral("Reconnecting | Dropped: ")),
+                                 kWaitMs);
+        control<QPushButton>(&w, "btnCHS")->click();
+        QVERIFY2(state->text().startsWith(QStringLiteral("重新连接中 | 已丢弃：")),
+                 qPrintable(state->text()));
+        control<QPushButton>(&w, "btnEng")->click();
+        QVERIFY(broker->restart());
+        QTRY_VERIFY_WITH_TIMEOUT(state->text().startsWith(QStringLiteral("Connected | Dropped: ")), kWaitMs);
+        QVERIFY(w.reading()->session().isRunning()); // reading went on all along
+        QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
+        control<QPushButton>(&w, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, kWaitMs);
     }
 
     // The "MQTT" page reads what another instance publishes into the same tables, labelled
