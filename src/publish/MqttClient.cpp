@@ -124,12 +124,18 @@ void MqttClient::Shared::onConnect(mosquitto *mosq, void *obj, int rc)
     s->resetBackoff = true;
     for (const QByteArray &topic : std::as_const(s->options.subscriptions))
         mosquitto_subscribe(mosq, nullptr, topic.constData(), s->options.subscribeQos);
+    if (s->options.sessionHook)
+        s->options.sessionHook(true);
     s->postPlain(Event::Type::Connected);
 }
 
 void MqttClient::Shared::onPublish(mosquitto *, void *obj, int mid)
 {
-    static_cast<Shared *>(obj)->postPlain(Event::Type::Published, mid);
+    auto *s = static_cast<Shared *>(obj);
+    if (s->options.publishedHook)
+        s->options.publishedHook(mid);
+    else
+        s->postPlain(Event::Type::Published, mid);
 }
 
 void MqttClient::Shared::onMessage(mosquitto *, void *obj, const mosquitto_message *message)
@@ -162,8 +168,11 @@ void MqttClient::Shared::run(std::shared_ptr<Shared> s)
             s->postProblem(
                 MqttProblem::Kind::Unreachable,
                 QStringLiteral("%1:%2: %3").arg(o.broker.host).arg(o.broker.port).arg(errorText(rc)));
-        if (s->sessionUp.exchange(false))
+        if (s->sessionUp.exchange(false)) {
+            if (o.sessionHook)
+                o.sessionHook(false);
             s->postPlain(Event::Type::Disconnected);
+        }
         if (s->resetBackoff.exchange(false))
             pauseMs = o.reconnectFirstMs;
         std::unique_lock lock(s->mutex);
@@ -186,8 +195,15 @@ void MqttClient::Shared::runConnection(Shared &s)
         }
         const int rc = mosquitto_loop(s.mosq, kLoopWaitMs, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
+            // Before the broker's answer (a TLS handshake that fails, a connection reset) the broker
+            // was not reached; a refusal was said when it came.
             if (s.sessionUp)
                 s.postProblem(MqttProblem::Kind::ConnectionLost, errorText(rc));
+            else if (!s.connackSeen)
+                s.postProblem(MqttProblem::Kind::Unreachable, QStringLiteral("%1:%2: %3")
+                                                                  .arg(s.options.broker.host)
+                                                                  .arg(s.options.broker.port)
+                                                                  .arg(errorText(rc)));
             return;
         }
         if (!s.connackSeen && std::chrono::steady_clock::now() - begin > timeout) {
@@ -307,6 +323,16 @@ void MqttClient::stop()
 int MqttClient::publish(const QByteArray &topic, const QByteArray &payload, int qos, bool retain)
 {
     if (!m_connected || m_stopRequested)
+        return -1;
+    int mid = 0;
+    const int rc = mosquitto_publish(m_shared->mosq, &mid, topic.constData(), int(payload.size()),
+                                     payload.constData(), qos, retain);
+    return rc == MOSQ_ERR_SUCCESS ? mid : -1;
+}
+
+int MqttClient::publishFromAnyThread(const QByteArray &topic, const QByteArray &payload, int qos, bool retain)
+{
+    if (!m_shared || !m_shared->sessionUp)
         return -1;
     int mid = 0;
     const int rc = mosquitto_publish(m_shared->mosq, &mid, topic.constData(), int(payload.size()),
