@@ -34,6 +34,7 @@ struct MqttClient::Event
     enum class Type
     {
         Connected,
+        Subscribed,
         Disconnected,
         Published,
         Message,
@@ -107,6 +108,7 @@ struct MqttClient::Shared
     static void onConnect(mosquitto *mosq, void *obj, int rc);
     static void onPublish(mosquitto *, void *obj, int mid);
     static void onMessage(mosquitto *, void *obj, const mosquitto_message *message);
+    static void onSubscribe(mosquitto *, void *obj, int, int, const int *);
     static void run(std::shared_ptr<Shared> s);
     static void runConnection(Shared &s);
     static void finish(Shared &s, bool graceful);
@@ -136,6 +138,11 @@ void MqttClient::Shared::onPublish(mosquitto *, void *obj, int mid)
         s->options.publishedHook(mid);
     else
         s->postPlain(Event::Type::Published, mid);
+}
+
+void MqttClient::Shared::onSubscribe(mosquitto *, void *obj, int, int, const int *)
+{
+    static_cast<Shared *>(obj)->postPlain(Event::Type::Subscribed);
 }
 
 void MqttClient::Shared::onMessage(mosquitto *, void *obj, const mosquitto_message *message)
@@ -285,6 +292,7 @@ bool MqttClient::configure()
     mosquitto_connect_callback_set(mosq, &Shared::onConnect);
     mosquitto_publish_callback_set(mosq, &Shared::onPublish);
     mosquitto_message_callback_set(mosq, &Shared::onMessage);
+    mosquitto_subscribe_callback_set(mosq, &Shared::onSubscribe);
     if (!o.user.isEmpty() &&
         mosquitto_username_pw_set(mosq, o.user.toUtf8().constData(),
                                   o.password.isEmpty() ? nullptr : o.password.toUtf8().constData()) !=
@@ -358,6 +366,9 @@ void MqttClient::drainEvents()
     }
     for (Event &e : events) {
         switch (e.type) {
+        case Event::Type::Subscribed:
+            emit subscribed();
+            break;
         case Event::Type::Connected:
             m_connected = true;
             m_problemShown = false;

@@ -60,6 +60,8 @@ public:
 
 signals:
     void connected();
+    // The broker has taken a subscription (one per subscribed topic, on every connection).
+    void subscribed();
     void disconnected();
     // A message handed over by publish() has gone out (QoS 0) or been acknowledged (QoS 1).
     void published(int mid);
