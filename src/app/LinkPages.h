@@ -5,12 +5,12 @@
 
 #include <QWidget>
 
-// The link pages of a page control, one per link kind, in the table's page order: `pageName` names a
-// kind's page and `build` makes it.
+// The link pages of a page control, one per link kind that has a page in `pageIndex`, in the table's
+// page order: `pageName` names a kind's page and `build` makes it.
 template <typename NameOf, typename Build>
 void addLinkPages(PageControl *pages, int LinkKindTable::Row::*pageIndex, NameOf pageName, Build build)
 {
-    for (int index = 0; index < LinkKindTable::kKindCount; ++index) {
+    for (int index = 0; index < LinkKindTable::pageCount(pageIndex); ++index) {
         const LinkKind kind = LinkKindTable::kindWhere(pageIndex, index);
         pages->addPage(build(kind), pageName(kind), QLatin1String(LinkKindTable::caption(kind)));
     }

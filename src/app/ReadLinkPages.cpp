@@ -20,7 +20,8 @@ ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTa
 QString ReadLinkPages::pageName(LinkKind kind)
 {
     // In the order of the stored page values.
-    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP"};
+    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP",
+                                                                  "tsMQTT"};
     return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
 }
 
@@ -29,7 +30,7 @@ QWidget *ReadLinkPages::buildPage(LinkKind kind)
     using Build = QWidget *(ReadLinkPages::*)();
     static const Build kBuilders[LinkKindTable::kKindCount] = {
         &ReadLinkPages::buildTcpServerPage, &ReadLinkPages::buildComPage, &ReadLinkPages::buildTcpClientPage,
-        &ReadLinkPages::buildUdpPage};
+        &ReadLinkPages::buildUdpPage, &ReadLinkPages::buildMqttPage};
     return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
 }
 
@@ -86,6 +87,38 @@ QWidget *ReadLinkPages::buildUdpPage()
     m_pnlMemo->hide();
     outer->addWidget(m_pnlIP);
     outer->addWidget(m_pnlMemo);
+    return page;
+}
+
+// Reading from a broker: the page that names the broker and the topics to read.
+// The broker's URL and the topic prefix to read; while reading, the page lists the subscription and
+// each site/reader heard instead. User, password file and CA file are the "Publish" group's.
+QWidget *ReadLinkPages::buildMqttPage()
+{
+    auto *page = new QWidget;
+    auto *outer = new QVBoxLayout(page);
+    m_pnlMqtt = frame(page, "pnlMqtt");
+    auto *v = new QVBoxLayout(m_pnlMqtt);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->addWidget(label(m_pnlMqtt, "lblMqttInUrl", QStringLiteral("Broker URL:")));
+    m_edtMqttInUrl = edit(m_pnlMqtt, QStringLiteral("edtMqttInUrl"), QString());
+    m_edtMqttInUrl->setToolTip(QStringLiteral("mqtt://host:1883, mqtts://host:8883"));
+    v->addWidget(m_edtMqttInUrl);
+    v->addWidget(label(m_pnlMqtt, "lblMqttInPrefix", QStringLiteral("Prefix:")));
+    m_edtMqttInPrefix = edit(m_pnlMqtt, QStringLiteral("edtMqttInPrefix"), QString());
+    v->addWidget(m_edtMqttInPrefix);
+    v->addStretch(1);
+    for (QLineEdit *e : {m_edtMqttInUrl, m_edtMqttInPrefix})
+        connect(e, &QLineEdit::editingFinished, this, [this, e] {
+            if (e->isModified()) {
+                e->setModified(false);
+                emit brokerEdited();
+            }
+        });
+    m_memoMqtt = memo(page, "MemoMqtt");
+    m_memoMqtt->hide();
+    outer->addWidget(m_pnlMqtt);
+    outer->addWidget(m_memoMqtt);
     return page;
 }
 
@@ -146,11 +179,24 @@ QWidget *ReadLinkPages::buildTcpClientPage()
     return page;
 }
 
+void ReadLinkPages::fillBrokerValues(SettingsStore::MqttValues *values) const
+{
+    values->inUrl = m_edtMqttInUrl->text().trimmed();
+    values->inPrefix = m_edtMqttInPrefix->text().trimmed();
+}
+
+void ReadLinkPages::applyBrokerValues(const SettingsStore::MqttValues &values)
+{
+    m_edtMqttInUrl->setText(values.inUrl);
+    m_edtMqttInPrefix->setText(values.inPrefix);
+}
+
 void ReadLinkPages::setLanguage(Language language)
 {
     const QString tip = translate(language, QStringLiteral("Device this port number opens"));
     for (QLineEdit *device : m_comDevice)
         device->setToolTip(tip);
+    m_edtMqttInPrefix->setToolTip(translate(language, QStringLiteral("Empty: every site")));
 }
 
 void ReadLinkPages::showConnectionLists(bool reading)
@@ -159,13 +205,17 @@ void ReadLinkPages::showConnectionLists(bool reading)
     const bool udp = reading && kind == LinkKind::Udp;
     const bool tcpOut = reading && kind == LinkKind::TcpToReaders;
     const bool listener = reading && kind == LinkKind::TcpListener;
+    const bool broker = reading && kind == LinkKind::Mqtt;
     m_pnlIP->setVisible(!udp);
     m_pnlMemo->setVisible(udp);
     m_pnlTcpServerSet->setVisible(!tcpOut);
     m_pnlTcpServerView->setVisible(tcpOut);
     m_pnlTcpClient->setVisible(!listener);
     m_memoClient0->setVisible(listener);
+    m_pnlMqtt->setVisible(!broker);
+    m_memoMqtt->setVisible(broker);
     if (reading) {
+        m_memoMqtt->clear();
         m_memoUdp->clear();
         m_moTcpServer->clear();
         m_memoClient0->clear();
@@ -175,7 +225,7 @@ void ReadLinkPages::showConnectionLists(bool reading)
 
 void ReadLinkPages::appendLog(const QString &line)
 {
-    m_moTcpServer->appendPlainText(line);
+    (linkKind() == LinkKind::Mqtt ? m_memoMqtt : m_moTcpServer)->appendPlainText(line);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "app/PageControl.h"
 #include "base/LinkKind.h"
+#include "base/SettingsStore.h"
 #include "i18n/LanguageTable.h"
 
 #include <array>
@@ -13,8 +14,9 @@ class QFrame;
 
 // `pcTagMain`: the link kind of the reading side, one page per kind: "COM" (`tsCOM`, twenty port
 // boxes, each with the device its number stands for), "UDP" (`tsUDP`), "TCP Server" (`tsNET`, twenty
-// reader addresses) and "TCP Client" (`tsNetServer`, the listen port). A part of the "Read TAG"
-// page, which alone reaches its controls.
+// reader addresses), "TCP Client" (`tsNetServer`, the listen port) and "MQTT" (`tsMQTT`, the broker
+// and topic prefix to read other instances' reports from). A part of the "Read TAG" page, which alone
+// reaches its controls.
 class ReadLinkPages : public PageControl
 {
     Q_OBJECT
@@ -27,16 +29,24 @@ public:
     LinkKind linkKind() const;
     void showLinkKind(LinkKind kind);
 
+    // The "MQTT" page's broker URL and prefix (the other broker values are left as given).
+    void fillBrokerValues(SettingsStore::MqttValues *values) const;
+    void applyBrokerValues(const SettingsStore::MqttValues &values);
+
     // Texts the captions do not carry (the device boxes' tooltips).
     void setLanguage(Language language);
     // While reading, each network page shows its connection list instead of its settings.
     void showConnectionLists(bool reading);
-    // The connection log of the "TCP Server" page.
+    // The connection log of the "TCP Server" page, or of the "MQTT" page when it is in front.
     void appendLog(const QString &line);
     // The readers connected to the listener ("address:port" lines) and the UDP senders.
     void listClient(const QString &line);
     void unlistClient(const QString &line);
     void listSender(const QString &line);
+
+signals:
+    // The user changed the "MQTT" page's URL or prefix (to be stored).
+    void brokerEdited();
 
 private:
     friend class ReadTagPage;
@@ -58,6 +68,7 @@ private:
     QWidget *buildUdpPage();
     QWidget *buildTcpServerPage();
     QWidget *buildTcpClientPage();
+    QWidget *buildMqttPage();
 
     std::array<QCheckBox *, kCount> m_com{};
     std::array<QLineEdit *, kCount> m_comDevice{};
@@ -76,4 +87,8 @@ private:
     QFrame *m_pnlTcpClient = nullptr;
     QPlainTextEdit *m_memoClient0 = nullptr;
     QPlainTextEdit *m_memoClient1 = nullptr;
+    QFrame *m_pnlMqtt = nullptr;
+    QLineEdit *m_edtMqttInUrl = nullptr;
+    QLineEdit *m_edtMqttInPrefix = nullptr;
+    QPlainTextEdit *m_memoMqtt = nullptr;
 };

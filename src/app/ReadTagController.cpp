@@ -1,10 +1,13 @@
 #include "app/ReadTagController.h"
 
 #include "app/ReadTagPage.h"
+#include "app/ReadTagPublishing.h"
 #include "app/TagTablesBinding.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "link/ReadingLinks.h"
+#include "publish/BrokerProblem.h"
+#include "publish/MqttReading.h"
 #include "reading/SelectionListFile.h"
 
 #include <utility>
@@ -16,7 +19,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
 {
     TagTables &tables = m_pipeline.tables();
     m_binding = new TagTablesBinding(page, &tables, settings, this);
-    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadTagController::problemReported);
+    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadTagController::handlePipelineProblem);
     connect(m_binding, &TagTablesBinding::tagIdChanged, this, &ReadTagController::tagIdChanged);
     connect(&tables, &TagTables::statusTextChanged, this, &ReadTagController::statusText);
     ReadingSession &session = m_pipeline.session();
@@ -24,7 +27,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&session, &ReadingSession::blinkPhaseChanged, page, &ReadTagPage::setBlinkPhase);
     // The connection log is the "TCP Server" page's; the other kinds list their readers instead.
     connect(&session, &ReadingSession::logLine, this, [this](const QString &line) {
-        if (m_page->linkKind() == LinkKind::TcpToReaders)
+        if (m_page->linkKind() == LinkKind::TcpToReaders || m_page->linkKind() == LinkKind::Mqtt)
             m_page->appendConnectionLog(line);
     });
     connect(&m_pipeline, &ReadingPipeline::readerSeen, this, &ReadTagController::readerSeen);
@@ -38,14 +41,23 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(page, &ReadTagPage::comDeviceEdited, this, &ReadTagController::handleDeviceEdited);
     connect(page, &ReadTagPage::typeSwitchesChanged, this,
             [this] { m_pipeline.decoder().setTypeSwitches(m_page->typeSwitches()); });
-    m_factory = &ReadingPipeline::makeLinks;
+    m_publishing = new ReadTagPublishing(m_pipeline, this);
+    connect(m_publishing, &ReadTagPublishing::problem, this, &ReadTagController::problemReported);
+    connect(m_publishing, &ReadTagPublishing::stateChanged, page, &ReadTagPage::showPublishState);
+    connect(m_publishing, &ReadTagPublishing::finished, this, &ReadTagController::finishSessionEnd);
+    connect(page, &ReadTagPage::mqttEdited, this, &ReadTagController::writeMqttSettings);
+    m_factory = [this](const LinkRequest &request) { return makeLinks(request); };
     // The CSV logs never overwrite a file the session reads.
     m_pipeline.tables().csvLog()->setSessionInputs({selectionListFile});
     m_page->setRunning(false);
     m_pipeline.decoder().setTypeSwitches(m_page->typeSwitches());
 }
 
-ReadTagController::~ReadTagController() = default;
+// The publisher goes before the pipeline it publishes from.
+ReadTagController::~ReadTagController()
+{
+    delete m_publishing;
+}
 
 void ReadTagController::loadPortMap()
 {
@@ -79,6 +91,49 @@ void ReadTagController::setLanguage(Language language)
     handleTamper(m_pipeline.decoder().tamperShown(), m_tamperCountdown);
 }
 
+bool ReadTagController::isFlushing() const
+{
+    return m_publishing->isActive() && !m_pipeline.isBusy() && !m_running;
+}
+
+void ReadTagController::setBrokerBase(const PublishSettings &base)
+{
+    m_publishing->setBase(base);
+}
+
+void ReadTagController::writeMqttSettings()
+{
+    m_settings->writeMqtt(m_page->mqttValues());
+}
+
+// The "MQTT" page reads from a broker with the page's settings; the other kinds are the pipeline's.
+std::unique_ptr<ReadingLinks> ReadTagController::makeLinks(const LinkRequest &request)
+{
+    if (request.kind != LinkKind::Mqtt)
+        return ReadingPipeline::makeLinks(request);
+    const auto settings = m_publishing->readingSettings(m_page->mqttValues());
+    if (!settings) {
+        m_linksProblemShown = true;
+        return nullptr;
+    }
+    auto links = MqttReading::makeLinks(m_pipeline, *settings);
+    // The broker's problems in the user's language; the links also say them in English words, which
+    // the window leaves to the command line.
+    connect(links.get(), &MqttReadingLinks::mqttProblem, this, [this](const MqttProblem &p) {
+        m_brokerProblemText = p.text();
+        emit problemReported(brokerProblem(p));
+    });
+    return links;
+}
+
+void ReadTagController::handlePipelineProblem(const Problem &problem)
+{
+    if (problem.kind == Problem::Kind::Message && !m_brokerProblemText.isEmpty() &&
+        problem.text == m_brokerProblemText)
+        return;
+    emit problemReported(problem);
+}
+
 void ReadTagController::startOrStop()
 {
     if (m_running)
@@ -106,6 +161,8 @@ LinkRequest ReadTagController::buildRequest() const
 
 void ReadTagController::start()
 {
+    if (m_publishing->isActive())
+        return; // the last session's publisher is still sending what it holds
     emit problemsCleared();
     TagTables &tables = m_pipeline.tables();
     tables.csvLog()->setFileName(m_page->csvFile());
@@ -119,12 +176,16 @@ void ReadTagController::start()
     m_running = true;
     m_page->setRunning(true);
     m_settings->writeReadingStart(m_page->startSettings());
+    writeMqttSettings();
     tables.setTagFilter(m_page->tagFilter());
+    m_publishing->startSession(m_page->mqttValues(), m_page->linkKind() == LinkKind::Mqtt);
+    m_linksProblemShown = false;
+    m_brokerProblemText.clear();
     std::unique_ptr<ReadingLinks> links = m_factory ? m_factory(buildRequest()) : nullptr;
     m_pipeline.decoder().resetTamper();
     handleTamper(false, ReportDecoder::kNoCountdown);
     emit statusText(QString());
-    if (!links)
+    if (!links && !m_linksProblemShown)
         emit problemReported({Problem::Severity::Error,
                               Problem::Kind::NoReadingLinks,
                               QStringLiteral("No reading links for this link kind"),
@@ -139,7 +200,13 @@ void ReadTagController::requestStop()
     m_pipeline.stop();
 }
 
+// The links are closed; a publisher still sends what it holds before the session is over.
 void ReadTagController::handleSessionEnded()
+{
+    m_publishing->finishSession();
+}
+
+void ReadTagController::finishSessionEnd()
 {
     m_running = false;
     m_page->setRunning(false);

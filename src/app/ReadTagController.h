@@ -14,6 +14,8 @@
 #include <memory>
 
 class ReadTagPage;
+class ReadTagPublishing;
+struct PublishSettings;
 class ReadingLinks;
 class SettingsStore;
 class TagTablesBinding;
@@ -50,6 +52,12 @@ public:
     bool isRunning() const { return m_running; }
     // True until the links of the last session are closed.
     bool isBusy() const { return m_pipeline.isBusy(); }
+    // True while the last session's publisher sends what it still holds (the session has ended;
+    // sessionEnded() follows).
+    bool isFlushing() const;
+    // Times and queue sizes of the broker links (tests shorten them).
+    void setBrokerBase(const PublishSettings &base);
+    ReadTagPublishing *publishing() const { return m_publishing; }
     ReadingSession &session() { return m_pipeline.session(); }
     // The links of the running session (nullptr when idle).
     ReadingLinks *links() const { return m_pipeline.links(); }
@@ -82,6 +90,10 @@ private:
     void start();
     void requestStop();
     void handleSessionEnded();
+    void finishSessionEnd();
+    std::unique_ptr<ReadingLinks> makeLinks(const LinkRequest &request);
+    void writeMqttSettings();
+    void handlePipelineProblem(const Problem &problem);
     void handleTamper(bool shown, int countdown);
     void handleTemperReset();
     void handleSave();
@@ -95,7 +107,10 @@ private:
     ReadingPipeline m_pipeline;
     LinksFactory m_factory;
     TagTablesBinding *m_binding = nullptr;
-    bool m_snapshotPending = false; // "Save" during a session writes once the session is over
+    ReadTagPublishing *m_publishing = nullptr;
+    bool m_linksProblemShown = false; // the links' maker said why there are none
+    QString m_brokerProblemText;      // the latest broker problem, shown in the user's language
+    bool m_snapshotPending = false;   // "Save" during a session writes once the session is over
     bool m_running = false;
     SerialPortMap m_portMap;
     QHostAddress m_localHostAddress;

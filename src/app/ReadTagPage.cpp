@@ -91,7 +91,12 @@ ReadTagPage::ReadTagPage(QWidget *parent) : QWidget(parent)
     m_pcReadTag->addPage(buildViewSelectPage(), QStringLiteral("tsViewSelTag"),
                          QStringLiteral("View Select TAG"));
     layout->setStretch(0, 0);
-    layout->addWidget(m_pcReadTag, 1);
+    // The "Publish" group takes one line below the tag views (its settings fold out).
+    auto *right = new QVBoxLayout;
+    right->addWidget(m_pcReadTag, 1);
+    m_publish = new PublishGroup(this);
+    right->addWidget(m_publish);
+    layout->addLayout(right, 1);
     m_edNo->installEventFilter(this);
     connectIntents();
 }
@@ -215,6 +220,8 @@ void ReadTagPage::connectIntents()
             [this](const QModelIndex &index) { emit selectionActivated(index.row()); });
     connect(m_edFile, &QLineEdit::editingFinished, this, [this] { emit csvFileEdited(csvFile()); });
     connect(m_btnFile, &QPushButton::clicked, this, &ReadTagPage::chooseFile);
+    connect(m_publish, &PublishGroup::edited, this, &ReadTagPage::mqttEdited);
+    connect(m_links, &ReadLinkPages::brokerEdited, this, &ReadTagPage::mqttEdited);
     connectTagChoice();
 }
 
@@ -314,11 +321,31 @@ void ReadTagPage::applySettings(const SettingsStore::Values &v)
     m_edFile->setText(v.fileName);
     m_chbAutoSave->setChecked(v.autoSaveFile);
     m_chbAllTags->setChecked(v.allTags);
+    m_publish->applyValues(v.mqtt);
+    m_links->applyBrokerValues(v.mqtt);
     for (int n = 1; n <= ReadLinkPages::kCount; ++n) {
         m_links->comCheck(n)->setChecked(v.com[size_t(n - 1)]);
         m_links->ipCheck(n)->setChecked(v.net[size_t(n - 1)]);
         m_links->ipEdit(n)->setText(v.ip[size_t(n - 1)]);
     }
+}
+
+SettingsStore::MqttValues ReadTagPage::mqttValues() const
+{
+    SettingsStore::MqttValues v;
+    m_publish->fillValues(&v);
+    m_links->fillBrokerValues(&v);
+    return v;
+}
+
+bool ReadTagPage::publishing() const
+{
+    return m_publish->publishing();
+}
+
+void ReadTagPage::showPublishState(PublishGroup::State state, quint64 dropped)
+{
+    m_publish->showState(state, dropped);
 }
 
 void ReadTagPage::tickOnlyComPort(int number)
@@ -353,6 +380,7 @@ void ReadTagPage::setRunning(bool running)
     b->btnExit()->setEnabled(!running);
     m_links->setEnabled(!running);
     m_links->showConnectionLists(running);
+    m_publish->setRunning(running);
     if (!running)
         b->setIdleLook();
 }
@@ -379,6 +407,7 @@ void ReadTagPage::setLanguage(Language language)
     m_language = language;
     showStartCaption(m_running ? "Stop" : "Start");
     m_links->setLanguage(language);
+    m_publish->setLanguage(language);
 }
 
 ReportTypeSwitches ReadTagPage::typeSwitches() const

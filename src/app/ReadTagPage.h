@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PublishGroup.h"
 #include "base/LinkKind.h"
 #include "base/SettingsStore.h"
 #include "i18n/LanguageTable.h"
@@ -53,6 +54,10 @@ public:
     SettingsStore::ReadingStart startSettings();
     // The stored values into the controls (start-up).
     void applySettings(const SettingsStore::Values &values);
+    // The broker settings of the "Publish" group and the "MQTT" link page.
+    SettingsStore::MqttValues mqttValues() const;
+    bool publishing() const;
+    void showPublishState(PublishGroup::State state, quint64 dropped);
     // Ticks COM port `number` alone.
     void tickOnlyComPort(int number);
     // "View All TAG" in front.
@@ -110,6 +115,8 @@ signals:
     void saveRequested();
     void clearRequested();
     void linkKindChanged(LinkKind kind);
+    // A broker setting was changed (to be stored).
+    void mqttEdited();
     void comDeviceEdited(int number, const QString &device);
     void typeSwitchesChanged();
     void tagFilterEdited(const QString &text);
@@ -147,6 +154,7 @@ private:
     ReadLinkPages *m_links = nullptr;
     ReadButtonPanel *m_buttons = nullptr;
     PageControl *m_pcReadTag = nullptr;
+    PublishGroup *m_publish = nullptr;
     QTableView *m_grdUID = nullptr;
     QTableView *m_grdSel = nullptr;
     QWidget *m_pnlSel = nullptr;

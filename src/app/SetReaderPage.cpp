@@ -97,7 +97,9 @@ LinkKind SetReaderPage::linkKind() const
 
 void SetReaderPage::showLinkKind(LinkKind kind)
 {
-    m_pcSetReadMain->setCurrentIndex(LinkKindTable::setReaderPageIndex(kind));
+    // A kind without a "Set Reader" page (MQTT) leaves the page in front as it is.
+    if (LinkKindTable::setReaderPageIndex(kind) != LinkKindTable::kNoPage)
+        m_pcSetReadMain->setCurrentIndex(LinkKindTable::setReaderPageIndex(kind));
 }
 
 namespace {
@@ -310,6 +312,7 @@ void SetReaderPage::setConfigTarget(LinkKind kind, const QString &address, quint
         set("edUDPDesPort", QString::number(port));
         break;
     case LinkKind::Serial:
+    case LinkKind::Mqtt:
         break;
     }
 }

@@ -308,7 +308,10 @@ void TfrmModule::handleTagMainChange()
 
 void TfrmModule::followConfigLinkPage()
 {
-    m_readTag->showLinkKind(m_setReader->linkKind());
+    // The "MQTT" page has no configuration page: it stays in front unless another configuration
+    // page was chosen while "Read TAG" was away.
+    if (m_readTag->linkKind() != LinkKind::Mqtt || m_setReader->linkKind() != m_configKindLeft)
+        m_readTag->showLinkKind(m_setReader->linkKind());
     handleTagMainChange();
 }
 
@@ -322,6 +325,7 @@ void TfrmModule::handleMainPageShown(int index)
     } else {
         fillComList();
         m_setReader->showLinkKind(m_readTag->linkKind());
+        m_configKindLeft = m_setReader->linkKind();
         if (page == m_setTag)
             m_setTag->adoptConfigPanel(m_setReader->configPanel());
         else
@@ -349,7 +353,8 @@ void TfrmModule::closeEvent(QCloseEvent *event)
     if (!m_shutDown) {
         // A running session is stopped first; the readers are told to stop and the links close,
         // then the close goes on.
-        if (m_reading->isBusy()) {
+        // A session's publisher also sends what it holds before the window goes.
+        if (m_reading->isBusy() || m_reading->isFlushing()) {
             m_closing = true;
             m_reading->stopIfRunning();
             event->ignore();

@@ -91,7 +91,8 @@ private:
     QString m_selectionListFile;
     Language m_language = Language::English;
     LinkKind m_linkKind = LinkKind::TcpToReaders;
-    bool m_closing = false;           // a close waits for the session to end
-    bool m_shutDown = false;          // the close steps ran
-    std::optional<Problem> m_problem; // shown in the second status panel, in the current language
+    LinkKind m_configKindLeft = LinkKind::Serial; // the configuration page when "Read TAG" was left
+    bool m_closing = false;                       // a close waits for the session to end
+    bool m_shutDown = false;                      // the close steps ran
+    std::optional<Problem> m_problem;             // shown in the second status panel, in the current language
 };

@@ -2,8 +2,9 @@
 
 #include <QObject>
 
-// The four ways the program reaches readers. The same four kinds serve reading (the "Read TAG" link
-// pages) and configuration (the "Set Reader" link pages).
+// The ways the program reaches readers. The first four serve reading (the "Read TAG" link pages) and
+// configuration (the "Set Reader" link pages); the fifth reads, through an MQTT broker, the reports
+// other instances publish, and has no "Set Reader" page (there is no reader to configure).
 namespace LinkKinds {
 Q_NAMESPACE
 
@@ -13,6 +14,7 @@ enum class LinkKind
     Serial,       // numbered serial ports ("COM" page)
     TcpListener,  // the host listens and readers connect in ("TCP Client" page)
     Udp,          // datagrams to and from readers ("UDP" page)
+    Mqtt,         // reports other instances publish to a broker ("MQTT" page, reading only)
 };
 Q_ENUM_NS(LinkKind)
 
@@ -27,7 +29,10 @@ inline constexpr int kNumberedLinkCount = 20;
 namespace LinkKindTable {
 // One row per kind: the value kept as "PAGE" in the settings, the index of its page among the
 // "Read TAG" link pages and among the "Set Reader" link pages, and the page's caption (its
-// translation key). The page controls add their pages in index order.
+// translation key). The page controls add their pages in index order; kNoPage marks a kind without a
+// page in that set.
+inline constexpr int kNoPage = -1;
+
 struct Row
 {
     LinkKind kind;
@@ -37,12 +42,11 @@ struct Row
     const char *caption;
 };
 
-inline constexpr int kKindCount = 4;
+inline constexpr int kKindCount = 5;
 inline constexpr Row kRows[kKindCount] = {
-    {LinkKind::TcpToReaders, 0, 2, 2, "TCP Server"},
-    {LinkKind::Serial, 1, 0, 0, "COM"},
-    {LinkKind::TcpListener, 2, 3, 3, "TCP Client"},
-    {LinkKind::Udp, 3, 1, 1, "UDP"},
+    {LinkKind::TcpToReaders, 0, 2, 2, "TCP Server"}, {LinkKind::Serial, 1, 0, 0, "COM"},
+    {LinkKind::TcpListener, 2, 3, 3, "TCP Client"},  {LinkKind::Udp, 3, 1, 1, "UDP"},
+    {LinkKind::Mqtt, 4, 4, kNoPage, "MQTT"},
 };
 
 constexpr const Row &row(LinkKind kind)
@@ -52,6 +56,17 @@ constexpr const Row &row(LinkKind kind)
             return r;
     }
     return kRows[3];
+}
+
+// How many kinds have a page in `column` (their indexes are 0 up to this count).
+constexpr int pageCount(int Row::*column)
+{
+    int count = 0;
+    for (const Row &r : kRows) {
+        if (r.*column != kNoPage)
+            ++count;
+    }
+    return count;
 }
 
 // The kind whose column `column` holds `value`; UDP when none does (as "PAGE" reads any other value).
@@ -69,7 +84,7 @@ constexpr int storedPage(LinkKind kind)
     return row(kind).storedPage;
 }
 
-// "PAGE" back to a kind: 0, 1 and 2 stand for themselves, anything else is UDP.
+// "PAGE" back to a kind: 0, 1, 2 and 4 stand for themselves, anything else is UDP.
 constexpr LinkKind fromStoredPage(int page)
 {
     return kindWhere(&Row::storedPage, page);
@@ -87,12 +102,12 @@ constexpr int setReaderPageIndex(LinkKind kind)
 
 constexpr LinkKind fromReadPageIndex(int index)
 {
-    return kindWhere(&Row::readPageIndex, index);
+    return index == kNoPage ? LinkKind::Udp : kindWhere(&Row::readPageIndex, index);
 }
 
 constexpr LinkKind fromSetReaderPageIndex(int index)
 {
-    return kindWhere(&Row::setReaderPageIndex, index);
+    return index == kNoPage ? LinkKind::Udp : kindWhere(&Row::setReaderPageIndex, index);
 }
 
 // The kind whose page has index `index`, in page order (for building the pages).

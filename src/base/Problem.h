@@ -23,6 +23,7 @@ struct Problem
         CsvLinesNotWritten,    // details: lines so far, reason
         CsvRefused,            // details: file
         CsvFallback,           // details: file asked for, file used
+        Broker,                // an MQTT broker link; details: what the broker or the system said
     };
 
     Severity severity = Severity::Warning;

@@ -69,6 +69,11 @@ constexpr TableEntry kTable[] = {
     {SettingsStore::kLocalPort, Type::Port, nullptr},    {SettingsStore::kDesPort, Type::Port, nullptr},
     {SettingsStore::kListenPort, Type::Port, nullptr},   {SettingsStore::kFileName, Type::Text, nullptr},
     {SettingsStore::kAutoSaveFile, Type::Boolean, "0"},  {SettingsStore::kAllTags, Type::Boolean, "0"},
+    {SettingsStore::kMqttPublish, Type::Boolean, "0"},   {SettingsStore::kMqttUrl, Type::Text, ""},
+    {SettingsStore::kMqttPrefix, Type::Text, ""},        {SettingsStore::kMqttSite, Type::Text, ""},
+    {SettingsStore::kMqttQos, Type::Integer, "0"},       {SettingsStore::kMqttUser, Type::Text, ""},
+    {SettingsStore::kMqttPasswordFile, Type::Text, ""},  {SettingsStore::kMqttCaFile, Type::Text, ""},
+    {SettingsStore::kMqttInUrl, Type::Text, ""},         {SettingsStore::kMqttInPrefix, Type::Text, ""},
 };
 constexpr TableEntry kNumberedTable[] = {
     {SettingsStore::kComPrefix, Type::Integer, "0"}, // ticked only when exactly 1
@@ -243,6 +248,16 @@ std::optional<SettingsStore::Values> SettingsStore::load() const
         v.net[i] = get(numbered(kNetPrefix, n)).toInt() == 1;
         v.ip[i] = get(numbered(kIpPrefix, n)).toString();
     }
+    v.mqtt.publish = get(kMqttPublish).toBool();
+    v.mqtt.url = get(kMqttUrl).toString();
+    v.mqtt.prefix = get(kMqttPrefix).toString();
+    v.mqtt.site = get(kMqttSite).toString();
+    v.mqtt.qos = get(kMqttQos).toInt() == 1 ? 1 : 0; // QoS 2 is not offered
+    v.mqtt.user = get(kMqttUser).toString();
+    v.mqtt.passwordFile = get(kMqttPasswordFile).toString();
+    v.mqtt.caFile = get(kMqttCaFile).toString();
+    v.mqtt.inUrl = get(kMqttInUrl).toString();
+    v.mqtt.inPrefix = get(kMqttInPrefix).toString();
     return v;
 }
 
@@ -302,6 +317,21 @@ void SettingsStore::writeAutoSave(bool autoSaveFile, bool allTags)
 {
     writeValue(kAutoSaveFile, autoSaveFile);
     writeValue(kAllTags, allTags);
+    sync();
+}
+
+void SettingsStore::writeMqtt(const MqttValues &values)
+{
+    writeValue(kMqttPublish, values.publish);
+    writeValue(kMqttUrl, values.url);
+    writeValue(kMqttPrefix, values.prefix);
+    writeValue(kMqttSite, values.site);
+    writeValue(kMqttQos, values.qos);
+    writeValue(kMqttUser, values.user);
+    writeValue(kMqttPasswordFile, values.passwordFile);
+    writeValue(kMqttCaFile, values.caFile);
+    writeValue(kMqttInUrl, values.inUrl);
+    writeValue(kMqttInPrefix, values.inPrefix);
     sync();
 }
 

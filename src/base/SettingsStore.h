@@ -39,6 +39,18 @@ public:
     static constexpr const char *kComPrefix = "COM";
     static constexpr const char *kNetPrefix = "NET";
     static constexpr const char *kIpPrefix = "IP";
+    // Publishing the reports to an MQTT broker (the "Publish" group) and reading what other instances
+    // publish (the "MQTT" link page).
+    static constexpr const char *kMqttPublish = "MqttPublish";
+    static constexpr const char *kMqttUrl = "MqttUrl";
+    static constexpr const char *kMqttPrefix = "MqttPrefix";
+    static constexpr const char *kMqttSite = "MqttSite";
+    static constexpr const char *kMqttQos = "MqttQos";
+    static constexpr const char *kMqttUser = "MqttUser";
+    static constexpr const char *kMqttPasswordFile = "MqttPasswordFile";
+    static constexpr const char *kMqttCaFile = "MqttCaFile";
+    static constexpr const char *kMqttInUrl = "MqttInUrl";
+    static constexpr const char *kMqttInPrefix = "MqttInPrefix";
     // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
     static constexpr const char *kComDevices = "ComDevices";
     // Beside the table: the "Set Reader" page shows its installer's controls (0/1).
@@ -53,6 +65,30 @@ public:
         Boolean, // integer 0/1
         Text,    // string
         Port,    // string holding a port number
+    };
+
+    // The broker settings: where the reports go, and where the "MQTT" link page reads from. The
+    // password stays in its file; only the file's name is kept.
+    struct MqttValues
+    {
+        bool publish = false;
+        QString url;
+        QString prefix; // empty: "talvo/SITE"
+        QString site;   // empty: this machine's name
+        int qos = 0;    // 0 or 1
+        QString user;
+        QString passwordFile;
+        QString caFile;
+        QString inUrl;
+        QString inPrefix; // empty: every site
+
+        bool operator==(const MqttValues &o) const
+        {
+            return publish == o.publish && url == o.url && prefix == o.prefix && site == o.site &&
+                   qos == o.qos && user == o.user && passwordFile == o.passwordFile && caFile == o.caFile &&
+                   inUrl == o.inUrl && inPrefix == o.inPrefix;
+        }
+        bool operator!=(const MqttValues &o) const { return !(*this == o); }
     };
 
     // The values of the settings table. Index n-1 of the arrays is port, reader or address n.
@@ -71,6 +107,7 @@ public:
         std::array<bool, kNumberedCount> com{};
         std::array<bool, kNumberedCount> net{};
         std::array<QString, kNumberedCount> ip;
+        MqttValues mqtt;
     };
 
     // What the reading start writes.
@@ -125,6 +162,7 @@ public:
     void writeTagFilter(const QString &filter);
     void writeFileName(const QString &fileName);
     void writeAutoSave(bool autoSaveFile, bool allTags);
+    void writeMqtt(const MqttValues &values);
     QVariantMap comDevices() const;
     // "255.255.255.255" unless the store names another IPv4 address.
     QString udpBroadcastAddress() const;

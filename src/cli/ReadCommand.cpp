@@ -9,6 +9,9 @@
 #include "link/TcpClientReadingLinks.h"
 #include "link/TcpListenerReadingLinks.h"
 #include "link/UdpReadingLinks.h"
+#include "publish/MqttReading.h"
+#include "publish/PublishingBinding.h"
+#include "publish/ReportPublisher.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -56,6 +59,8 @@ ReadCommand::~ReadCommand() = default;
 
 std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
 {
+    if (m_options.mqtt.subscribe)
+        return MqttReading::makeLinks(m_pipeline, *m_options.mqtt.subscribe);
     if (m_options.network.kinds() > 0)
         return makeNetworkLinks();
     if (!m_options.replayPath.isEmpty()) {
@@ -134,10 +139,14 @@ void ReadCommand::start()
     QStringList notes;
     const QStringList inputs{m_options.replayPath, m_options.table.selectionFile()};
     TagTables &tables = m_pipeline.tables();
-    const bool ready = m_options.table.applyTo(tables, &error, &notes) &&
-                       m_options.table.startSession(tables, inputs, &error, &notes);
+    bool ready = m_options.table.applyTo(tables, &error, &notes) &&
+                 m_options.table.startSession(tables, inputs, &error, &notes);
     for (const QString &note : std::as_const(notes))
         diagnostic(note);
+    if (ready && !startPublisher()) {
+        ready = false;
+        error = QStringLiteral("MQTT publishing cannot start");
+    }
     if (!ready) {
         diagnostic(error);
         QMetaObject::invokeMethod(
@@ -264,11 +273,43 @@ void ReadCommand::runClosers()
     }
 }
 
+// The broker is never waited for while reading: reports queue in the publisher and its problems
+// are printed as they come (each once, not on every reconnection attempt).
+bool ReadCommand::startPublisher()
+{
+    if (!m_options.mqtt.publish)
+        return true;
+    m_publishing = std::make_unique<PublishingBinding>(m_pipeline, *m_options.mqtt.publish);
+    connect(m_publishing.get(), &PublishingBinding::problem, this,
+            [this](const MqttProblem &problem) { diagnostic(problem.text()); });
+    connect(m_publishing.get(), &PublishingBinding::connected, this, [this] {
+        diagnostic(QStringLiteral("MQTT broker connected: %1, publishing to %2/")
+                       .arg(m_options.mqtt.publish->url, m_publishing->publisher().prefix()));
+    });
+    // The publisher is the last to close: it sends what it still holds, waiting at most its flush
+    // time, says "offline" and disconnects.
+    addCloser([this](const std::function<void()> &done) {
+        connect(m_publishing.get(), &PublishingBinding::closed, this, done);
+        m_publishing->close();
+    });
+    return m_publishing->start();
+}
+
+// Reports that never reached the broker are lost output, as lost CSV lines are: status 1.
 void ReadCommand::finish()
 {
     if (std::exchange(m_finished, true))
         return;
     m_closerTimer.stop();
+    if (m_publishing) {
+        const ReportPublisher &publisher = m_publishing->publisher();
+        if (publisher.droppedReports() > 0)
+            m_exitCode = 1;
+        if (m_options.verbose || publisher.droppedReports() > 0)
+            diagnostic(QStringLiteral("MQTT: %1 reports published, %2 not sent")
+                           .arg(publisher.sentReports())
+                           .arg(publisher.droppedReports()));
+    }
     emit finished(m_exitCode);
 }
 

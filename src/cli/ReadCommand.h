@@ -13,6 +13,7 @@
 #include <vector>
 
 class Clock;
+class PublishingBinding;
 class ReadingLinks;
 class TonePlayer;
 
@@ -50,6 +51,7 @@ public:
     // from UTC ("2026-03-01T14:05:09.042+01:00").
     static QString timeStamp(const QDateTime &time);
 
+
 signals:
     void finished(int exitCode);
 
@@ -67,6 +69,8 @@ private:
     void runClosers();
     void finish();
     void diagnostic(const QString &text);
+    bool startPublisher();
+    void finish();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -85,4 +89,5 @@ private:
     int m_closersRunning = 0;
     QTimer m_closerTimer;
     bool m_finished = false;
+    std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
 };

@@ -38,6 +38,9 @@ void ReadOptions::addTo(QCommandLineParser &p)
                  QStringLiteral("Try serial ports that fail or cannot be opened, and --tcp readers that "
                                 "drop or cannot be reached, again: after 1 s, then twice as long each "
                                 "time up to 30 s. The readers are told to report again once back.")});
+
+    // Publishing to and reading from an MQTT broker.
+    MqttOptions::addTo(p);
 }
 
 namespace {
@@ -126,14 +129,17 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
     if (!table)
         return std::nullopt;
     o.table = *table;
+    if (!o.mqtt.parse(p, error))
+        return std::nullopt;
     if (o.linkKinds() == 0) {
-        *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT or "
-                                "--udp PORT");
+        *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT, "
+                                "--udp PORT or --mqtt-in URL");
         return std::nullopt;
     }
     if (o.linkKinds() > 1) {
         *error =
-            QStringLiteral("one kind of link per session: serial ports, a replay, --tcp, --listen or --udp");
+            QStringLiteral("one kind of link per session: serial ports, a replay, --tcp, --listen, --udp or "
+                           "--mqtt-in");
         return std::nullopt;
     }
     return o;
@@ -141,5 +147,6 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
 
 int ReadOptions::linkKinds() const
 {
-    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty()) + network.kinds();
+    return int(!comPorts.isEmpty()) + int(!replayPath.isEmpty()) + network.kinds() +
+           int(mqtt.subscribe.has_value());
 }

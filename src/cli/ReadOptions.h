@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MqttOptions.h"
 #include "NetworkLinkOptions.h"
 #include "ReadTableOptions.h"
 #include "reading/ReportDecoder.h"
@@ -40,6 +41,8 @@ struct ReadOptions
 
     // Unattended operation: serial ports and --tcp readers that are lost are tried again.
     bool reconnect = false;
+    // MQTT: publishing (--mqtt) and reading from a broker (--mqtt-in, a kind of link).
+    MqttOptions mqtt;
 
     // Fills the parser with the options; parse() reads them back. An error message on bad input.
     static void addTo(QCommandLineParser &parser);

@@ -26,7 +26,10 @@ int runRead(QCoreApplication &app, const QStringList &args)
                        "output, one JSON object or CSV row per line; diagnostics and a closing summary\n"
                        "go to standard error.\n"
                        "Ends after --count reports, after --duration seconds, at the end of a replay,\n"
-                       "or on Ctrl-C or SIGTERM; the readers are always told to stop sending first."));
+                       "or on Ctrl-C or SIGTERM; the readers are always told to stop sending first.\n"
+                       "With --mqtt every printed report is also published to an MQTT broker (reader\n"
+                       "and site status as retained messages); with --mqtt-in the reports come from a\n"
+                       "broker instead of readers."));
     parser.addHelpOption();
     ReadOptions::addTo(parser);
     ConfigFileOptions::addTo(parser);

@@ -34,6 +34,7 @@ struct MqttClient::Event
     enum class Type
     {
         Connected,
+        Subscribed,
         Disconnected,
         Published,
         Message,
@@ -107,6 +108,7 @@ struct MqttClient::Shared
     static void onConnect(mosquitto *mosq, void *obj, int rc);
     static void onPublish(mosquitto *, void *obj, int mid);
     static void onMessage(mosquitto *, void *obj, const mosquitto_message *message);
+    static void onSubscribe(mosquitto *, void *obj, int, int, const int *);
     static void run(std::shared_ptr<Shared> s);
     static void runConnection(Shared &s);
     static void finish(Shared &s, bool graceful);
@@ -124,12 +126,23 @@ void MqttClient::Shared::onConnect(mosquitto *mosq, void *obj, int rc)
     s->resetBackoff = true;
     for (const QByteArray &topic : std::as_const(s->options.subscriptions))
         mosquitto_subscribe(mosq, nullptr, topic.constData(), s->options.subscribeQos);
+    if (s->options.sessionHook)
+        s->options.sessionHook(true);
     s->postPlain(Event::Type::Connected);
 }
 
 void MqttClient::Shared::onPublish(mosquitto *, void *obj, int mid)
 {
-    static_cast<Shared *>(obj)->postPlain(Event::Type::Published, mid);
+    auto *s = static_cast<Shared *>(obj);
+    if (s->options.publishedHook)
+        s->options.publishedHook(mid);
+    else
+        s->postPlain(Event::Type::Published, mid);
+}
+
+void MqttClient::Shared::onSubscribe(mosquitto *, void *obj, int, int, const int *)
+{
+    static_cast<Shared *>(obj)->postPlain(Event::Type::Subscribed);
 }
 
 void MqttClient::Shared::onMessage(mosquitto *, void *obj, const mosquitto_message *message)
@@ -162,8 +175,11 @@ void MqttClient::Shared::run(std::shared_ptr<Shared> s)
             s->postProblem(
                 MqttProblem::Kind::Unreachable,
                 QStringLiteral("%1:%2: %3").arg(o.broker.host).arg(o.broker.port).arg(errorText(rc)));
-        if (s->sessionUp.exchange(false))
+        if (s->sessionUp.exchange(false)) {
+            if (o.sessionHook)
+                o.sessionHook(false);
             s->postPlain(Event::Type::Disconnected);
+        }
         if (s->resetBackoff.exchange(false))
             pauseMs = o.reconnectFirstMs;
         std::unique_lock lock(s->mutex);
@@ -186,8 +202,15 @@ void MqttClient::Shared::runConnection(Shared &s)
         }
         const int rc = mosquitto_loop(s.mosq, kLoopWaitMs, 1);
         if (rc != MOSQ_ERR_SUCCESS) {
+            // Before the broker's answer (a TLS handshake that fails, a connection reset) the broker
+            // was not reached; a refusal was said when it came.
             if (s.sessionUp)
                 s.postProblem(MqttProblem::Kind::ConnectionLost, errorText(rc));
+            else if (!s.connackSeen)
+                s.postProblem(MqttProblem::Kind::Unreachable, QStringLiteral("%1:%2: %3")
+                                                                  .arg(s.options.broker.host)
+                                                                  .arg(s.options.broker.port)
+                                                                  .arg(errorText(rc)));
             return;
         }
         if (!s.connackSeen && std::chrono::steady_clock::now() - begin > timeout) {
@@ -269,6 +292,7 @@ bool MqttClient::configure()
     mosquitto_connect_callback_set(mosq, &Shared::onConnect);
     mosquitto_publish_callback_set(mosq, &Shared::onPublish);
     mosquitto_message_callback_set(mosq, &Shared::onMessage);
+    mosquitto_subscribe_callback_set(mosq, &Shared::onSubscribe);
     if (!o.user.isEmpty() &&
         mosquitto_username_pw_set(mosq, o.user.toUtf8().constData(),
                                   o.password.isEmpty() ? nullptr : o.password.toUtf8().constData()) !=
@@ -314,6 +338,16 @@ int MqttClient::publish(const QByteArray &topic, const QByteArray &payload, int 
     return rc == MOSQ_ERR_SUCCESS ? mid : -1;
 }
 
+int MqttClient::publishFromAnyThread(const QByteArray &topic, const QByteArray &payload, int qos, bool retain)
+{
+    if (!m_shared || !m_shared->sessionUp)
+        return -1;
+    int mid = 0;
+    const int rc = mosquitto_publish(m_shared->mosq, &mid, topic.constData(), int(payload.size()),
+                                     payload.constData(), qos, retain);
+    return rc == MOSQ_ERR_SUCCESS ? mid : -1;
+}
+
 void MqttClient::handleProblem(const MqttProblem &problem)
 {
     if (m_problemShown && problem.kind == m_lastProblem.kind && problem.details == m_lastProblem.details)
@@ -332,6 +366,9 @@ void MqttClient::drainEvents()
     }
     for (Event &e : events) {
         switch (e.type) {
+        case Event::Type::Subscribed:
+            emit subscribed();
+            break;
         case Event::Type::Connected:
             m_connected = true;
             m_problemShown = false;

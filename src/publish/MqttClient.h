@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -27,6 +28,10 @@ struct MqttClientOptions
     int subscribeQos = 0;
     int maxInflight = 256;      // QoS 1 messages the library keeps unacknowledged at once
     int maxPayload = 64 * 1024; // longer received messages are reported by size only
+    // For owners that keep their own books on another thread: called on the network thread, without
+    // a detour through the owner's thread. With publishedHook set, published() is not signalled.
+    std::function<void(int mid)> publishedHook;
+    std::function<void(bool up)> sessionHook; // the connection is up (after the broker's answer) or down
 };
 
 // One connection to an MQTT broker, kept up by a thread of its own: the thread connects, runs the
@@ -48,10 +53,15 @@ public:
     void stop();
     // The message id, or -1 when the message was not taken (not connected).
     int publish(const QByteArray &topic, const QByteArray &payload, int qos, bool retain);
+    // The same from any thread, between start() and the client's end: the connection is the network
+    // thread's view of it.
+    int publishFromAnyThread(const QByteArray &topic, const QByteArray &payload, int qos, bool retain);
     bool isConnected() const { return m_connected; }
 
 signals:
     void connected();
+    // The broker has taken a subscription (one per subscribed topic, on every connection).
+    void subscribed();
     void disconnected();
     // A message handed over by publish() has gone out (QoS 0) or been acknowledged (QoS 1).
     void published(int mid);

@@ -23,7 +23,7 @@ QString MqttReadingLinks::topicFilter() const
 
 bool MqttReadingLinks::isConnected() const
 {
-    return m_client && m_client->isConnected();
+    return m_subscribed && m_client && m_client->isConnected();
 }
 
 void MqttReadingLinks::open()
@@ -58,7 +58,10 @@ void MqttReadingLinks::open()
         handleBad(topic, QStringLiteral("%1 bytes, more than a report can be").arg(size));
     });
     connect(m_client.get(), &MqttClient::problem, this, &MqttReadingLinks::report);
-    connect(m_client.get(), &MqttClient::connected, this, [this] {
+    // Reports published from now on reach this side: the broker has taken the subscription.
+    connect(m_client.get(), &MqttClient::disconnected, this, [this] { m_subscribed = false; });
+    connect(m_client.get(), &MqttClient::subscribed, this, [this] {
+        m_subscribed = true;
         emit logLine(QStringLiteral("Subscribed:%1 Topic:%2").arg(m_settings.url, topicFilter()));
         emit connected();
     });

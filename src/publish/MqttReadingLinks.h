@@ -35,6 +35,7 @@ public:
     QString topicFilter() const;
     quint64 receivedReports() const { return m_received; }
     quint64 badMessages() const { return m_bad; }
+    // Connected and subscribed: what is published from now on arrives.
     bool isConnected() const;
 
 signals:
@@ -57,4 +58,5 @@ private:
     quint64 m_badShown = 0;
     QElapsedTimer m_sinceBadShown;
     bool m_closing = false;
+    bool m_subscribed = false; // the broker has taken the subscription on this connection
 };

@@ -1,6 +1,7 @@
 #include "publish/ReportPublisher.h"
 
 #include "publish/MqttClient.h"
+#include "publish/PublishPipe.h"
 #include "publish/ReportJson.h"
 
 #include <QUuid>
@@ -11,6 +12,8 @@ namespace {
 // the library's own in-flight limit, so that it holds nothing it has not put on the wire.
 constexpr int kMaxInflightQos0 = 2048;
 constexpr int kMaxInflightQos1 = 256;
+// A batch this long is handed over at once, without waiting for the event loop's turn.
+constexpr size_t kBatch = 512;
 
 MqttClientOptions clientOptions(const PublishSettings &s, const BrokerAddress &broker, const QByteArray &will)
 {
@@ -39,31 +42,45 @@ ReportPublisher::ReportPublisher(const PublishSettings &settings, QObject *paren
     : QObject(parent), m_settings(settings), m_site(settings.effectiveSite()),
       m_prefix(settings.effectivePrefix())
 {
+    PublishPipe::Config config;
+    config.prefix = m_prefix;
+    config.site = m_site;
+    config.qos = settings.qos;
+    config.window = settings.qos == 0 ? kMaxInflightQos0 : kMaxInflightQos1;
+    PublishPipe::Events events;
+    // The pipe's thread ends before this object does (the destructor stops it), so these calls
+    // never reach a publisher that is gone.
+    events.drained = [this] {
+        QMetaObject::invokeMethod(this, &ReportPublisher::finishClose, Qt::QueuedConnection);
+    };
+    events.dropsPublished = [this](quint64 dropped, quint64 total) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, dropped, total] {
+                m_dropSaid = false;
+                emit problem({MqttProblem::Kind::ReportsDropped,
+                              QStringLiteral("%1 reports were not sent while the broker was away (%2 in all)")
+                                  .arg(dropped)
+                                  .arg(total)});
+            },
+            Qt::QueuedConnection);
+    };
+    m_pipe = std::make_shared<PublishPipe>(config, std::move(events));
+    m_batch.reserve(kBatch);
     m_flushDeadline.setSingleShot(true);
     connect(&m_flushDeadline, &QTimer::timeout, this, &ReportPublisher::finishClose);
 }
 
-ReportPublisher::~ReportPublisher() = default;
+ReportPublisher::~ReportPublisher()
+{
+    m_pipe->stop();
+}
 
 QString ReportPublisher::topicLevel(const QString &text)
 {
     QString level = text;
     level.replace(QLatin1Char('+'), QLatin1Char('_')).replace(QLatin1Char('#'), QLatin1Char('_'));
     return level.isEmpty() ? QStringLiteral("_") : level;
-}
-
-QByteArray ReportPublisher::reportTopic(const QString &label)
-{
-    auto it = m_topics.constFind(label);
-    if (it == m_topics.constEnd())
-        it = m_topics.insert(label, (m_prefix + QStringLiteral("/reports/") + topicLevel(label)).toUtf8());
-    return *it;
-}
-
-QByteArray ReportPublisher::statusObject(const char *field, const QString &value) const
-{
-    return "{\"site\":" + ReportJson::jsonString(m_site) + ",\"" + field +
-           "\":" + ReportJson::jsonString(value) + "}";
 }
 
 bool ReportPublisher::start()
@@ -81,19 +98,20 @@ bool ReportPublisher::start()
         return false;
     }
     MqttClientOptions options =
-        clientOptions(m_settings, *broker, statusObject("state", QStringLiteral("offline")));
+        clientOptions(m_settings, *broker, m_pipe->statusObject("state", QStringLiteral("offline")));
     options.willTopic = (m_prefix + QStringLiteral("/status")).toUtf8();
+    // The network thread tells the pipe directly: confirmations never pass through this thread.
+    std::shared_ptr<PublishPipe> pipe = m_pipe;
+    options.publishedHook = [pipe](int mid) { pipe->published(mid); };
+    options.sessionHook = [pipe](bool up) { pipe->sessionChanged(up); };
     m_client = std::make_unique<MqttClient>(options);
-    connect(m_client.get(), &MqttClient::connected, this, &ReportPublisher::handleConnected);
-    connect(m_client.get(), &MqttClient::disconnected, this, &ReportPublisher::handleDisconnected);
-    connect(m_client.get(), &MqttClient::published, this, &ReportPublisher::handlePublished);
+    connect(m_client.get(), &MqttClient::connected, this, &ReportPublisher::connected);
+    connect(m_client.get(), &MqttClient::disconnected, this, &ReportPublisher::disconnected);
     connect(m_client.get(), &MqttClient::problem, this, &ReportPublisher::problem);
-    connect(m_client.get(), &MqttClient::stopped, this, [this] {
-        m_closed = true;
-        emit closed();
-    });
+    connect(m_client.get(), &MqttClient::stopped, this, &ReportPublisher::closed);
     if (!m_client->start())
         return false;
+    m_pipe->start(m_client.get());
     m_started = true;
     return true;
 }
@@ -101,6 +119,21 @@ bool ReportPublisher::start()
 bool ReportPublisher::isConnected() const
 {
     return m_client && m_client->isConnected();
+}
+
+quint64 ReportPublisher::sentReports() const
+{
+    return m_pipe->sent();
+}
+
+quint64 ReportPublisher::droppedReports() const
+{
+    return m_pipe->dropped();
+}
+
+int ReportPublisher::queuedReports() const
+{
+    return int(m_taken - m_pipe->done());
 }
 
 void ReportPublisher::publishReport(const TTagReport &report, const QString &label)
@@ -111,17 +144,32 @@ void ReportPublisher::publishReport(const TTagReport &report, const QString &lab
         drop(1);
         return;
     }
-    m_queue.push_back({reportTopic(label), ReportJson::published(report, label, m_site)});
-    pump();
+    ++m_taken;
+    m_batch.push_back({report, label});
+    if (m_batch.size() >= kBatch) {
+        handOver();
+    } else if (!m_handOverScheduled) {
+        m_handOverScheduled = true;
+        QMetaObject::invokeMethod(this, &ReportPublisher::handOver, Qt::QueuedConnection);
+    }
 }
 
+void ReportPublisher::handOver()
+{
+    m_handOverScheduled = false;
+    if (!m_batch.empty())
+        m_pipe->append(m_batch);
+}
+
+// Said once per outage (the first report that does not fit), not once per report.
 void ReportPublisher::drop(quint64 count)
 {
-    if (m_droppedUnreported == 0)
+    if (!m_dropSaid) {
+        m_dropSaid = true;
         emit problem({MqttProblem::Kind::ReportsDropped,
                       QStringLiteral("the queue of %1 reports is full").arg(m_settings.queueCapacity)});
-    m_dropped += count;
-    m_droppedUnreported += count;
+    }
+    m_pipe->addDropped(count);
 }
 
 void ReportPublisher::publishReaderState(const QString &label, bool up)
@@ -134,72 +182,16 @@ void ReportPublisher::publishReaderState(const QString &label, bool up)
 
 void ReportPublisher::publishProblem(const QString &details)
 {
-    publishStatus((m_prefix + QStringLiteral("/status/problem")).toUtf8(), statusObject("problem", details));
+    publishStatus((m_prefix + QStringLiteral("/status/problem")).toUtf8(),
+                  m_pipe->statusObject("problem", details));
 }
 
 // Status messages are kept (latest per topic) and sent again on every connection: a broker that
-// restarted without its store still learns them.
+// restarted without its store still learns them. Reports handed over before a status go out first.
 void ReportPublisher::publishStatus(const QByteArray &topic, const QByteArray &payload)
 {
-    m_retained.insert(topic, payload);
-    if (isConnected())
-        m_client->publish(topic, payload, 1, true);
-}
-
-void ReportPublisher::pump()
-{
-    if (!isConnected())
-        return;
-    const int window = m_settings.qos == 0 ? kMaxInflightQos0 : kMaxInflightQos1;
-    while (!m_queue.empty() && m_inflight.size() < window) {
-        const Message &m = m_queue.front();
-        const int mid = m_client->publish(m.topic, m.payload, m_settings.qos, false);
-        if (mid < 0)
-            return;
-        m_inflight.insert(mid);
-        m_queue.pop_front();
-    }
-    if (m_closing && m_queue.empty() && m_inflight.isEmpty())
-        finishClose();
-}
-
-void ReportPublisher::handleConnected()
-{
-    m_client->publish((m_prefix + QStringLiteral("/status")).toUtf8(),
-                      statusObject("state", QStringLiteral("online")), 1, true);
-    for (auto it = m_retained.constBegin(); it != m_retained.constEnd(); ++it)
-        m_client->publish(it.key(), it.value(), 1, true);
-    if (m_droppedUnreported > 0) {
-        m_client->publish((m_prefix + QStringLiteral("/status/dropped")).toUtf8(),
-                          "{\"site\":" + ReportJson::jsonString(m_site) +
-                              ",\"dropped\":" + QByteArray::number(m_droppedUnreported) +
-                              ",\"total\":" + QByteArray::number(m_dropped) + "}",
-                          1, true);
-        emit problem({MqttProblem::Kind::ReportsDropped,
-                      QStringLiteral("%1 reports were not sent while the broker was away (%2 in all)")
-                          .arg(m_droppedUnreported)
-                          .arg(m_dropped)});
-        m_droppedUnreported = 0;
-    }
-    emit connected();
-    pump();
-}
-
-// QoS 0 messages the library held when the connection went are gone with it; QoS 1 messages stay
-// with the library's session and are sent again, so their acknowledgements still come.
-void ReportPublisher::handleDisconnected()
-{
-    if (m_settings.qos == 0)
-        m_inflight.clear();
-    emit disconnected();
-}
-
-void ReportPublisher::handlePublished(int mid)
-{
-    if (m_inflight.remove(mid)) {
-        ++m_sent;
-        pump();
-    }
+    handOver();
+    m_pipe->setStatus(topic, payload);
 }
 
 void ReportPublisher::close()
@@ -211,8 +203,9 @@ void ReportPublisher::close()
         QMetaObject::invokeMethod(this, &ReportPublisher::closed, Qt::QueuedConnection);
         return;
     }
+    handOver();
     m_flushDeadline.start(m_settings.flushTimeoutMs);
-    pump();
+    m_pipe->setClosing();
 }
 
 void ReportPublisher::finishClose()
@@ -221,16 +214,12 @@ void ReportPublisher::finishClose()
         return;
     m_finishing = true;
     m_flushDeadline.stop();
-    const quint64 unsent = quint64(queuedReports());
-    if (unsent > 0) {
-        m_queue.clear();
-        m_inflight.clear();
-        m_dropped += unsent;
+    const quint64 unsent = m_pipe->stop();
+    if (unsent > 0)
         emit problem({MqttProblem::Kind::ReportsDropped,
                       QStringLiteral("%1 reports not sent before closing").arg(unsent)});
-    }
     if (isConnected())
         m_client->publish((m_prefix + QStringLiteral("/status")).toUtf8(),
-                          statusObject("state", QStringLiteral("offline")), 1, true);
+                          m_pipe->statusObject("state", QStringLiteral("offline")), 1, true);
     m_client->stop();
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "publish/MqttProblem.h"
+#include "publish/PublishPipe.h"
 #include "publish/PublishSettings.h"
 #include "reading/TagReport.h"
 
-#include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
-#include <deque>
 #include <memory>
+#include <vector>
 
 class MqttClient;
 
@@ -20,9 +19,11 @@ class MqttClient;
 // PREFIX/status/problem carries the latest problem; PREFIX/status/dropped counts reports that were
 // not sent.
 //
-// Reports wait in a bounded queue while the broker is slow or away; publishReport() never waits on
-// the network. When the queue is full further reports are dropped and counted; the count goes out
-// when the connection returns.
+// publishReport() never waits on the network and does little: the report joins a batch that is
+// handed to the publishing thread once per turn of the event loop (or every few hundred reports);
+// that thread builds the JSON and gives the messages to the MQTT library. Reports wait in a bounded
+// queue while the broker is slow or away; when it is full further reports are dropped and counted;
+// the count goes out when the connection returns.
 class ReportPublisher : public QObject
 {
     Q_OBJECT
@@ -42,11 +43,11 @@ public:
 
     QString prefix() const { return m_prefix; }
     QString site() const { return m_site; }
-    QByteArray reportTopic(const QString &label);
     bool isConnected() const;
-    quint64 sentReports() const { return m_sent; }
-    quint64 droppedReports() const { return m_dropped; }
-    int queuedReports() const { return int(m_queue.size() + size_t(m_inflight.size())); }
+    quint64 sentReports() const;
+    quint64 droppedReports() const;
+    // Reports taken and neither sent nor dropped yet.
+    int queuedReports() const;
 
 signals:
     void connected();
@@ -55,36 +56,24 @@ signals:
     void closed();
 
 private:
-    struct Message
-    {
-        QByteArray topic;
-        QByteArray payload;
-    };
-
-    void pump();
+    void handOver();
     void drop(quint64 count);
     void publishStatus(const QByteArray &topic, const QByteArray &payload);
-    void handleConnected();
-    void handleDisconnected();
-    void handlePublished(int mid);
     void finishClose();
-    QByteArray statusObject(const char *field, const QString &value) const;
     static QString topicLevel(const QString &text);
 
     PublishSettings m_settings;
     QString m_site;
     QString m_prefix;
+    std::shared_ptr<PublishPipe> m_pipe;
     std::unique_ptr<MqttClient> m_client;
-    std::deque<Message> m_queue;
-    QSet<int> m_inflight;
-    QHash<QString, QByteArray> m_topics;      // label -> report topic
-    QHash<QByteArray, QByteArray> m_retained; // status topic -> latest payload
-    quint64 m_sent = 0;
-    quint64 m_dropped = 0;
-    quint64 m_droppedUnreported = 0;
+    std::vector<PublishPipe::Report> m_batch;
+    quint64 m_taken = 0;   // reports handed to the pipe (or waiting in the batch)
+    quint64 m_refused = 0; // dropped here, the queue being full
+    bool m_handOverScheduled = false;
+    bool m_dropSaid = false; // the queue-full problem was said for this outage
     bool m_started = false;
     bool m_closing = false;
-    bool m_closed = false;
     bool m_finishing = false;
     QTimer m_flushDeadline;
 };

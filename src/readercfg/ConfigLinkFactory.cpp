@@ -27,6 +27,8 @@ std::unique_ptr<ConfigLink> create(const ConfigLinkRequest &r)
     case LinkKind::Udp:
         return std::make_unique<UdpConfigLink>(r.udpLocalAddress, r.udpLocalPort, r.udpDestAddress,
                                                r.udpDestPort, r.handedOver);
+    case LinkKind::Mqtt:
+        break; // a broker has no reader to configure
     }
     return nullptr;
 }

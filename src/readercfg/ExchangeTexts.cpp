@@ -32,6 +32,7 @@ QString attemptFailed(LinkKind kind, bool connected, int counter)
         return QStringLiteral("Connect Error ! [ ") + n + QStringLiteral(" ]");
     case LinkKind::TcpToReaders:
     case LinkKind::TcpListener:
+    case LinkKind::Mqtt:
         break;
     }
     return (connected ? QStringLiteral("Command Error !  [ ") : QStringLiteral("Connect Error !  [ ")) + n +

@@ -1,6 +1,7 @@
 #include "reading/ReadingPipeline.h"
 
 #include "link/ReadingLinks.h"
+#include "link/ReadingSource.h"
 #include "link/SerialReadingLinks.h"
 #include "link/TcpClientReadingLinks.h"
 #include "link/TcpListenerReadingLinks.h"
@@ -112,6 +113,8 @@ std::unique_ptr<ReadingLinks> ReadingPipeline::makeLinks(const LinkRequest &requ
         return makeListener(request);
     case LinkKind::Udp:
         return makeUdp(request);
+    case LinkKind::Mqtt:
+        break;
     }
     return nullptr;
 }
@@ -160,7 +163,32 @@ void ReadingPipeline::start(std::unique_ptr<ReadingLinks> links)
         return;
     }
     connectKindSignals(m_links.get());
+    connectSourceSignals(m_links.get());
     m_session.start(m_links.get());
+}
+
+void ReadingPipeline::connectSourceSignals(ReadingLinks *links)
+{
+    m_sourceLabels.clear();
+    connect(links, &ReadingLinks::sourceAdded, this, [this](int index, ReadingSource *source) {
+        if (!source)
+            return;
+        const auto old = m_sourceLabels.constFind(index);
+        if (old != m_sourceLabels.constEnd())
+            emit readerDisconnected(*old);
+        m_sourceLabels.insert(index, source->label());
+        emit readerConnected(source->label());
+    });
+    connect(links, &ReadingLinks::sourceRemoved, this, [this](int index) {
+        const QString label = m_sourceLabels.take(index);
+        if (!label.isNull())
+            emit readerDisconnected(label);
+    });
+}
+
+void ReadingPipeline::enterReport(const TTagReport &report, const QString &label)
+{
+    m_decoder.acceptReport(report, label);
 }
 
 void ReadingPipeline::stop()

@@ -7,6 +7,7 @@
 #include "reading/ReportDecoder.h"
 #include "reading/TagTables.h"
 
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <memory>
@@ -27,7 +28,8 @@ public:
     ~ReadingPipeline() override;
     Q_DISABLE_COPY_MOVE(ReadingPipeline)
 
-    // The links of a request's kind, not yet open.
+    // The links of a request's kind, not yet open. MQTT links are not made here: they need the broker
+    // settings (MqttReading::makeLinks); nullptr for that kind.
     static std::unique_ptr<ReadingLinks> makeLinks(const LinkRequest &request);
     // This computer's address as UDP reading knows it: the first IPv4 address of an interface that is
     // up and not loopback; 192.168.1.1 when there is none.
@@ -47,6 +49,8 @@ public:
     void start(std::unique_ptr<ReadingLinks> links);
     // Tells the readers to stop and closes the links; ended() follows.
     void stop();
+    // Enters a report that arrived already decoded (from a broker) as a decoded line would be.
+    void enterReport(const TTagReport &report, const QString &label);
 
 signals:
     // The session is over and its links are closed.
@@ -57,11 +61,17 @@ signals:
     void readerSeen(LinkKind kind, const QString &address, quint16 port);
     // The listener's connected readers and the UDP senders, one "address:port" line each.
     void clientListed(const QString &line);
+    // A source of the running session came or went: a serial port opened or closed, a reader
+    // connected or was lost, a UDP sender was registered or forgotten. The label is the one its
+    // reports carry.
+    void readerConnected(const QString &label);
+    void readerDisconnected(const QString &label);
     void clientUnlisted(const QString &line);
     void senderListed(const QString &line);
 
 private:
     void connectKindSignals(ReadingLinks *links);
+    void connectSourceSignals(ReadingLinks *links);
     void handleSessionEnded();
 
     Timing m_timing;
@@ -69,4 +79,5 @@ private:
     ReportDecoder m_decoder;
     TagTables m_tables;
     std::unique_ptr<ReadingLinks> m_links;
+    QHash<int, QString> m_sourceLabels; // source index -> label, while the source is there
 };

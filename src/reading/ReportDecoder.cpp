@@ -195,6 +195,35 @@ void ReportDecoder::decodeReport(QByteArrayView frame, const QString &label)
     emit reportDecoded(*report, label);
 }
 
+void ReportDecoder::acceptReport(const TTagReport &report, const QString &label)
+{
+    if (!m_readingActive)
+        return;
+    if (!switchedOn(report.kind)) {
+        ++m_discarded;
+        return;
+    }
+    emit reportDecoded(report, label);
+}
+
+bool ReportDecoder::switchedOn(ReportKind kind) const
+{
+    switch (kind) {
+    case ReportKind::Standard:
+        return m_switches.standard;
+    case ReportKind::OneTemperature:
+        return m_switches.oneTemperature;
+    case ReportKind::TwoTemperature:
+    case ReportKind::TwoTemperatureKelvin:
+        return m_switches.twoTemperature;
+    case ReportKind::TemperatureHumidity:
+        return m_switches.temperatureHumidity;
+    case ReportKind::RawWord:
+        return true;
+    }
+    return true;
+}
+
 void ReportDecoder::countDownTamper()
 {
     const int shownCount = kTamperCountdownLimit - m_tamperCountdown;

@@ -39,6 +39,10 @@ public:
 
     // Decodes one frame; emits reportDecoded for an accepted report.
     void decodeReport(QByteArrayView frame, const QString &label);
+    // A report that arrives already decoded (published by another instance): the page check and the
+    // type switches apply as to a line; the tamper marker does not (it is the sending host's).
+    void acceptReport(const TTagReport &report, const QString &label);
+    bool switchedOn(ReportKind kind) const;
 
     // The line without tamper prefix, decoded alone (no tamper state, no page check). With a cache,
     // repeated UIDs and sensor texts are shared instead of made anew.

@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 // The window's shape: titles, tabs, list headers, the Set TAG "&Clear", and that it fits small
@@ -90,6 +91,35 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.width(), 800);
+    }
+
+    // The "Publish" group's settings folded out still fit the narrow screen, in every language.
+    void publishSettingsFitAnEightHundredPixelScreen()
+    {
+        SettingsStore store(freshIni());
+        TfrmModule w(&store, &m_tone, selectionFile());
+        w.resize(TfrmModule::startupSize({800, 600}));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        control<QToolButton>(&w, "btnMqttDetails")->click();
+        auto *url = control<QLineEdit>(&w, "edtMqttUrl");
+        QVERIFY(url->isVisible());
+        for (Language language :
+             {Language::TraditionalChinese, Language::SimplifiedChinese, Language::English}) {
+            w.setLanguage(language);
+            const int width = w.minimumSizeHint().width();
+            QVERIFY2(width <= 800,
+                     qPrintable(QStringLiteral("%1 in language %2").arg(width).arg(int(language))));
+        }
+        QCOMPARE(w.width(), 800);
+        // Every box is on screen and wide enough to type in.
+        for (const char *name : {"edtMqttUrl", "edtMqttPrefix", "edtMqttSite", "edtMqttUser",
+                                 "edtMqttPasswordFile", "edtMqttCaFile"}) {
+            auto *box = control<QLineEdit>(&w, name);
+            const QRect onWindow(box->mapTo(&w, QPoint(0, 0)), box->size());
+            QVERIFY2(w.rect().contains(onWindow), name);
+            QVERIFY2(box->width() >= 60, name);
+        }
     }
 
     void readingGridFitsAtTheDefaultSize()

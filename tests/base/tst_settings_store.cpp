@@ -151,6 +151,78 @@ private slots:
         QCOMPARE(raw.value("PAGE").toInt(), 3);
         QCOMPARE(raw.value("LanguageIndex").toInt(), 1);
     }
+
+    // A file written before the broker settings existed loads as it did: the same values, broker
+    // settings at their defaults (publishing off), and loading writes nothing.
+    void existingFilesLoadUnchanged()
+    {
+        const QString path = iniPath("old.ini");
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue("LanguageIndex", 2);
+            raw.setValue("PAGE", 1);
+            raw.setValue("TagFilterUID", "00001");
+            raw.setValue("ListenPort", "4100");
+            raw.setValue("FileName", "/tmp/old.csv");
+            raw.setValue("AutoSaveFile", 1);
+            raw.setValue("COM7", 1);
+            raw.setValue("IP2", "10.1.1.2");
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        SettingsStore store(path);
+        const auto v = store.load();
+        QVERIFY(v.has_value());
+        QCOMPARE(v->language, Language::SimplifiedChinese);
+        QCOMPARE(v->page, LinkKind::Serial);
+        QCOMPARE(v->tagFilterUid, QStringLiteral("00001"));
+        QCOMPARE(v->listenPort, quint16(4100));
+        QCOMPARE(v->fileName, QStringLiteral("/tmp/old.csv"));
+        QVERIFY(v->autoSaveFile && !v->allTags);
+        QVERIFY(v->com[6]);
+        QCOMPARE(v->ip[1], QStringLiteral("10.1.1.2"));
+        QVERIFY(v->mqtt == SettingsStore::MqttValues());
+        QVERIFY(!v->mqtt.publish);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
+
+    void brokerSettingsRoundTrip()
+    {
+        const QString path = iniPath("mqtt.ini");
+        SettingsStore::MqttValues m;
+        m.publish = true;
+        m.url = "mqtts://broker.example:8883";
+        m.prefix = "plant/a";
+        m.site = "hall 2";
+        m.qos = 1;
+        m.user = "edge";
+        m.passwordFile = "/etc/talvo/pw";
+        m.caFile = "/etc/talvo/ca.pem";
+        m.inUrl = "mqtt://127.0.0.1:1883";
+        m.inPrefix = "talvo/+";
+        {
+            SettingsStore store(path);
+            store.writeReadingStart({});
+            store.writeMqtt(m);
+        }
+        SettingsStore again(path);
+        QVERIFY(again.load()->mqtt == m);
+        QSettings raw(path, QSettings::IniFormat);
+        QCOMPARE(raw.value("MqttPublish").toInt(), 1);
+        QCOMPARE(raw.value("MqttQos").toInt(), 1);
+        // The password itself is never stored, only the name of its file.
+        for (const QString &key : raw.allKeys())
+            QVERIFY2(!key.contains("Password") || key == "MqttPasswordFile", qPrintable(key));
+        QCOMPARE(SettingsStore::storedType("MqttPublish"), SettingsStore::StoredType::Boolean);
+        QCOMPARE(SettingsStore::storedType("MqttQos"), SettingsStore::StoredType::Integer);
+        // A QoS the program does not offer reads as 0.
+        raw.setValue("MqttQos", 2);
+        raw.sync();
+        QCOMPARE(SettingsStore(path).load()->mqtt.qos, 0);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestSettingsStore)

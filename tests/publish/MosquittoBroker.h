@@ -68,6 +68,11 @@ public:
 private:
     bool launch()
     {
+        // A broker started as root runs as the "mosquitto" user: without access to the folder it
+        // cannot write its store, and says so only in its log (persistence silently off).
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                                QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
         const QString conf = m_dir.filePath(QStringLiteral("mosquitto.conf"));
         QFile f(conf);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
