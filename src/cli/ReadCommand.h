@@ -70,7 +70,6 @@ private:
     void finish();
     void diagnostic(const QString &text);
     bool startPublisher();
-    void finish();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
