@@ -1,27 +1,20 @@
 #include "app/SetTagController.h"
 
+#include "app/ProvisionController.h"
 #include "app/SetTagPage.h"
 
 #include <QMessageBox>
 
 SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSource request, RssiSource rssi,
                                    QObject *parent)
-    : QObject(parent), m_page(page), m_sequence(*tone, m_clock), m_readLoop(*tone),
-      m_request(std::move(request)), m_rssi(std::move(rssi))
+    : QObject(parent), m_page(page), m_run(*tone, m_clock), m_readLoop(*tone), m_request(std::move(request)),
+      m_rssi(std::move(rssi))
 {
     page->setReadModel(m_readLoop.model());
     connect(page, &SetTagPage::tagButtonClicked, this, &SetTagController::runButton);
-    connect(page, &SetTagPage::cancelRequested, &m_sequence, &SendTagCommand::cancel);
+    connect(page, &SetTagPage::cancelRequested, &m_run, &TagButtonRun::cancel);
     connect(page, &SetTagPage::tagIdEdited, this, [this] { m_tagChosen = true; });
-    connect(&m_sequence, &SendTagCommand::messageChanged, page, &SetTagPage::showMessage);
-    connect(&m_sequence, &SendTagCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
-    connect(&m_sequence, &SendTagCommand::statusTextChanged, this, &SetTagController::statusText);
-    connect(&m_sequence, &SendTagCommand::valueRead, page,
-            [page](TagValue target, int, int, int position) { page->showValue(target, position); });
-    connect(&m_sequence, &SendTagCommand::guardRefused, this, [this](const QString &text) {
-        showMessageBox(m_page->window(), text);
-        emit guardRefused();
-    });
+    connectRun();
 
     connect(page, &SetTagPage::readRequested, this, [this] {
         m_readLoop.setRequest(m_request());
@@ -39,20 +32,70 @@ SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSo
     connect(&m_readLoop, &TagReadLoop::rowSelected, page, &SetTagPage::followReadRow);
     connect(&m_readLoop, &TagReadLoop::currentUidChanged, page, &SetTagPage::setTagId);
     connect(&m_readLoop, &TagReadLoop::tagChosen, this, [this] { m_tagChosen = true; });
+    connectProvisioning(*tone);
+}
+
+// A plan runs over the same link as the buttons, so it starts only while the link is free, and
+// while it runs the panel is locked as for one command; "Cancel" and Esc end it.
+void SetTagController::connectProvisioning(TonePlayer &tone)
+{
+    m_provision = new ProvisionController(m_page->provisionPanel(), tone, m_clock, m_request, this);
+    connect(m_provision, &ProvisionController::runningChanged, m_page, &SetTagPage::setSequenceRunning);
+    connect(m_provision, &ProvisionController::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(m_provision, &ProvisionController::messageChanged, m_page, &SetTagPage::showMessage);
+    connect(m_provision, &ProvisionController::planRefused, this,
+            [this](const QString &text) { showMessageBox(m_page->window(), text); });
+    connect(m_page, &SetTagPage::cancelRequested, m_provision, &ProvisionController::cancel);
+    connect(&m_run.sequence(), &SendTagCommand::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(&m_run.action(), &RunReaderCommand::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(&m_readLoop, &TagReadLoop::runningChanged, this, &SetTagController::updateProvisioning);
+}
+
+bool SetTagController::isBusy() const
+{
+    return m_run.isRunning() || m_readLoop.isRunning() || m_provision->isRunning();
+}
+
+void SetTagController::updateProvisioning()
+{
+    m_provision->setStartAllowed(!m_run.isRunning() && !m_readLoop.isRunning());
 }
 
 SetTagController::~SetTagController() = default;
 
+void SetTagController::connectRun()
+{
+    SetTagPage *page = m_page;
+    connect(&m_run, &TagButtonRun::messageChanged, page, &SetTagPage::showMessage);
+    // The reader command's own texts show until the action's result replaces them.
+    connect(&m_run.action(), &RunReaderCommand::tagMessageChanged, page, &SetTagPage::showMessage);
+    connect(&m_run.sequence(), &SendTagCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
+    connect(&m_run.action(), &RunReaderCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
+    connect(&m_run.sequence(), &SendTagCommand::statusTextChanged, this, &SetTagController::statusText);
+    connect(&m_run.action(), &RunReaderCommand::statusTextChanged, this, &SetTagController::statusText);
+    // A read value lands on the page of the button that asked for it; pages sharing it follow.
+    connect(&m_run, &TagButtonRun::valueRead, page, [this](TagValue target, int, int, int position) {
+        if (m_button)
+            m_page->showValue(m_button->page, target, position);
+    });
+    connect(&m_run, &TagButtonRun::guardRefused, this, [this](const QString &text) {
+        showMessageBox(m_page->window(), text);
+        emit guardRefused();
+    });
+}
+
 void SetTagController::setTiming(const Timing &timing)
 {
-    m_sequence.setTiming(timing);
+    m_run.setTiming(timing);
     m_readLoop.setTiming(timing);
+    m_provision->setTiming(timing);
 }
 
 void SetTagController::setLanguage(Language language)
 {
     m_language = language;
-    m_sequence.setLanguage(int(language));
+    m_run.setLanguage(int(language));
+    m_provision->setLanguage(language);
 }
 
 void SetTagController::stopReading()
@@ -65,8 +108,9 @@ void SetTagController::runButton(const TagButton *button)
 {
     if (isBusy())
         return;
-    m_sequence.setRequest(m_request());
-    m_sequence.start(*button, m_page->tagId(), m_tagChosen, m_page->values(button->page));
+    m_button = button;
+    m_run.setRequest(m_request());
+    m_run.start(*button, m_page->tagId(), m_tagChosen, m_page->values(button->page));
 }
 
 void SetTagController::handleReadRunning(bool running)

@@ -3,21 +3,22 @@
 #include "base/Clock.h"
 #include "i18n/LanguageTable.h"
 #include "readercfg/ConfigLinkRequest.h"
-#include "tagcfg/SendTagCommand.h"
+#include "tagcfg/TagButtonRun.h"
 #include "tagcfg/TagReadLoop.h"
 
 #include <QObject>
 #include <QPointer>
 #include <functional>
 
+class ProvisionController;
 class QMessageBox;
 class SetTagPage;
 class TonePlayer;
 
-// Runs the tag settings panel: which tag is chosen (`TagChosen`), the tag command sequence of each
-// button over the configuration link set up in the panel, the panel's own tag reading, and "Cancel".
-// The sequence and the read loop are the core's; this class only hands them the panel's values and
-// shows their progress.
+// Runs the tag settings panel: which tag is chosen (`TagChosen`), each button over the configuration
+// link set up in the panel (a register command through the tag command sequence, "TAG Beep" and
+// "TAG LED" as one reader command), the panel's own tag reading, and "Cancel". The runners and the
+// read loop are the core's; this class only hands them the panel's values and shows their progress.
 class SetTagController : public QObject
 {
     Q_OBJECT
@@ -37,9 +38,11 @@ public:
     bool isTagChosen() const { return m_tagChosen; }
     void setTagChosen(bool chosen) { m_tagChosen = chosen; }
 
-    SendTagCommand &sequence() { return m_sequence; }
+    SendTagCommand &sequence() { return m_run.sequence(); }
+    TagButtonRun &buttonRun() { return m_run; }
     TagReadLoop &readLoop() { return m_readLoop; }
-    bool isBusy() const { return m_sequence.isRunning() || m_readLoop.isRunning(); }
+    ProvisionController *provisioning() const { return m_provision; }
+    bool isBusy() const;
     void stopReading();
 
     // The "Message" box with `text`; open, never modal in the sense of a nested loop.
@@ -54,14 +57,19 @@ private:
     void runButton(const TagButton *button);
     void handleReadRunning(bool running);
     void handleReadRowClicked(int row);
+    void connectProvisioning(TonePlayer &tone);
+    void updateProvisioning();
+    void connectRun();
 
     SetTagPage *m_page;
     SystemClock m_clock;
-    SendTagCommand m_sequence;
+    TagButtonRun m_run;
+    const TagButton *m_button = nullptr; // the button that runs or ran last
     TagReadLoop m_readLoop;
     RequestSource m_request;
     RssiSource m_rssi;
     Language m_language = Language::English;
     bool m_tagChosen = false;
     QPointer<QMessageBox> m_box;
+    ProvisionController *m_provision = nullptr;
 };

@@ -2,7 +2,9 @@
 
 #include "app/Controls.h"
 #include "app/PageControl.h"
-#include "app/TagButtonPage.h"
+#include "app/PowerKeyPanel.h"
+#include "app/ProvisionPanel.h"
+#include "app/TagParameterPage.h"
 #include "app/WindowTranslator.h"
 
 #include <QHBoxLayout>
@@ -48,10 +50,30 @@ SetTagPage::SetTagPage(QWidget *parent) : QWidget(parent)
     m_layout->addLayout(idRow);
     m_pnlTagMsg = panel(panelFrame, "pnlTagMsg", QStringLiteral("Select Function"));
     m_layout->addWidget(m_pnlTagMsg);
-    m_pcSelTagType = new PageControl(QStringLiteral("pcSelTagType"), panelFrame);
+    addTagPages(panelFrame);
+    m_layout->addWidget(m_pcSelTagType, 3); // the tag type pages get most of the height
+    m_layout->addWidget(buildReadPanel(panelFrame), 1);
+    outer->addWidget(panelFrame, 1);
+    // Outside the locked panel: a run's table can be scrolled while its rows go out.
+    m_provision = new ProvisionPanel(this);
+    outer->addWidget(m_provision);
+    m_btnTagCancel = button(this, "btnTagCancel", QStringLiteral("Cancel"));
+    m_btnTagCancel->setEnabled(false);
+    connect(m_btnTagCancel, &QPushButton::clicked, this, &SetTagPage::cancelRequested);
+    outer->addWidget(m_btnTagCancel);
+}
+
+void SetTagPage::addTagPages(QWidget *parent)
+{
+    m_pcSelTagType = new PageControl(QStringLiteral("pcSelTagType"), parent);
+    m_powerKey = new PowerKeyPanel; // the first parameter page takes it
+    connect(m_powerKey, &PowerKeyPanel::buttonClicked, this, &SetTagPage::tagButtonClicked);
     for (const TypePage &t : kTypePages) {
-        auto *page = new TagButtonPage(t.page);
+        TagButtonPage *page = TagButtonPage::create(t.page);
         connect(page, &TagButtonPage::buttonClicked, this, &SetTagPage::tagButtonClicked);
+        connect(page, &TagButtonPage::sharedValueChanged, this, &SetTagPage::shareValue);
+        if (auto *parameters = qobject_cast<TagParameterPage *>(page); parameters && !m_powerKey->parent())
+            parameters->adoptPowerKeyPanel(m_powerKey);
         m_tagPages.push_back(page);
         // Each tag type page scrolls: the alarm page's rows are taller than the panel's window.
         auto *scroll = new QScrollArea;
@@ -60,13 +82,36 @@ SetTagPage::SetTagPage(QWidget *parent) : QWidget(parent)
         scroll->setWidget(page);
         m_pcSelTagType->addPage(scroll, QLatin1String(t.name), QLatin1String(t.caption));
     }
-    m_layout->addWidget(m_pcSelTagType, 1);
-    m_layout->addWidget(buildReadPanel(panelFrame), 1);
-    outer->addWidget(panelFrame, 1);
-    m_btnTagCancel = button(this, "btnTagCancel", QStringLiteral("Cancel"));
-    m_btnTagCancel->setEnabled(false);
-    connect(m_btnTagCancel, &QPushButton::clicked, this, &SetTagPage::cancelRequested);
-    outer->addWidget(m_btnTagCancel);
+    connect(m_pcSelTagType, &QTabWidget::currentChanged, this, &SetTagPage::handleTagTypeShown);
+}
+
+// Moving a shared slider moves its peers on the other pages; a peer that already holds the position
+// does not change again, so the round ends.
+void SetTagPage::shareValue(TagValue value, int position)
+{
+    for (TagButtonPage *p : m_tagPages)
+        p->setValue(value, position);
+}
+
+// The power-key panel moves onto the parameter page being shown; the alarm page has none.
+void SetTagPage::handleTagTypeShown(int index)
+{
+    if (index < 0 || size_t(index) >= m_tagPages.size())
+        return;
+    TagButtonPage *page = m_tagPages[size_t(index)];
+    if (auto *parameters = qobject_cast<TagParameterPage *>(page))
+        parameters->adoptPowerKeyPanel(m_powerKey);
+    refitTagPages();
+    emit tagTypeShown(page->tagPage());
+}
+
+// A page whose rows came or went (the power-key panel, the hidden rows) gets its scroll range anew;
+// the scroll area does not see the change of a page that is not in front.
+void SetTagPage::refitTagPages()
+{
+    for (int i = 0; i < m_pcSelTagType->count(); ++i)
+        if (auto *scroll = qobject_cast<QScrollArea *>(m_pcSelTagType->widget(i)))
+            scroll->setWidgetResizable(true);
 }
 
 QWidget *SetTagPage::buildReadPanel(QWidget *parent)
@@ -159,13 +204,23 @@ TagButtonPage *SetTagPage::tagPage(TagPage page) const
 TagValueMap SetTagPage::values(TagPage page) const
 {
     const TagButtonPage *p = tagPage(page);
-    return p ? p->values() : TagValueMap{};
+    TagValueMap out = p ? p->values() : TagValueMap{};
+    out[TagValue::PowerKeyRadio] = m_powerKey->checkedIndex();
+    return out;
 }
 
-void SetTagPage::showValue(TagValue value, int position)
+void SetTagPage::showValue(TagPage page, TagValue value, int position)
+{
+    if (TagButtonPage *p = tagPage(page))
+        p->setValue(value, position);
+}
+
+void SetTagPage::setHiddenShown(bool shown)
 {
     for (TagButtonPage *p : m_tagPages)
-        p->setValue(value, position);
+        if (auto *parameters = qobject_cast<TagParameterPage *>(p))
+            parameters->setHiddenShown(shown);
+    refitTagPages();
 }
 
 void SetTagPage::setSequenceRunning(bool running)

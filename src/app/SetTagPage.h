@@ -8,6 +8,8 @@
 #include <vector>
 
 class PageControl;
+class PowerKeyPanel;
+class ProvisionPanel;
 class QAbstractItemModel;
 class QLabel;
 class QLineEdit;
@@ -20,7 +22,8 @@ class TagButtonPage;
 // being configured (`pnTagID`), the message line `pnlTagMsg`, the tag type pages of `pcSelTagType`
 // with their buttons and sliders, the panel's own tag reading (`pnlReadTag`: "Read T&AG", "&Clear",
 // the count and `grdTagUID`), the borrowed configuration link panel, and "Cancel" for a running
-// sequence. The page shows what it is given and says what the user asked for.
+// sequence or provisioning run, with the provisioning panel above it. The page shows what it is
+// given and says what the user asked for.
 class SetTagPage : public QWidget
 {
     Q_OBJECT
@@ -43,9 +46,15 @@ public:
     // Shows the borrowed configuration panel at the foot of the tag settings panel.
     void adoptConfigPanel(QWidget *panel);
 
-    // Values of the sliders of the page of `button`, and a read value into its slider.
+    // Values of the controls of `page` (with the power-key radio group), and a read value into the
+    // slider of `page` that shows it (the pages that share the value follow).
     TagValueMap values(TagPage page) const;
-    void showValue(TagValue value, int position);
+    void showValue(TagPage page, TagValue value, int position);
+    // The controls kept hidden unless the user asks for them (the PA rows).
+    void setHiddenShown(bool shown);
+
+    // Provisioning from a plan file, below the panel.
+    ProvisionPanel *provisionPanel() const { return m_provision; }
 
     // A sequence runs: the panel is locked, only "Cancel" (or Esc) is offered.
     void setSequenceRunning(bool running);
@@ -63,6 +72,8 @@ signals:
     void tagIdEdited(const QString &text);
     // A row of the grid was clicked: its UID.
     void readRowClicked(int row);
+    // The user chose the tag type page `page`.
+    void tagTypeShown(TagPage page);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -70,6 +81,10 @@ protected:
 private:
     QWidget *buildReadPanel(QWidget *parent);
     TagButtonPage *tagPage(TagPage page) const;
+    void addTagPages(QWidget *parent);
+    void shareValue(TagValue value, int position);
+    void handleTagTypeShown(int index);
+    void refitTagPages();
 
     QWidget *m_pnlSetTagMain = nullptr;
     QPushButton *m_btnTagExit = nullptr;
@@ -80,7 +95,9 @@ private:
     QLabel *m_pnlCount = nullptr;
     QTableView *m_grdTagUID = nullptr;
     PageControl *m_pcSelTagType = nullptr;
-    std::vector<TagButtonPage *> m_tagPages;
+    ProvisionPanel *m_provision = nullptr;
+    std::vector<TagButtonPage *> m_tagPages; // in the order of their tabs
+    PowerKeyPanel *m_powerKey = nullptr;
     QVBoxLayout *m_layout = nullptr;
     bool m_sequenceRunning = false;
 };

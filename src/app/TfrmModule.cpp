@@ -5,6 +5,7 @@
 #include "app/PageControl.h"
 #include "app/ReadLinkPages.h"
 #include "app/ReadTagPage.h"
+#include "app/ReaderCommandPanel.h"
 #include "app/SetReaderController.h"
 #include "app/SetReaderPage.h"
 #include "app/SetTagController.h"
@@ -147,6 +148,19 @@ void TfrmModule::connectTagPanel()
             m_tagPanel->setTagChosen(true);
     });
     connect(m_readTag, &ReadTagPage::clearRequested, this, [this] { m_tagPanel->setTagChosen(false); });
+    // The tag pages' hidden controls (the PA rows) follow the reader page's "show hidden controls".
+    ReaderCommandPanel *commands = m_setReader->commandPanel();
+    m_setTag->setHiddenShown(commands->hiddenShown());
+    connect(commands, &ReaderCommandPanel::hiddenShownChanged, m_setTag, &SetTagPage::setHiddenShown);
+    // Choosing one of the four parameter pages starts both message panels afresh; the alarm page
+    // leaves them.
+    connect(m_setTag, &SetTagPage::tagTypeShown, this, [this](TagPage page) {
+        if (page == TagPage::PvPj)
+            return;
+        const QString text = translate(m_language, QStringLiteral("Select Function"));
+        m_setTag->showMessage(text);
+        m_setReader->showMessage(text);
+    });
 }
 
 void TfrmModule::openTagPanel()

@@ -11,6 +11,11 @@ struct Timing
     int tagWindowMs = 30000;     // how long a tag command sequence polls for acknowledgements
     int servicePassBudgetMs = 8; // longest run of poll steps before the event loop gets a turn
 
+    // Links that reconnect (an option of the link request): the first retry waits reconnectFirstMs,
+    // each failed attempt doubles the wait up to reconnectMaxMs; a link that is back starts over.
+    int reconnectFirstMs = 1000;
+    int reconnectMaxMs = 30000;
+
     // Configuration exchange with one reader: a command goes out up to transmissionsPerAttempt
     // times per attempt, and up to attemptsPerCommand attempts are made.
     int configSettleMs = 50;         // after a command is sent, before its reply is judged
@@ -36,6 +41,8 @@ struct Timing
         t.configAttemptPauseMs = s(configAttemptPauseMs);
         t.configStepPauseMs = s(configStepPauseMs);
         t.relayPauseMs = s(relayPauseMs);
+        t.reconnectFirstMs = s(reconnectFirstMs);
+        t.reconnectMaxMs = s(reconnectMaxMs);
         return t;
     }
 };

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_clock(std::make_unique<SystemClock>()),
@@ -46,6 +47,12 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     });
     m_durationTimer.setSingleShot(true);
     connect(&m_durationTimer, &QTimer::timeout, this, &ReadCommand::armDurationTimer);
+    m_closerTimer.setSingleShot(true);
+    connect(&m_closerTimer, &QTimer::timeout, this, [this] {
+        diagnostic(
+            QStringLiteral("shutdown steps still running after %1 s; exiting").arg(kCloserWaitMs / 1000));
+        finish();
+    });
 }
 
 ReadCommand::~ReadCommand() = default;
@@ -67,7 +74,10 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
     request.kind = LinkKind::Serial;
     request.comPorts = m_options.comPorts;
     request.timing = m_pipeline.timing();
+    request.reconnect = m_options.reconnect;
     std::unique_ptr<ReadingLinks> serial = ReadingPipeline::makeLinks(request);
+    if (m_options.reconnect)
+        return serial; // ports that are gone are waited for
     auto *raw = static_cast<SerialReadingLinks *>(serial.get());
     connect(raw, &ReadingLinks::opened, this, [this, raw] {
         if (raw->openPorts().isEmpty()) {
@@ -90,11 +100,12 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
 }
 
 // Network links whose endpoint cannot be had, or whose readers are all gone, end the session: nothing
-// more can come (the links do not reconnect by themselves).
+// more can come (readers are only tried again with --reconnect, and then never all gone).
 std::unique_ptr<ReadingLinks> ReadCommand::makeNetworkLinks()
 {
     LinkRequest request = m_options.network.linkRequest();
     request.timing = m_pipeline.timing();
+    request.reconnect = m_options.reconnect;
     auto links = ReadingPipeline::makeLinks(request);
     if (auto *tcp = qobject_cast<TcpClientReadingLinks *>(links.get())) {
         connect(tcp, &TcpClientReadingLinks::allReadersDown, this,
@@ -143,6 +154,7 @@ void ReadCommand::start()
         return;
     }
     std::unique_ptr<ReadingLinks> links = makeLinks();
+    connectReconnectLog(links.get());
     m_flushTimer.start();
     if (m_options.durationSec > 0) {
         m_deadline = QDeadlineTimer(qint64(m_options.durationSec * 1000));
@@ -221,7 +233,7 @@ void ReadCommand::handleEnded()
                        .arg(m_pipeline.session().framesCut())
                        .arg(m_pipeline.session().bytesRead()));
     diagnostic(ReadTableOptions::summary(m_pipeline.tables()));
-    closePublisher();
+    runClosers();
 }
 
 // The broker is never waited for while reading: reports queue in the publisher and its problems
@@ -237,36 +249,93 @@ bool ReadCommand::startPublisher()
         diagnostic(QStringLiteral("MQTT broker connected: %1, publishing to %2/")
                        .arg(m_options.mqtt.publish->url, m_publishing->publisher().prefix()));
     });
-    connect(m_publishing.get(), &PublishingBinding::closed, this, &ReadCommand::finish);
+    addCloser([this](std::function<void()> done) { closePublisher(done); });
     return m_publishing->start();
 }
 
-void ReadCommand::closePublisher()
+void ReadCommand::closePublisher(const std::function<void()> &done)
 {
     if (!m_publishing) {
-        finish();
+        done();
         return;
     }
+    connect(m_publishing.get(), &PublishingBinding::closed, this, [this, done] {
+        reportPublished();
+        done();
+    });
     m_publishing->close();
 }
 
 // Reports that never reached the broker are lost output, as lost CSV lines are: status 1.
+void ReadCommand::reportPublished()
+{
+    const ReportPublisher &publisher = m_publishing->publisher();
+    if (publisher.droppedReports() > 0)
+        m_exitCode = 1;
+    if (m_options.verbose || publisher.droppedReports() > 0)
+        diagnostic(QStringLiteral("MQTT: %1 reports published, %2 not sent")
+                       .arg(publisher.sentReports())
+                       .arg(publisher.droppedReports()));
+}
+
+void ReadCommand::connectReconnectLog(ReadingLinks *links)
+{
+    if (!links)
+        return;
+    connect(links, &ReadingLinks::reconnectScheduled, this,
+            [this](const QString &endpoint, int delayMs, const QString &reason) {
+                QString line =
+                    QStringLiteral("reconnecting to %1 in %2 s").arg(endpoint).arg(delayMs / 1000.0);
+                if (!reason.isEmpty())
+                    line += QStringLiteral(" (%1)").arg(reason);
+                diagnostic(line);
+            });
+    connect(links, &ReadingLinks::reconnected, this,
+            [this](const QString &endpoint) { diagnostic(QStringLiteral("reconnected: ") + endpoint); });
+}
+
+void ReadCommand::runClosers()
+{
+    if (m_closers.empty()) {
+        finish();
+        return;
+    }
+    m_closersRunning = int(m_closers.size());
+    m_closerTimer.start(kCloserWaitMs);
+    const std::vector<Closer> closers = std::move(m_closers);
+    m_closers.clear();
+    for (const Closer &closer : closers) {
+        auto once = std::make_shared<bool>(false);
+        closer([this, once] {
+            if (std::exchange(*once, true))
+                return;
+            if (--m_closersRunning == 0)
+                finish();
+        });
+    }
+}
+
 void ReadCommand::finish()
 {
-    if (m_publishing) {
-        const ReportPublisher &publisher = m_publishing->publisher();
-        if (publisher.droppedReports() > 0)
-            m_exitCode = 1;
-        if (m_options.verbose || publisher.droppedReports() > 0)
-            diagnostic(QStringLiteral("MQTT: %1 reports published, %2 not sent")
-                           .arg(publisher.sentReports())
-                           .arg(publisher.droppedReports()));
-    }
+    if (std::exchange(m_finished, true))
+        return;
+    m_closerTimer.stop();
     emit finished(m_exitCode);
+}
+
+QString ReadCommand::timeStamp(const QDateTime &time)
+{
+    const int offset = time.offsetFromUtc();
+    const int minutes = (offset < 0 ? -offset : offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + QLatin1Char(offset < 0 ? '-' : '+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 void ReadCommand::diagnostic(const QString &text)
 {
-    std::fprintf(stderr, "talvo-cli: %s\n", qPrintable(text));
+    const QString stamp = timeStamp(QDateTime::currentDateTime());
+    std::fprintf(stderr, "%s talvo-cli: %s\n", qPrintable(stamp), qPrintable(text));
     std::fflush(stderr);
 }

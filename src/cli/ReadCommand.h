@@ -4,10 +4,13 @@
 #include "ReportWriter.h"
 #include "reading/ReadingPipeline.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class Clock;
 class PublishingBinding;
@@ -17,10 +20,12 @@ class TonePlayer;
 // `talvo-cli read`: one reading session on the links the options name, through the same reading
 // pipeline as the window. Decoded reports go through the tag tables (filters, selection, CSV logs); every
 // report entered into the all-tags table is printed on standard output, diagnostics and a closing summary on
-// standard error. Ends on --count,
-// --duration, the end of a replay, or SIGINT/SIGTERM; in every case the readers are told to stop and
-// the links close first. A failure that loses the session's input or output (a replay that can't be
-// read, standard output refused, every serial port gone, CSV lines lost) ends it with status 1.
+// standard error, each line with a time stamp. Ends on --count, --duration, the end of a replay, or
+// SIGINT/SIGTERM; in every case the readers are told to stop and the links close first, then the
+// closers run. With --reconnect lost serial ports and --tcp readers are tried again instead of ending
+// the session, and each attempt and each success is logged. A failure that loses the session's input or
+// output (a replay that can't be read, standard output refused, every serial port gone, CSV lines lost) ends
+// it with status 1.
 class ReadCommand : public QObject
 {
     Q_OBJECT
@@ -28,12 +33,26 @@ public:
     explicit ReadCommand(const ReadOptions &options, QObject *parent = nullptr);
     ~ReadCommand() override;
 
+    // Something that must finish before the program exits, once the readers have been told to stop
+    // and the links are closed (e.g. a publisher sending what it still holds). It is called with
+    // `done`, which it calls once finished.
+    using Closer = std::function<void(std::function<void()> done)>;
+    // How long the closers are waited for at most; the program exits then anyway.
+    static constexpr int kCloserWaitMs = 10000;
+
     // Starts the session; finished(exitCode) follows when it has ended.
     void start();
     void requestStop();
-    // The last step of every ending: sends what the publisher (--mqtt) still holds, waiting at most its
-    // flush time, says "offline" and disconnects; finished() follows. At once without a publisher.
-    void closePublisher();
+    // Closers run in the order added, all at once, after the session ended; finished() follows when
+    // the last one is done.
+    void addCloser(Closer closer) { m_closers.push_back(std::move(closer)); }
+
+    // The time stamp in front of every log line: ISO 8601 local time with milliseconds and the offset
+    // from UTC ("2026-03-01T14:05:09.042+01:00").
+    static QString timeStamp(const QDateTime &time);
+    // Sends what the publisher (--mqtt) still holds, waiting at most its flush time, says "offline"
+    // and disconnects; `done` follows (at once without a publisher). Added as a closer at the start.
+    void closePublisher(const std::function<void()> &done);
 
 signals:
     void finished(int exitCode);
@@ -48,9 +67,12 @@ private:
     void handleProblem(const Problem &problem);
     void handleLinesNotWritten(const QString &total, const QString &reason);
     void handleEnded();
+    void connectReconnectLog(ReadingLinks *links);
+    void runClosers();
+    void finish();
     void diagnostic(const QString &text);
     bool startPublisher();
-    void finish();
+    void reportPublished();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -64,5 +86,10 @@ private:
     bool m_outputFailureReported = false;
     int m_exitCode = 0;
     bool m_stopRequested = false;
+
+    std::vector<Closer> m_closers;
+    int m_closersRunning = 0;
+    QTimer m_closerTimer;
+    bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
 };

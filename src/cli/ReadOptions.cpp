@@ -32,6 +32,14 @@ void ReadOptions::addTo(QCommandLineParser &p)
     });
     ReadTableOptions::addTo(p);
     NetworkLinkOptions::addTo(p);
+
+    // Unattended operation.
+    p.addOption({QStringLiteral("reconnect"),
+                 QStringLiteral("Try serial ports that fail or cannot be opened, and --tcp readers that "
+                                "drop or cannot be reached, again: after 1 s, then twice as long each "
+                                "time up to 30 s. The readers are told to report again once back.")});
+
+    // MQTT: publishing and reading from a broker.
     MqttOptions::addTo(p);
 }
 
@@ -114,6 +122,7 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     }
     o.verbose = p.isSet(QStringLiteral("verbose"));
+    o.reconnect = p.isSet(QStringLiteral("reconnect"));
     if (!o.network.parse(p, error))
         return std::nullopt;
     const auto table = ReadTableOptions::from(p, error);

@@ -39,6 +39,9 @@ struct ReadOptions
     bool verbose = false;
     ReadTableOptions table; // filters, selection, CSV logs, beep, snapshot
 
+    // Unattended operation: serial ports and --tcp readers that are lost are tried again.
+    bool reconnect = false;
+
     // MQTT: publishing (--mqtt) and reading from a broker (--mqtt-in, a kind of link).
     MqttOptions mqtt;
 

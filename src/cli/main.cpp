@@ -1,3 +1,4 @@
+#include "ConfigFileOptions.h"
 #include "ReadCommand.h"
 #include "ReadOptions.h"
 #include "ReaderCommand.h"
@@ -25,12 +26,13 @@ int runRead(QCoreApplication &app, const QStringList &args)
                        "output, one JSON object or CSV row per line; diagnostics and a closing summary\n"
                        "go to standard error.\n"
                        "Ends after --count reports, after --duration seconds, at the end of a replay,\n"
-                       "or on Ctrl-C; the readers are always told to stop sending first.\n"
+                       "or on Ctrl-C or SIGTERM; the readers are always told to stop sending first.\n"
                        "With --mqtt every printed report is also published to an MQTT broker (reader\n"
                        "and site status as retained messages); with --mqtt-in the reports come from a\n"
                        "broker instead of readers."));
     parser.addHelpOption();
     ReadOptions::addTo(parser);
+    ConfigFileOptions::addTo(parser);
     if (!parser.parse(args))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
@@ -41,9 +43,12 @@ int runRead(QCoreApplication &app, const QStringList &args)
         return usageError(
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     QString error;
+    ConfigFileOptions config;
+    if (!config.apply(parser, args, &error))
+        return usageError(error);
     const auto options = ReadOptions::parse(parser, &error);
     if (!options)
-        return usageError(error);
+        return usageError(config.explain(error));
 
     ReadCommand command(*options);
     SignalWatcher signals_;

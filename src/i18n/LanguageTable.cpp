@@ -145,6 +145,28 @@ constexpr MessageRow kMessages[] = {
     {"Stop Read", "停止讀取", "停止读取"},
     {"Message", "訊息", "信息"},
     {"Please Read TAG First!", "請先讀取標籤!", "请先读取标签!"},
+    // Provisioning tags from a plan file in the tag settings panel ("%1".."%4": counts, seconds,
+    // a file name or a reason); the result table's columns are the result file's header fields.
+    {"Provision from file...", "從檔案批次設定...", "从文件批量设定..."},
+    {"Retry failed", "重試失敗項目", "重试失败项目"},
+    {"Save result...", "儲存結果...", "保存结果..."},
+    {"Open provisioning plan", "開啟設定計畫", "打开设定计划"},
+    {"Save provisioning result", "儲存設定結果", "保存设定结果"},
+    {"CSV files (*.csv)", "CSV 檔案 (*.csv)", "CSV 文件 (*.csv)"},
+    {"%1/%2 rows done, %3 failed, about %4 s left", "已完成 %1/%2 筆，失敗 %3 筆，約剩 %4 秒",
+     "已完成 %1/%2 笔，失败 %3 笔，约剩 %4 秒"},
+    {"%1/%2 rows done, %3 failed", "已完成 %1/%2 筆，失敗 %3 筆", "已完成 %1/%2 笔，失败 %3 笔"},
+    {"The plan was not run: %1", "設定計畫未執行：%1", "设定计划未执行：%1"},
+    {"Result saved to %1", "結果已存至 %1", "结果已存至 %1"},
+    {"The result could not be saved: %1", "無法儲存結果：%1", "无法保存结果：%1"},
+    {"%1 is the plan file", "%1 是設定計畫檔案", "%1 是设定计划文件"},
+    {"uid", "標籤序號", "标签序号"},
+    {"command", "命令", "命令"},
+    {"args", "參數", "参数"},
+    {"ok", "成功", "成功"},
+    {"text", "結果", "结果"},
+    {"values", "讀取值", "读取值"},
+    {"seconds", "秒", "秒"},
 };
 
 // Key -> first row with that key, built once.

@@ -33,4 +33,9 @@ signals:
     void logLine(const QString &line);
     void opened();
     void closed();
+    // Links that reconnect: `endpoint` ("127.0.0.1:4001", "COM03 (/dev/ttyUSB0)") is lost or was not
+    // reached (`reason`, the system's words) and is tried again in `delayMs`.
+    void reconnectScheduled(const QString &endpoint, int delayMs, const QString &reason);
+    // A reconnection attempt succeeded; the reader has been sent its start commands again.
+    void reconnected(const QString &endpoint);
 };

@@ -50,16 +50,24 @@ void SerialReadingLinks::open()
     if (m_phase != Phase::Closed)
         return;
     m_phase = Phase::Opening;
-    for (int number : std::as_const(m_requested))
-        if (number >= 1 && number <= SerialPortMap::kMaxPort)
-            openPort(number);
-    if (m_ports.empty() && !m_requested.isEmpty())
+    for (int number : std::as_const(m_requested)) {
+        if (number < 1 || number > SerialPortMap::kMaxPort)
+            continue;
+        QString why;
+        if (openPort(number, &why))
+            continue;
+        emit problem(QStringLiteral("%1 (%2) could not be opened: %3")
+                         .arg(SerialPortMap::label(number), m_map.device(number), why));
+        if (m_reconnect)
+            retryLater(number, why);
+    }
+    if (m_ports.empty() && !m_requested.isEmpty() && !m_reconnect)
         emit problem(QStringLiteral("No serial port could be opened; nothing will be read."));
     enqueue("M0");
     enqueue("A3");
 }
 
-void SerialReadingLinks::openPort(int number)
+bool SerialReadingLinks::openPort(int number, QString *why)
 {
     const QString device = m_map.device(number);
     auto port = std::make_unique<Port>();
@@ -67,9 +75,8 @@ void SerialReadingLinks::openPort(int number)
     port->serial = std::make_unique<QSerialPort>();
     port->serial->setPortName(device);
     if (!port->serial->open(QIODevice::ReadWrite)) {
-        emit problem(QStringLiteral("%1 (%2) could not be opened: %3")
-                         .arg(SerialPortMap::label(number), device, port->serial->errorString()));
-        return;
+        *why = port->serial->errorString();
+        return false;
     }
     QSerialPort &s = *port->serial;
     s.setBaudRate(QSerialPort::Baud115200);
@@ -89,6 +96,42 @@ void SerialReadingLinks::openPort(int number)
     ReadingSource *source = port->source.get();
     m_ports[number] = std::move(port);
     emit sourceAdded(number, source);
+    return true;
+}
+
+QString SerialReadingLinks::endpointText(int number) const
+{
+    return SerialPortMap::label(number) + QStringLiteral(" (") + m_map.device(number) + QLatin1Char(')');
+}
+
+void SerialReadingLinks::retryLater(int number, const QString &reason)
+{
+    std::unique_ptr<ReconnectSchedule> &retry = m_retries[number];
+    if (!retry) {
+        retry = std::make_unique<ReconnectSchedule>(m_timing);
+        connect(retry.get(), &ReconnectSchedule::due, this, [this, number] { handleRetryDue(number); });
+    }
+    const int delay = retry->schedule();
+    emit reconnectScheduled(endpointText(number), delay, reason);
+}
+
+void SerialReadingLinks::handleRetryDue(int number)
+{
+    if ((m_phase != Phase::Open && m_phase != Phase::Opening) || m_ports.count(number))
+        return;
+    QString why;
+    if (!openPort(number, &why)) {
+        retryLater(number, why);
+        return;
+    }
+    m_retries[number]->reset();
+    emit reconnected(endpointText(number));
+    // The start commands go to the lowest open port: a port that is now the lowest hears them again
+    // (while the links still open, after the ones queued at the start).
+    if (m_ports.begin()->first == number) {
+        enqueue("M0");
+        enqueue("A3");
+    }
 }
 
 void SerialReadingLinks::handleReadyRead(Port &port)
@@ -110,13 +153,23 @@ void SerialReadingLinks::handlePortError(Port &port)
     if (port.failed)
         return;
     port.failed = true;
-    emit problem(
-        QStringLiteral("%1 (%2) failed: %3; no more reports from this port.")
-            .arg(SerialPortMap::label(port.number), port.serial->portName(), port.serial->errorString()));
+    const QString why = port.serial->errorString();
+    if (m_reconnect)
+        emit problem(QStringLiteral("%1 (%2) failed: %3.")
+                         .arg(SerialPortMap::label(port.number), port.serial->portName(), why));
+    else
+        emit problem(QStringLiteral("%1 (%2) failed: %3; no more reports from this port.")
+                         .arg(SerialPortMap::label(port.number), port.serial->portName(), why));
     const int number = port.number;
     // Leave the error handler before the port object goes away.
     QMetaObject::invokeMethod(
-        this, [this, number] { dropPort(number); }, Qt::QueuedConnection);
+        this,
+        [this, number, why] {
+            dropPort(number);
+            if (m_reconnect && (m_phase == Phase::Open || m_phase == Phase::Opening))
+                retryLater(number, why);
+        },
+        Qt::QueuedConnection);
 }
 
 void SerialReadingLinks::dropPort(int number)
@@ -209,6 +262,8 @@ void SerialReadingLinks::close()
     if (m_phase == Phase::Closed || m_phase == Phase::Closing)
         return;
     m_phase = Phase::Closing;
+    for (auto &entry : m_retries)
+        entry.second->cancel();
     enqueue("A0");
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Timing.h"
 #include "link/ReadingLinks.h"
+#include "link/ReconnectSchedule.h"
 #include "link/ReplyAssembler.h"
 #include "link/SerialPortMap.h"
 
@@ -20,6 +21,10 @@ class ReadingSource;
 //
 // Every byte a port receives goes to its reading source in order, also while a command reply is
 // awaited: reports that arrive around a command are read, not purged.
+//
+// Links that reconnect try a port that fails (a USB adapter pulled out) or cannot be opened again
+// after a growing wait (ReconnectSchedule) until it opens; it is then read again under its number,
+// and when it is the lowest open port it is told "M0" and "A3" again, as at the start.
 class SerialReadingLinks : public ReadingLinks
 {
     Q_OBJECT
@@ -35,6 +40,9 @@ public:
 
     QList<int> openPorts() const;
     int highestOpenPort() const;
+    // Ports that fail or cannot be opened are tried again until the links close.
+    void setReconnect(bool on) { m_reconnect = on; }
+    bool reconnects() const { return m_reconnect; }
 
 signals:
     // A command's reply came back with a valid check (true), or not in time / with a bad check (false).
@@ -51,7 +59,10 @@ private:
         Closing
     };
 
-    void openPort(int number);
+    bool openPort(int number, QString *why);
+    void retryLater(int number, const QString &reason);
+    void handleRetryDue(int number);
+    QString endpointText(int number) const;
     void handleReadyRead(Port &port);
     void handlePortError(Port &port);
     void dropPort(int number);
@@ -66,6 +77,8 @@ private:
     Timing m_timing;
     Phase m_phase = Phase::Closed;
     std::map<int, std::unique_ptr<Port>> m_ports; // by port number, rising
+    bool m_reconnect = false;
+    std::map<int, std::unique_ptr<ReconnectSchedule>> m_retries; // by port number
 
     QList<QByteArray> m_queue;
     QByteArray m_current;

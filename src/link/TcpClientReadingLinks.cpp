@@ -6,6 +6,7 @@
 
 #include <QTcpSocket>
 #include <algorithm>
+#include <utility>
 
 TcpClientReadingLinks::TcpClientReadingLinks(QObject *parent) : NetworkReadingLinks(parent)
 {
@@ -17,7 +18,8 @@ TcpClientReadingLinks::~TcpClientReadingLinks()
 {
     // Links destroyed while open: the session must not keep sources that are about to go.
     for (auto &reader : m_readers) {
-        disconnect(reader->source->socket(), nullptr, this, nullptr);
+        if (reader->source)
+            disconnect(reader->source->socket(), nullptr, this, nullptr);
         if (reader->added)
             emit sourceRemoved(reader->number);
     }
@@ -54,26 +56,59 @@ void TcpClientReadingLinks::open()
         emit allReadersDown();
         return;
     }
+    m_port = *port;
     for (const ReaderAddress &entry : std::as_const(m_addresses)) {
         auto reader = std::make_unique<Reader>();
         reader->number = entry.number;
         reader->address = entry.address;
-        auto *socket = new QTcpSocket;
-        reader->source = new SocketReadingSource(socket, entry.address, this);
         Reader *r = reader.get();
-        connect(socket, &QTcpSocket::connected, this, [this, r] { handleConnected(*r); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, r] { handleDisconnected(*r); });
-        connect(socket, &QTcpSocket::errorOccurred, this, [this, r] { handleError(*r); });
+        if (m_reconnect) {
+            reader->retry = std::make_unique<ReconnectSchedule>(timing());
+            connect(reader->retry.get(), &ReconnectSchedule::due, this, [this, r] {
+                if (isOpen())
+                    connectReader(*r);
+            });
+        }
         m_readers.push_back(std::move(reader));
         m_highestClientIndex = entry.number;
-        socket->connectToHost(entry.address, *port);
+        connectReader(*r);
     }
     emit opened();
+}
+
+// A new connection attempt on a socket of its own: a lost connection's socket is never reused, so
+// that nothing of it can follow the new connection's bytes.
+void TcpClientReadingLinks::connectReader(Reader &reader)
+{
+    auto *socket = new QTcpSocket;
+    reader.source = new SocketReadingSource(socket, reader.address, this);
+    Reader *r = &reader;
+    connect(socket, &QTcpSocket::connected, this, [this, r] { handleConnected(*r); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, r] { handleDisconnected(*r); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, r] { handleError(*r); });
+    socket->connectToHost(reader.address, m_port);
+    // A reader whose network swallows the attempt would hold reconnection up for minutes (the
+    // system's own time-out): an attempt has half the longest wait between attempts.
+    if (m_reconnect)
+        QTimer::singleShot(attemptTimeMs(), reader.source, [this, r, source = reader.source] {
+            if (r->source == source && !r->connected && isOpen())
+                reportUnreachable(*r, QStringLiteral("no answer within %1 s").arg(attemptTimeMs() / 1000.0));
+        });
+}
+
+int TcpClientReadingLinks::attemptTimeMs() const
+{
+    return std::max(1, timing().reconnectMaxMs / 2);
 }
 
 QString TcpClientReadingLinks::endpointText(const Reader &reader) const
 {
     return reader.address + QStringLiteral(" Port:") + m_remotePortText;
+}
+
+QString TcpClientReadingLinks::addressPortText(const Reader &reader) const
+{
+    return reader.address + QLatin1Char(':') + m_remotePortText;
 }
 
 void TcpClientReadingLinks::handleConnected(Reader &reader)
@@ -91,6 +126,11 @@ void TcpClientReadingLinks::handleConnected(Reader &reader)
     reader.source->greet(timing().commandGapMs);
     reader.added = true;
     emit sourceAdded(reader.number, reader.source);
+    if (reader.retry) {
+        reader.retry->reset();
+        if (std::exchange(reader.lost, false))
+            emit reconnected(addressPortText(reader));
+    }
 }
 
 void TcpClientReadingLinks::handleDisconnected(Reader &reader)
@@ -102,7 +142,10 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
     emit logLine(QStringLiteral("Disconnected:") + endpointText(reader));
     emit problem(
         QStringLiteral("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
-    markDown(reader);
+    if (m_reconnect)
+        retryLater(reader, reader.source->endReason());
+    else
+        markDown(reader);
 }
 
 void TcpClientReadingLinks::handleError(Reader &reader)
@@ -110,11 +153,43 @@ void TcpClientReadingLinks::handleError(Reader &reader)
     // A drop of a working connection is reported by handleDisconnected.
     if (isClosing() || reader.connected || reader.down)
         return;
-    const QString why = reader.source->socket()->errorString();
+    reportUnreachable(reader, reader.source->socket()->errorString());
+}
+
+void TcpClientReadingLinks::reportUnreachable(Reader &reader, const QString &why)
+{
     emit logLine(QStringLiteral("Not connected:") + endpointText(reader) + QStringLiteral(" (") + why + ')');
-    emit problem(
-        QStringLiteral("Reader %1 Port:%2 cannot be reached: %3").arg(reader.address, m_remotePortText, why));
-    markDown(reader);
+    // While reconnecting, each failed attempt is told with the next one, not as a problem of its own.
+    if (!reader.lost)
+        emit problem(QStringLiteral("Reader %1 Port:%2 cannot be reached: %3")
+                         .arg(reader.address, m_remotePortText, why));
+    if (m_reconnect)
+        retryLater(reader, why);
+    else
+        markDown(reader);
+}
+
+// The lost connection's source goes (the session reads what it still holds first); a new connection
+// is tried once the wait is over.
+void TcpClientReadingLinks::retryLater(Reader &reader, const QString &reason)
+{
+    reader.lost = true;
+    releaseSource(reader);
+    const int delay = reader.retry->schedule();
+    emit reconnectScheduled(addressPortText(reader), delay, reason);
+}
+
+void TcpClientReadingLinks::releaseSource(Reader &reader)
+{
+    SocketReadingSource *source = std::exchange(reader.source, nullptr);
+    if (!source)
+        return;
+    if (std::exchange(reader.added, false))
+        emit sourceRemoved(reader.number);
+    disconnect(source->socket(), nullptr, this, nullptr);
+    source->stopGreeting();
+    source->socket()->abort();
+    source->deleteLater();
 }
 
 void TcpClientReadingLinks::markDown(Reader &reader)
@@ -133,15 +208,20 @@ void TcpClientReadingLinks::sendFrameToAll(const QByteArray &frame)
 
 void TcpClientReadingLinks::stopGreetings()
 {
-    for (auto &reader : m_readers)
-        reader->source->stopGreeting();
+    for (auto &reader : m_readers) {
+        if (reader->retry)
+            reader->retry->cancel();
+        if (reader->source)
+            reader->source->stopGreeting();
+    }
 }
 
 void TcpClientReadingLinks::closeLinks()
 {
     // Closing lets the stop commands still queued in the sockets go out first.
     for (auto &reader : m_readers)
-        reader->source->socket()->disconnectFromHost();
+        if (reader->source)
+            reader->source->socket()->disconnectFromHost();
     m_settle.start(timing().closeSettleMs);
 }
 
@@ -152,6 +232,8 @@ void TcpClientReadingLinks::tearDown()
     for (auto &reader : readers) {
         if (reader->added)
             emit sourceRemoved(reader->number);
+        if (!reader->source)
+            continue;
         QTcpSocket *socket = reader->source->socket();
         disconnect(socket, nullptr, this, nullptr);
         socket->abort();

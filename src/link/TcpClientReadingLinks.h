@@ -2,6 +2,7 @@
 
 #include "base/PortText.h"
 #include "link/NetworkReadingLinks.h"
+#include "link/ReconnectSchedule.h"
 
 #include <QList>
 #include <QTimer>
@@ -21,7 +22,11 @@ struct ReaderAddress
 // Connections from this program to readers that listen ("TCP Server" page). One socket per ticked
 // reader address, all on one remote port. A reader is greeted once its connection completes and is
 // read under its configured address, as source number = reader number. A reader that cannot be
-// reached or whose connection drops is reported and left alone until the links close.
+// reached or whose connection drops is reported and left alone until the links close, unless the
+// links reconnect: then it is tried again (ReconnectSchedule) on a new connection, read again under
+// the same number once connected, and greeted again so that it reports again. A reconnecting
+// attempt that gets no answer within half the longest wait has failed. The bytes of the lost
+// connection are read before its source goes; nothing of the new one comes before them.
 class TcpClientReadingLinks : public NetworkReadingLinks
 {
     Q_OBJECT
@@ -39,6 +44,9 @@ public:
     const QString &remotePortText() const { return m_remotePortText; }
     int highestClientIndex() const { return m_highestClientIndex; }
     int connectedCount() const;
+    // Readers that drop or cannot be reached are tried again until the links close.
+    void setReconnect(bool on) { m_reconnect = on; }
+    bool reconnects() const { return m_reconnect; }
 
     void open() override;
 
@@ -65,18 +73,28 @@ private:
         bool connected = false;
         bool added = false;
         bool down = false; // could not connect, or dropped
+        bool lost = false; // reconnecting: the last connection dropped or an attempt failed
+        std::unique_ptr<ReconnectSchedule> retry;
     };
 
     void handleConnected(Reader &reader);
     void handleDisconnected(Reader &reader);
     void handleError(Reader &reader);
+    void reportUnreachable(Reader &reader, const QString &why);
+    int attemptTimeMs() const;
     void markDown(Reader &reader);
+    void connectReader(Reader &reader);
+    void retryLater(Reader &reader, const QString &reason);
+    void releaseSource(Reader &reader);
     void tearDown();
     QString endpointText(const Reader &reader) const;
+    QString addressPortText(const Reader &reader) const;
 
     QList<ReaderAddress> m_addresses;
     QString m_remotePortText = PortText::defaultText();
     std::vector<std::unique_ptr<Reader>> m_readers;
     int m_highestClientIndex = 0;
+    quint16 m_port = 0;
+    bool m_reconnect = false;
     QTimer m_settle;
 };

@@ -22,4 +22,8 @@ struct LinkRequest
     QHostAddress localHostAddress;              // this computer: UDP datagrams from it are not read
     QHostAddress udpBroadcastAddress = QHostAddress(QHostAddress::Broadcast);
     Timing timing;
+    // Serial ports that fail or cannot be opened and readers this program connects to that drop or
+    // cannot be reached are tried again with a growing wait (Timing::reconnectFirstMs..MaxMs) until
+    // the session stops. The other link kinds wait for their readers anyway.
+    bool reconnect = false;
 };

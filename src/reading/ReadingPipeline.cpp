@@ -63,6 +63,7 @@ std::unique_ptr<ReadingLinks> makeTcpToReaders(const LinkRequest &request)
     links->setReaders(readers);
     links->setRemotePortText(portText(request.tcpRemotePort));
     links->setTiming(request.timing);
+    links->setReconnect(request.reconnect);
     return links;
 }
 
@@ -75,7 +76,9 @@ std::unique_ptr<ReadingLinks> makeSerial(const LinkRequest &request)
         if (!device.isEmpty())
             map.setDevice(number, device);
     }
-    return std::make_unique<SerialReadingLinks>(map, numbers, request.timing);
+    auto links = std::make_unique<SerialReadingLinks>(map, numbers, request.timing);
+    links->setReconnect(request.reconnect);
+    return links;
 }
 
 std::unique_ptr<ReadingLinks> makeListener(const LinkRequest &request)

@@ -16,6 +16,7 @@ TagButtonRun::TagButtonRun(TonePlayer &tones, const Clock &clock, QObject *paren
     m_action.setTagPanelShown(true);
     connect(&m_sequence, &SendTagCommand::messageChanged, this, &TagButtonRun::messageChanged);
     connect(&m_sequence, &SendTagCommand::problem, this, &TagButtonRun::problem);
+    connect(&m_sequence, &SendTagCommand::guardRefused, this, &TagButtonRun::guardRefused);
     connect(&m_sequence, &SendTagCommand::valueRead, this, &TagButtonRun::valueRead);
     connect(&m_sequence, &SendTagCommand::finished, this, &TagButtonRun::handleSequenceFinished);
     connect(&m_action, &RunReaderCommand::problem, this, &TagButtonRun::problem);
@@ -60,17 +61,20 @@ void TagButtonRun::startAction(const TagButton &button, const QString &uid, bool
 {
     QString refusal;
     const auto action = button.actionText(values);
-    if (uid.isEmpty() || !tagChosen)
-        refusal = TagFlowTexts::guard(m_language, false);
+    const bool guard = uid.isEmpty() || !tagChosen;
+    if (guard)
+        refusal = TagFlowTexts::guard(m_language, button.guardTranslated);
     else if (!TagUid::isValid(uid))
         refusal = TagUid::problem(m_language, uid);
     else if (!action)
         refusal = button.failure();
     if (!refusal.isEmpty()) {
         m_pending = true;
-        QTimer::singleShot(0, this, [this, refusal] {
+        QTimer::singleShot(0, this, [this, refusal, guard] {
             m_pending = false;
             m_tones.play(kFailToneHz, kFailToneMs);
+            if (guard)
+                emit guardRefused(refusal);
             endAction(refusal, false);
         });
         return;

@@ -40,6 +40,9 @@ public:
 signals:
     void messageChanged(const QString &text);
     void problem(const QString &detail);
+    // No tag chosen (either kind of button): the panel shows `text` in a message box and goes back
+    // to "Read TAG". Comes before finished().
+    void guardRefused(const QString &text);
     void valueRead(TagValue target, int reg, int value, int position);
     void finished(const TagButtonRun::Result &result);
 

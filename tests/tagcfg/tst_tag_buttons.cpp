@@ -106,6 +106,41 @@ private slots:
     }
     void cleanup() { m_sim.reset(); }
 
+    // No tag chosen: an action refuses as a register command does, saying so once for the panel's
+    // message box; nothing reaches the reader. The flashlight page's active time translates it.
+    void guardOfBothKinds()
+    {
+        QVERIFY(startSim());
+        const struct
+        {
+            TagButton::Id id;
+            TagPage page;
+            int language;
+            QString text;
+        } cases[] = {{TagButton::Id::Beep, TagPage::Tag, 1, QStringLiteral("Please Read TAG First !")},
+                     {TagButton::Id::Led, TagPage::Fz, 0, QStringLiteral("Please Read TAG First !")},
+                     {TagButton::Id::TagOn, TagPage::Wk, 1, QStringLiteral("Please Read TAG First !")},
+                     {TagButton::Id::SetActiveTime, TagPage::Fz, 1,
+                      QString::fromUtf8("\u8acb\u5148\u8b80\u53d6\u6a19\u7c64 !")}};
+        for (const auto &c : cases) {
+            TagButtonRun runner(m_tones, m_clock);
+            runner.setLanguage(c.language);
+            runner.setRequest(m_request);
+            QSignalSpy guard(&runner, &TagButtonRun::guardRefused);
+            QSignalSpy finished(&runner, &TagButtonRun::finished);
+            const TagButton *button = TagButtons::find(c.id, c.page);
+            QVERIFY(button);
+            runner.start(*button, QString::fromLatin1(uid()), false, {{TagValue::BeepTime, 1}});
+            QVERIFY(finished.wait(5000));
+            QCOMPARE(guard.size(), 1);
+            QCOMPARE(guard.first().first().toString(), c.text);
+            const auto result = finished.first().first().value<TagButtonRun::Result>();
+            QVERIFY(!result.ok);
+            QCOMPARE(result.text, c.text);
+        }
+        QVERIFY(m_heard.isEmpty());
+    }
+
     void eachButtonOnTheWire_data()
     {
         QTest::addColumn<int>("index");
