@@ -6,7 +6,9 @@
 //   - end-to-end latency (report decoded at the host -> message at the subscriber), median and p99;
 //   - reports lost with QoS 1 across a broker restart.
 //
-//   publish_bench [--readers 100] [--rate 400000] [--seconds 5] [--qos1-reports 20000]
+//   publish_bench [--readers 100] [--rate 400000] [--seconds 5] [--qos1-reports 20000] [--no-persistence]
+//
+// --no-persistence runs the broker without its store, to compare the QoS 1 figure.
 
 #include "../tests/publish/MosquittoBroker.h"
 #include "link/TcpListenerReadingLinks.h"
@@ -127,7 +129,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "publish_bench: the mosquitto broker is not installed\n");
         return 1;
     }
-    MosquittoBroker broker;
+    const bool noStore = args.contains(QStringLiteral("--no-persistence"));
+    MosquittoBroker broker(noStore ? QByteArray("persistence false") : QByteArray());
     if (!broker.start()) {
         std::fprintf(stderr, "publish_bench: broker did not start: %s\n", qPrintable(broker.log()));
         return 1;
@@ -242,8 +245,8 @@ int main(int argc, char **argv)
     (void)arrived;
 
     const qint64 lost = qos1Lost(broker, qos1Reports);
-    std::printf("QoS 1 across a broker restart: %lld of %d reports lost\n", static_cast<long long>(lost),
-                qos1Reports);
+    std::printf("QoS 1 across a broker restart (%s): %lld of %d reports lost\n",
+                noStore ? "no broker store" : "broker store on", static_cast<long long>(lost), qos1Reports);
     session.stop();
     QMetaObject::invokeMethod(
         &subscriber, [&subscriber] { subscriber.moveToThread(qApp->thread()); },

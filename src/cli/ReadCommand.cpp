@@ -236,6 +236,48 @@ void ReadCommand::handleEnded()
     runClosers();
 }
 
+// The broker is never waited for while reading: reports queue in the publisher and its problems
+// are printed as they come (each once, not on every reconnection attempt).
+bool ReadCommand::startPublisher()
+{
+    if (!m_options.mqtt.publish)
+        return true;
+    m_publishing = std::make_unique<PublishingBinding>(m_pipeline, *m_options.mqtt.publish);
+    connect(m_publishing.get(), &PublishingBinding::problem, this,
+            [this](const MqttProblem &problem) { diagnostic(problem.text()); });
+    connect(m_publishing.get(), &PublishingBinding::connected, this, [this] {
+        diagnostic(QStringLiteral("MQTT broker connected: %1, publishing to %2/")
+                       .arg(m_options.mqtt.publish->url, m_publishing->publisher().prefix()));
+    });
+    addCloser([this](std::function<void()> done) { closePublisher(done); });
+    return m_publishing->start();
+}
+
+void ReadCommand::closePublisher(const std::function<void()> &done)
+{
+    if (!m_publishing) {
+        done();
+        return;
+    }
+    connect(m_publishing.get(), &PublishingBinding::closed, this, [this, done] {
+        reportPublished();
+        done();
+    });
+    m_publishing->close();
+}
+
+// Reports that never reached the broker are lost output, as lost CSV lines are: status 1.
+void ReadCommand::reportPublished()
+{
+    const ReportPublisher &publisher = m_publishing->publisher();
+    if (publisher.droppedReports() > 0)
+        m_exitCode = 1;
+    if (m_options.verbose || publisher.droppedReports() > 0)
+        diagnostic(QStringLiteral("MQTT: %1 reports published, %2 not sent")
+                       .arg(publisher.sentReports())
+                       .arg(publisher.droppedReports()));
+}
+
 void ReadCommand::connectReconnectLog(ReadingLinks *links)
 {
     if (!links)
@@ -273,43 +315,11 @@ void ReadCommand::runClosers()
     }
 }
 
-// The broker is never waited for while reading: reports queue in the publisher and its problems
-// are printed as they come (each once, not on every reconnection attempt).
-bool ReadCommand::startPublisher()
-{
-    if (!m_options.mqtt.publish)
-        return true;
-    m_publishing = std::make_unique<PublishingBinding>(m_pipeline, *m_options.mqtt.publish);
-    connect(m_publishing.get(), &PublishingBinding::problem, this,
-            [this](const MqttProblem &problem) { diagnostic(problem.text()); });
-    connect(m_publishing.get(), &PublishingBinding::connected, this, [this] {
-        diagnostic(QStringLiteral("MQTT broker connected: %1, publishing to %2/")
-                       .arg(m_options.mqtt.publish->url, m_publishing->publisher().prefix()));
-    });
-    // The publisher is the last to close: it sends what it still holds, waiting at most its flush
-    // time, says "offline" and disconnects.
-    addCloser([this](const std::function<void()> &done) {
-        connect(m_publishing.get(), &PublishingBinding::closed, this, done);
-        m_publishing->close();
-    });
-    return m_publishing->start();
-}
-
-// Reports that never reached the broker are lost output, as lost CSV lines are: status 1.
 void ReadCommand::finish()
 {
     if (std::exchange(m_finished, true))
         return;
     m_closerTimer.stop();
-    if (m_publishing) {
-        const ReportPublisher &publisher = m_publishing->publisher();
-        if (publisher.droppedReports() > 0)
-            m_exitCode = 1;
-        if (m_options.verbose || publisher.droppedReports() > 0)
-            diagnostic(QStringLiteral("MQTT: %1 reports published, %2 not sent")
-                           .arg(publisher.sentReports())
-                           .arg(publisher.droppedReports()));
-    }
     emit finished(m_exitCode);
 }
 

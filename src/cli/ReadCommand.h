@@ -50,7 +50,9 @@ public:
     // The time stamp in front of every log line: ISO 8601 local time with milliseconds and the offset
     // from UTC ("2026-03-01T14:05:09.042+01:00").
     static QString timeStamp(const QDateTime &time);
-
+    // Sends what the publisher (--mqtt) still holds, waiting at most its flush time, says "offline"
+    // and disconnects; `done` follows (at once without a publisher). Added as a closer at the start.
+    void closePublisher(const std::function<void()> &done);
 
 signals:
     void finished(int exitCode);
@@ -70,6 +72,7 @@ private:
     void finish();
     void diagnostic(const QString &text);
     bool startPublisher();
+    void reportPublished();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;

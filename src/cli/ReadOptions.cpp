@@ -39,7 +39,7 @@ void ReadOptions::addTo(QCommandLineParser &p)
                                 "drop or cannot be reached, again: after 1 s, then twice as long each "
                                 "time up to 30 s. The readers are told to report again once back.")});
 
-    // Publishing to and reading from an MQTT broker.
+    // MQTT: publishing and reading from a broker.
     MqttOptions::addTo(p);
 }
 

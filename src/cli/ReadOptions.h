@@ -41,6 +41,7 @@ struct ReadOptions
 
     // Unattended operation: serial ports and --tcp readers that are lost are tried again.
     bool reconnect = false;
+
     // MQTT: publishing (--mqtt) and reading from a broker (--mqtt-in, a kind of link).
     MqttOptions mqtt;
 

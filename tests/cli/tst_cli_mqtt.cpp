@@ -245,6 +245,27 @@ private slots:
         QVERIFY(!late.latest.contains("talvo/K/reports/COM05")); // reports are not retained
     }
 
+    // SIGTERM ends the run as a service stop does: what was read is published, then the site goes
+    // "offline" by the publisher's own word and the reader is marked gone.
+    void sigtermFlushesThePublisher()
+    {
+        requireBroker();
+        MqttRecorder raw(m_broker->url(), "talvo/S/#");
+        QTRY_VERIFY_WITH_TIMEOUT(raw.client->isConnected(), kWaitMs);
+        Cli pub({"--replay", "-", "--label", "COM06", "--mqtt", m_broker->url(), "--site", "S"});
+        QVERIFY(pub.saidOnStderr("MQTT broker connected"));
+        pub.process.write(replayBytes(50).chopped(23));
+        QTRY_COMPARE_WITH_TIMEOUT(linesOf(pub.process.peek(1 << 20)).size(), 50, kWaitMs);
+        pub.process.terminate();
+        QVERIFY(pub.finished());
+        QCOMPARE(pub.process.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(raw.payloadsOn("talvo/S/reports/COM06").size(), 50, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(raw.latest.value("talvo/S/status/readers/COM06"),
+                                  QByteArray(R"({"site":"S","reader":"COM06","state":"disconnected"})"),
+                                  kWaitMs);
+        QCOMPARE(raw.latest.value("talvo/S/status"), QByteArray(R"({"site":"S","state":"offline"})"));
+    }
+
     // Simulator -> talvo-cli read --mqtt -> broker -> talvo-cli read --mqtt-in: the second prints the
     // CSV the first printed reading the simulator directly, row for row; only the label differs
     // (SITE/ in front).
