@@ -5,6 +5,7 @@
 #include "base/PortText.h"
 #include "base/SettingsStore.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/LinkLogText.h"
 
 #include <QGridLayout>
 #include <QVBoxLayout>
@@ -151,6 +152,12 @@ void ReadLinkPages::setLanguage(Language language)
     const QString tip = translate(language, QStringLiteral("Device this port number opens"));
     for (QLineEdit *device : m_comDevice)
         device->setToolTip(tip);
+    m_language = language;
+    QStringList lines;
+    lines.reserve(m_log.size());
+    for (const LinkLogEvent &event : std::as_const(m_log))
+        lines.append(linkLogText(event, language));
+    m_moTcpServer->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 void ReadLinkPages::showConnectionLists(bool reading)
@@ -168,14 +175,16 @@ void ReadLinkPages::showConnectionLists(bool reading)
     if (reading) {
         m_memoUdp->clear();
         m_moTcpServer->clear();
+        m_log.clear();
         m_memoClient0->clear();
         m_memoClient1->clear();
     }
 }
 
-void ReadLinkPages::appendLog(const QString &line)
+void ReadLinkPages::appendLog(const LinkLogEvent &event)
 {
-    m_moTcpServer->appendPlainText(line);
+    m_log.append(event);
+    m_moTcpServer->appendPlainText(linkLogText(event, m_language));
 }
 
 namespace {

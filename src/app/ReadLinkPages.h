@@ -3,6 +3,9 @@
 #include "app/PageControl.h"
 #include "base/LinkKind.h"
 #include "i18n/LanguageTable.h"
+#include "link/LinkLogEvent.h"
+
+#include <QList>
 
 #include <array>
 
@@ -27,12 +30,12 @@ public:
     LinkKind linkKind() const;
     void showLinkKind(LinkKind kind);
 
-    // Texts the captions do not carry (the device boxes' tooltips).
+    // Texts the captions do not carry (the device boxes' tooltips, the connection log's lines).
     void setLanguage(Language language);
     // While reading, each network page shows its connection list instead of its settings.
     void showConnectionLists(bool reading);
-    // The connection log of the "TCP Server" page.
-    void appendLog(const QString &line);
+    // The connection log of the "TCP Server" page, in the current language.
+    void appendLog(const LinkLogEvent &event);
     // The readers connected to the listener ("address:port" lines) and the UDP senders.
     void listClient(const QString &line);
     void unlistClient(const QString &line);
@@ -73,6 +76,8 @@ private:
     QFrame *m_pnlTcpServerSet = nullptr;
     QFrame *m_pnlTcpServerView = nullptr;
     QPlainTextEdit *m_moTcpServer = nullptr;
+    QList<LinkLogEvent> m_log; // the lines of m_moTcpServer, shown again on a language switch
+    Language m_language = Language::English;
     QFrame *m_pnlTcpClient = nullptr;
     QPlainTextEdit *m_memoClient0 = nullptr;
     QPlainTextEdit *m_memoClient1 = nullptr;

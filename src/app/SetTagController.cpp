@@ -16,6 +16,8 @@ SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSo
     connect(&m_sequence, &SendTagCommand::messageChanged, page, &SetTagPage::showMessage);
     connect(&m_sequence, &SendTagCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
     connect(&m_sequence, &SendTagCommand::statusTextChanged, this, &SetTagController::statusText);
+    connect(&m_sequence, &SendTagCommand::problem, this, &SetTagController::problemReported);
+    connect(&m_readLoop, &TagReadLoop::problem, this, &SetTagController::problemReported);
     connect(&m_sequence, &SendTagCommand::valueRead, page,
             [page](TagValue target, int, int, int position) { page->showValue(target, position); });
     connect(&m_sequence, &SendTagCommand::guardRefused, this, [this](const QString &text) {
@@ -26,6 +28,8 @@ SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSo
     connect(page, &SetTagPage::readRequested, this, [this] {
         m_readLoop.setRequest(m_request());
         m_readLoop.setRssiMinimum(m_rssi ? m_rssi() : 0);
+        if (!m_readLoop.isRunning())
+            emit problemsCleared();
         m_readLoop.toggle();
     });
     // "&Clear": the grid and its count emptied, "TAG ID:" back to no tag (also when it was typed).
@@ -52,7 +56,7 @@ void SetTagController::setTiming(const Timing &timing)
 void SetTagController::setLanguage(Language language)
 {
     m_language = language;
-    m_sequence.setLanguage(int(language));
+    m_sequence.setLanguage(language);
 }
 
 void SetTagController::stopReading()
@@ -66,6 +70,7 @@ void SetTagController::runButton(const TagButton *button)
     if (isBusy())
         return;
     m_sequence.setRequest(m_request());
+    emit problemsCleared();
     m_sequence.start(*button, m_page->tagId(), m_tagChosen, m_page->values(button->page));
 }
 

@@ -54,6 +54,7 @@ void TcpClientReadingLinks::open()
         emit allReadersDown();
         return;
     }
+    m_remotePort = *port;
     for (const ReaderAddress &entry : std::as_const(m_addresses)) {
         auto reader = std::make_unique<Reader>();
         reader->number = entry.number;
@@ -71,11 +72,6 @@ void TcpClientReadingLinks::open()
     emit opened();
 }
 
-QString TcpClientReadingLinks::endpointText(const Reader &reader) const
-{
-    return reader.address + QStringLiteral(" Port:") + m_remotePortText;
-}
-
 void TcpClientReadingLinks::handleConnected(Reader &reader)
 {
     if (!isOpen())
@@ -86,7 +82,8 @@ void TcpClientReadingLinks::handleConnected(Reader &reader)
         emit connectionOffered(socket);
         return;
     }
-    emit logLine(reader.source->connectedLine());
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Connected, hostAddressText(socket->peerAddress()),
+                                 socket->peerPort()));
     emit readerConnected(hostAddressText(socket->peerAddress()), socket->peerPort());
     reader.source->greet(timing().commandGapMs);
     reader.added = true;
@@ -99,7 +96,7 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
         return;
     reader.connected = false;
     reader.source->stopGreeting();
-    emit logLine(QStringLiteral("Disconnected:") + endpointText(reader));
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Disconnected, reader.address, m_remotePort));
     emit problem(
         QStringLiteral("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
     markDown(reader);
@@ -111,7 +108,7 @@ void TcpClientReadingLinks::handleError(Reader &reader)
     if (isClosing() || reader.connected || reader.down)
         return;
     const QString why = reader.source->socket()->errorString();
-    emit logLine(QStringLiteral("Not connected:") + endpointText(reader) + QStringLiteral(" (") + why + ')');
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotConnected, reader.address, m_remotePort, why));
     emit problem(
         QStringLiteral("Reader %1 Port:%2 cannot be reached: %3").arg(reader.address, m_remotePortText, why));
     markDown(reader);

@@ -72,10 +72,10 @@ private:
     void handleError(Reader &reader);
     void markDown(Reader &reader);
     void tearDown();
-    QString endpointText(const Reader &reader) const;
 
     QList<ReaderAddress> m_addresses;
     QString m_remotePortText = PortText::defaultText();
+    quint16 m_remotePort = 0; // the port of the open links' readers
     std::vector<std::unique_ptr<Reader>> m_readers;
     int m_highestClientIndex = 0;
     QTimer m_settle;

@@ -59,7 +59,7 @@ void MqttReadingLinks::open()
     });
     connect(m_client.get(), &MqttClient::problem, this, &MqttReadingLinks::report);
     connect(m_client.get(), &MqttClient::connected, this, [this] {
-        emit logLine(QStringLiteral("Subscribed:%1 Topic:%2").arg(m_settings.url, topicFilter()));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Subscribed, m_settings.url, 0, topicFilter()));
         emit connected();
     });
     connect(m_client.get(), &MqttClient::stopped, this, &ReadingLinks::closed);
@@ -118,7 +118,7 @@ void MqttReadingLinks::handleMessage(const QByteArray &topic, const QByteArray &
     const QString label = in->site + QLatin1Char('/') + in->reader;
     if (!m_labels.contains(label)) {
         m_labels.insert(label);
-        emit logLine(QStringLiteral("Reader:%1").arg(label));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::ReaderHeard, label));
     }
     emit reportReceived(in->report, label);
 }

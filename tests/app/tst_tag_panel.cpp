@@ -387,7 +387,8 @@ private slots:
         control<QPushButton>(w, "btnSetTagTime")->click();
         QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
         auto *message = control<QLabel>(w, "pnlTagMsg");
-        const QString waiting = TagFlowTexts::progress(TagFlowTexts::Progress::SettingTranslated, 0, 30);
+        const QString waiting =
+            TagFlowTexts::progress(TagFlowTexts::Progress::SettingTranslated, Language::English, 30);
         QTRY_VERIFY_WITH_TIMEOUT(sent.contains(QVariantList{QByteArray("C")}), 10000);
         QVERIFY(message->text().startsWith(waiting.left(waiting.size() - 2)));
         if (escape)
@@ -398,7 +399,7 @@ private slots:
         const auto result = finished.first().first().value<SendTagCommand::Result>();
         QCOMPARE(result.status, SendTagCommand::Status::Cancelled);
         QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
-        QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(0)));
+        QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
     }
 

@@ -136,9 +136,10 @@ private slots:
         if (button.versionSuccess)
             QCOMPARE(result.text, QStringLiteral("TAG Version 1.2"));
         else if (button.endsWhenCloseSent)
-            QCOMPARE(result.text, button.success(0) + QStringLiteral(" (end of TAG session not confirmed)"));
+            QCOMPARE(result.text, button.success(Language::English) +
+                                      QStringLiteral(" (end of TAG session not confirmed)"));
         else
-            QCOMPARE(result.text, button.success(0));
+            QCOMPARE(result.text, button.success(Language::English));
     }
 
     // What a read brings: clamped to the slider ("TAG" interval 18 -> 15, PA 0 -> 1), a version
