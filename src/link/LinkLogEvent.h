@@ -36,7 +36,7 @@ struct LinkLogEvent
         return {kind, address, port, detail};
     }
 
-    // The English pattern of the line; "%1", "%2", "%3" stand for the values, in the order values() gives.
+    // The English pattern of the line; "%1", "%2", "%3" stand for the values in the order Kind lists them.
     QString pattern() const;
     // The line with the values filled into `pattern` (the English one or its translation).
     QString text(const QString &pattern) const;
