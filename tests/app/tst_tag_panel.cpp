@@ -364,6 +364,29 @@ private slots:
         QCOMPARE(control<QLineEdit>(w, "pnTagID")->text(), QStringLiteral("0000000000000000"));
     }
 
+    void aReadLoopThatCannotOpenSaysWhyInTheStatusBar()
+    {
+        TfrmModule *w = window();
+        control<QTabWidget>(w, "pcTagMain")->setCurrentWidget(control<QWidget>(w, "tsCOM"));
+        auto *cbxCom = control<QComboBox>(w, "cbxCom");
+        if (cbxCom->findText(QStringLiteral("COM1")) < 0)
+            cbxCom->addItem(QStringLiteral("COM1"));
+        cbxCom->setCurrentIndex(cbxCom->findText(QStringLiteral("COM1")));
+        w->reading()->setComDevice(1, QStringLiteral("/dev/talvo-no-such-port"));
+        typeTagId(QStringLiteral("0000000000001234"));
+        QVERIFY(openPanel());
+        control<QPushButton>(w, "btnRead")->click();
+        QVERIFY(!w->tagPanel()->readLoop().isRunning());
+        auto *why = control<QLabel>(w, "sbMainPanel1");
+        QVERIFY2(why->text().startsWith(QStringLiteral("Cannot open /dev/talvo-no-such-port: ")),
+                 qPrintable(why->text()));
+        const QString reason = why->text().section(QStringLiteral(": "), 1);
+        w->setLanguage(Language::SimplifiedChinese);
+        QCOMPARE(why->text(), QStringLiteral("无法打开 /dev/talvo-no-such-port：") + reason);
+        w->setLanguage(Language::English);
+        QCOMPARE(why->text(), QStringLiteral("Cannot open /dev/talvo-no-such-port: ") + reason);
+    }
+
     void cancelAndEsc_data()
     {
         QTest::addColumn<bool>("escape");
