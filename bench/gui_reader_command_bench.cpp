@@ -83,6 +83,7 @@ int main(int argc, char *argv[])
     qint64 lastCpu = 0;
     qint64 worstGap = 0;
     qint64 worstGapCpu = 0;
+    qint64 worstGapAt = 0; // when the longest stall ended, from the button's press
     qint64 worstCpu = 0; // the most CPU time the thread used between two ticks
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
@@ -95,6 +96,7 @@ int main(int argc, char *argv[])
         if (late > worstGap) {
             worstGap = late;
             worstGapCpu = cpu - lastCpu;
+            worstGapAt = now;
         }
         worstCpu = std::max(worstCpu, cpu - lastCpu);
         last = now;
@@ -125,5 +127,6 @@ int main(int argc, char *argv[])
         lateness.size());
     std::printf("UI thread CPU time within that gap: %.2f ms; most CPU time between two ticks: %.2f ms\n",
                 double(worstGapCpu) / 1000.0, double(worstCpu) / 1000.0);
+    std::printf("the longest stall ended %.1f ms after the button was pressed\n", double(worstGapAt) / 1000.0);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/SetTagController.h"
 
+#include "app/ProvisionController.h"
 #include "app/SetTagPage.h"
 
 #include <QMessageBox>
@@ -43,6 +44,32 @@ SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSo
     connect(&m_readLoop, &TagReadLoop::rowSelected, page, &SetTagPage::followReadRow);
     connect(&m_readLoop, &TagReadLoop::currentUidChanged, page, &SetTagPage::setTagId);
     connect(&m_readLoop, &TagReadLoop::tagChosen, this, [this] { m_tagChosen = true; });
+    connectProvisioning(*tone);
+}
+
+// A plan runs over the same link as the buttons, so it starts only while the link is free, and
+// while it runs the panel is locked as for one command; "Cancel" and Esc end it.
+void SetTagController::connectProvisioning(TonePlayer &tone)
+{
+    m_provision = new ProvisionController(m_page->provisionPanel(), tone, m_clock, m_request, this);
+    connect(m_provision, &ProvisionController::runningChanged, m_page, &SetTagPage::setSequenceRunning);
+    connect(m_provision, &ProvisionController::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(m_provision, &ProvisionController::messageChanged, m_page, &SetTagPage::showMessage);
+    connect(m_provision, &ProvisionController::planRefused, this,
+            [this](const QString &text) { showMessageBox(m_page->window(), text); });
+    connect(m_page, &SetTagPage::cancelRequested, m_provision, &ProvisionController::cancel);
+    connect(&m_sequence, &SendTagCommand::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(&m_readLoop, &TagReadLoop::runningChanged, this, &SetTagController::updateProvisioning);
+}
+
+bool SetTagController::isBusy() const
+{
+    return m_sequence.isRunning() || m_readLoop.isRunning() || m_provision->isRunning();
+}
+
+void SetTagController::updateProvisioning()
+{
+    m_provision->setStartAllowed(!m_sequence.isRunning() && !m_readLoop.isRunning());
 }
 
 SetTagController::~SetTagController() = default;
@@ -51,12 +78,14 @@ void SetTagController::setTiming(const Timing &timing)
 {
     m_sequence.setTiming(timing);
     m_readLoop.setTiming(timing);
+    m_provision->setTiming(timing);
 }
 
 void SetTagController::setLanguage(Language language)
 {
     m_language = language;
     m_sequence.setLanguage(language);
+    m_provision->setLanguage(language);
 }
 
 void SetTagController::stopReading()

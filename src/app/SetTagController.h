@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <functional>
 
+class ProvisionController;
 class QMessageBox;
 class SetTagPage;
 class TonePlayer;
@@ -39,7 +40,8 @@ public:
 
     SendTagCommand &sequence() { return m_sequence; }
     TagReadLoop &readLoop() { return m_readLoop; }
-    bool isBusy() const { return m_sequence.isRunning() || m_readLoop.isRunning(); }
+    ProvisionController *provisioning() const { return m_provision; }
+    bool isBusy() const;
     void stopReading();
 
     // The "Message" box with `text`; open, never modal in the sense of a nested loop.
@@ -57,6 +59,8 @@ private:
     void runButton(const TagButton *button);
     void handleReadRunning(bool running);
     void handleReadRowClicked(int row);
+    void connectProvisioning(TonePlayer &tone);
+    void updateProvisioning();
 
     SetTagPage *m_page;
     SystemClock m_clock;
@@ -67,4 +71,5 @@ private:
     Language m_language = Language::English;
     bool m_tagChosen = false;
     QPointer<QMessageBox> m_box;
+    ProvisionController *m_provision = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "app/Controls.h"
 #include "app/PageControl.h"
+#include "app/ProvisionPanel.h"
 #include "app/TagButtonPage.h"
 #include "app/WindowTranslator.h"
 
@@ -63,6 +64,9 @@ SetTagPage::SetTagPage(QWidget *parent) : QWidget(parent)
     m_layout->addWidget(m_pcSelTagType, 1);
     m_layout->addWidget(buildReadPanel(panelFrame), 1);
     outer->addWidget(panelFrame, 1);
+    // Outside the locked panel: a run's table can be scrolled while its rows go out.
+    m_provision = new ProvisionPanel(this);
+    outer->addWidget(m_provision);
     m_btnTagCancel = button(this, "btnTagCancel", QStringLiteral("Cancel"));
     m_btnTagCancel->setEnabled(false);
     connect(m_btnTagCancel, &QPushButton::clicked, this, &SetTagPage::cancelRequested);

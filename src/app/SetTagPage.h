@@ -8,6 +8,7 @@
 #include <vector>
 
 class PageControl;
+class ProvisionPanel;
 class QAbstractItemModel;
 class QLabel;
 class QLineEdit;
@@ -20,7 +21,8 @@ class TagButtonPage;
 // being configured (`pnTagID`), the message line `pnlTagMsg`, the tag type pages of `pcSelTagType`
 // with their buttons and sliders, the panel's own tag reading (`pnlReadTag`: "Read T&AG", "&Clear",
 // the count and `grdTagUID`), the borrowed configuration link panel, and "Cancel" for a running
-// sequence. The page shows what it is given and says what the user asked for.
+// sequence or provisioning run, with the provisioning panel above it. The page shows what it is
+// given and says what the user asked for.
 class SetTagPage : public QWidget
 {
     Q_OBJECT
@@ -46,6 +48,9 @@ public:
     // Values of the sliders of the page of `button`, and a read value into its slider.
     TagValueMap values(TagPage page) const;
     void showValue(TagValue value, int position);
+
+    // Provisioning from a plan file, below the panel.
+    ProvisionPanel *provisionPanel() const { return m_provision; }
 
     // A sequence runs: the panel is locked, only "Cancel" (or Esc) is offered.
     void setSequenceRunning(bool running);
@@ -80,6 +85,7 @@ private:
     QLabel *m_pnlCount = nullptr;
     QTableView *m_grdTagUID = nullptr;
     PageControl *m_pcSelTagType = nullptr;
+    ProvisionPanel *m_provision = nullptr;
     std::vector<TagButtonPage *> m_tagPages;
     QVBoxLayout *m_layout = nullptr;
     bool m_sequenceRunning = false;

@@ -1,5 +1,7 @@
 #include "TagPlanCli.h"
 
+#include "tagcfg/ProvisioningTexts.h"
+
 #include <QTimer>
 #include <cstdio>
 
@@ -61,6 +63,8 @@ void TagPlanCli::handleRowFinished(int, const ProvisioningRow &row)
 
 void TagPlanCli::handleProgress(int done, int total, int failures, int secondsLeft)
 {
-    std::fprintf(stderr, "%d/%d rows done, %d failed, about %d s left\n", done, total, failures, secondsLeft);
+    std::fprintf(
+        stderr, "%s\n",
+        qPrintable(ProvisioningTexts::progress(Language::English, done, total, failures, secondsLeft)));
     std::fflush(stderr);
 }

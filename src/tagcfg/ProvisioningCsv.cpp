@@ -17,7 +17,7 @@ QString field(const QString &text)
 }
 
 // Reads `path` line by line: the header must be `header`'s fields (the result's extra fields may
-// follow in a plan-compatible file); each further non-empty line goes to `take`.
+// follow in a plan-compatible file); each further non-empty line goes to `take` with its number.
 template <typename Take> bool readRows(const QString &path, const QString &header, QString *error, Take take)
 {
     QFile file(path);
@@ -36,7 +36,7 @@ template <typename Take> bool readRows(const QString &path, const QString &heade
         if (line.trimmed().isEmpty())
             continue;
         QString why;
-        if (!take(splitLine(line), &why)) {
+        if (!take(splitLine(line), number, &why)) {
             *error = QStringLiteral("%1:%2: %3").arg(path).arg(number).arg(why);
             return false;
         }
@@ -87,25 +87,30 @@ QStringList splitLine(const QString &line)
 
 bool readPlan(const QString &path, std::vector<ProvisioningRow> *rows, QString *error)
 {
-    return readRows(path, planHeader(), error, [rows](const QStringList &f, QString *why) {
+    return readRows(path, planHeader(), error, [rows](const QStringList &f, int line, QString *why) {
         if (f.size() < 2 || f.size() > 3) {
             *why = QStringLiteral("a row has uid,command,args");
             return false;
         }
-        rows->push_back({f.at(0), f.at(1), f.value(2)});
+        ProvisioningRow row{f.at(0), f.at(1), f.value(2)};
+        row.line = line;
+        rows->push_back(row);
         return true;
     });
 }
 
 bool readFailed(const QString &path, std::vector<ProvisioningRow> *rows, QString *error)
 {
-    return readRows(path, resultHeader(), error, [rows](const QStringList &f, QString *why) {
+    return readRows(path, resultHeader(), error, [rows](const QStringList &f, int line, QString *why) {
         if (f.size() != 7 || (f.at(3) != QLatin1String("0") && f.at(3) != QLatin1String("1"))) {
             *why = QStringLiteral("a row has uid,command,args,ok,text,values,seconds with ok 1 or 0");
             return false;
         }
-        if (f.at(3) == QLatin1String("0"))
-            rows->push_back({f.at(0), f.at(1), f.at(2)});
+        if (f.at(3) == QLatin1String("0")) {
+            ProvisioningRow row{f.at(0), f.at(1), f.at(2)};
+            row.line = line;
+            rows->push_back(row);
+        }
         return true;
     });
 }
@@ -128,6 +133,23 @@ QString resultLine(const ProvisioningRow &row)
                        valuesText(row.values),
                        QString::number(row.seconds, 'f', 2)}
         .join(QLatin1Char(','));
+}
+
+bool writeResult(const QString &path, const std::vector<ProvisioningRow> &rows, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QByteArray text = (resultHeader() + QLatin1Char('\n')).toUtf8();
+    for (const ProvisioningRow &row : rows)
+        text += (resultLine(row) + QLatin1Char('\n')).toUtf8();
+    if (file.write(text) != text.size() || !file.flush()) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 } // namespace ProvisioningCsv

@@ -17,6 +17,7 @@ struct ProvisioningRow
     QString text{};              // the panel's result text
     std::map<int, int> values{}; // read values by register
     double seconds = 0;
+    int line = 0; // the row's line in the file it was read from (1 is the header)
 };
 
 // The plan file (header "uid,command,args") and the result file (header
@@ -30,6 +31,8 @@ bool readPlan(const QString &path, std::vector<ProvisioningRow> *rows, QString *
 // The rows of an earlier result whose ok is 0, as a plan.
 bool readFailed(const QString &path, std::vector<ProvisioningRow> *rows, QString *error);
 QString resultLine(const ProvisioningRow &row);
+// Writes the result header and one line per row to `path`; false with *error when it cannot.
+bool writeResult(const QString &path, const std::vector<ProvisioningRow> &rows, QString *error);
 QString valuesText(const std::map<int, int> &values);
 // The fields of one CSV line.
 QStringList splitLine(const QString &line);

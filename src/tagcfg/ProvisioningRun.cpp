@@ -1,6 +1,6 @@
 #include "tagcfg/ProvisioningRun.h"
 
-#include "tagcfg/TagCommandLine.h"
+#include "tagcfg/ProvisioningPlan.h"
 
 #include <QTimer>
 
@@ -43,8 +43,7 @@ void ProvisioningRun::next()
     emit rowStarted(int(m_index), row);
     m_rowTimer.start();
     QString error;
-    const auto parsed =
-        TagCommandLine::parse(row.command, TagCommandLine::split(row.args), TagPage::Tag, &error);
+    const auto parsed = ProvisioningPlan::parseRow(row, &error);
     if (!parsed) {
         record(false, error, {});
         return;

@@ -1,0 +1,38 @@
+#include "tagcfg/ProvisioningTexts.h"
+
+#include "i18n/LanguageTable.h"
+#include "tagcfg/ProvisioningCsv.h"
+
+namespace ProvisioningTexts {
+
+QString progress(Language language, int done, int total, int failures, int secondsLeft)
+{
+    return translate(language, QStringLiteral("%1/%2 rows done, %3 failed, about %4 s left"))
+        .arg(done)
+        .arg(total)
+        .arg(failures)
+        .arg(secondsLeft);
+}
+
+QString summary(Language language, int done, int total, int failures)
+{
+    return translate(language, QStringLiteral("%1/%2 rows done, %3 failed"))
+        .arg(done)
+        .arg(total)
+        .arg(failures);
+}
+
+QString planRefused(Language language, const QString &why)
+{
+    return translate(language, QStringLiteral("The plan was not run: %1")).arg(why);
+}
+
+QStringList columnHeaders(Language language)
+{
+    QStringList headers = ProvisioningCsv::splitLine(ProvisioningCsv::resultHeader());
+    for (QString &h : headers)
+        h = translate(language, h);
+    return headers;
+}
+
+} // namespace ProvisioningTexts
