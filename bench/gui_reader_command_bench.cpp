@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
     qint64 worstGap = 0;
     qint64 worstGapCpu = 0;
     qint64 worstGapAt = 0; // when the longest stall ended, from the button's press
-    qint64 worstCpu = 0; // the most CPU time the thread used between two ticks
+    qint64 worstCpu = 0;   // the most CPU time the thread used between two ticks
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
     probe.setInterval(kProbeMs);
@@ -127,6 +127,7 @@ int main(int argc, char *argv[])
         lateness.size());
     std::printf("UI thread CPU time within that gap: %.2f ms; most CPU time between two ticks: %.2f ms\n",
                 double(worstGapCpu) / 1000.0, double(worstCpu) / 1000.0);
-    std::printf("the longest stall ended %.1f ms after the button was pressed\n", double(worstGapAt) / 1000.0);
+    std::printf("the longest stall ended %.1f ms after the button was pressed\n",
+                double(worstGapAt) / 1000.0);
     return 0;
 }

@@ -25,10 +25,10 @@ QStringList cjkFallbacks(bool traditional)
 }
 } // namespace
 
-QFont fontFor(int language)
+QFont fontFor(Language language)
 {
     QStringList families;
-    if (language == 2) {
+    if (language == Language::SimplifiedChinese) {
         families << QStringLiteral("SimSun") << cjkFallbacks(false);
         // With SimSun missing, the first CJK family leads, so Latin text matches the Chinese.
         if (!QFontDatabase::families().contains(QStringLiteral("SimSun"), Qt::CaseInsensitive) &&
@@ -36,7 +36,7 @@ QFont fontFor(int language)
             families.removeFirst();
     } else {
         families << QStringLiteral("Arial");
-        if (language == 1)
+        if (language == Language::TraditionalChinese)
             families << cjkFallbacks(true);
     }
     QFont font;

@@ -30,11 +30,11 @@ ProvisionController::ProvisionController(ProvisionPanel *panel, TonePlayer &tone
 void ProvisionController::setLanguage(Language language)
 {
     m_language = language;
-    m_run.setLanguage(int(language));
-    m_model.setHeaders(ProvisioningTexts::columnHeaders(int(language)));
+    m_run.setLanguage(language);
+    m_model.setHeaders(ProvisioningTexts::columnHeaders(language));
     m_panel->setLanguage(language);
     if (m_total > 0 && !isRunning())
-        showSummary(ProvisioningTexts::summary(int(m_language), m_done, m_total, m_failures));
+        showSummary(ProvisioningTexts::summary(m_language, m_done, m_total, m_failures));
 }
 
 void ProvisionController::setStartAllowed(bool allowed)
@@ -55,10 +55,10 @@ void ProvisionController::startProvisioning(const QString &planPath)
         return;
     std::vector<ProvisioningRow> rows;
     QString error;
-    if (ProvisioningPlan::load(planPath, int(m_language), &rows, &error) && rows.empty())
+    if (ProvisioningPlan::load(planPath, m_language, &rows, &error) && rows.empty())
         error = QStringLiteral("%1: the plan has no rows").arg(planPath);
     if (!error.isEmpty()) {
-        const QString text = ProvisioningTexts::planRefused(int(m_language), error);
+        const QString text = ProvisioningTexts::planRefused(m_language, error);
         m_panel->showSummary(text);
         emit planRefused(text);
         return;
@@ -90,7 +90,7 @@ void ProvisionController::runRows(const std::vector<int> &indexes)
     m_total = int(indexes.size());
     m_failures = 0;
     m_panel->showProgress(0, m_total);
-    showSummary(ProvisioningTexts::summary(int(m_language), 0, m_total, 0));
+    showSummary(ProvisioningTexts::summary(m_language, 0, m_total, 0));
     m_run.setRequest(m_request());
     m_run.start(m_model.planRows(indexes));
     updateActions();
@@ -122,15 +122,15 @@ void ProvisionController::handleProgress(int done, int total, int failures, int 
     m_done = done;
     m_failures = failures;
     m_panel->showProgress(done, total);
-    showSummary(ProvisioningTexts::progress(int(m_language), done, total, failures, secondsLeft));
+    showSummary(ProvisioningTexts::progress(m_language, done, total, failures, secondsLeft));
 }
 
 // The summary stays; the result file is offered as soon as the run ends.
 void ProvisionController::handleFinished(bool)
 {
-    QString text = ProvisioningTexts::summary(int(m_language), m_done, m_total, m_failures);
+    QString text = ProvisioningTexts::summary(m_language, m_done, m_total, m_failures);
     if (m_cancelled)
-        text += QStringLiteral(" - ") + TagFlowTexts::cancelled(int(m_language));
+        text += QStringLiteral(" - ") + TagFlowTexts::cancelled(m_language);
     showSummary(text);
     updateActions();
     emit runningChanged(false);

@@ -5,6 +5,7 @@
 #include "base/PortText.h"
 #include "base/SettingsStore.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/LinkLogText.h"
 
 #include <QGridLayout>
 #include <QVBoxLayout>
@@ -197,6 +198,19 @@ void ReadLinkPages::setLanguage(Language language)
     for (QLineEdit *device : m_comDevice)
         device->setToolTip(tip);
     m_edtMqttInPrefix->setToolTip(translate(language, QStringLiteral("Empty: every site")));
+    m_language = language;
+    renderLog(m_moTcpServer, m_log);
+    renderLog(m_memoMqtt, m_mqttLog);
+}
+
+// A connection log written anew in the current language.
+void ReadLinkPages::renderLog(QPlainTextEdit *memo, const QList<LinkLogEvent> &log) const
+{
+    QStringList lines;
+    lines.reserve(log.size());
+    for (const LinkLogEvent &event : log)
+        lines.append(linkLogText(event, m_language));
+    memo->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 void ReadLinkPages::showConnectionLists(bool reading)
@@ -218,14 +232,18 @@ void ReadLinkPages::showConnectionLists(bool reading)
         m_memoMqtt->clear();
         m_memoUdp->clear();
         m_moTcpServer->clear();
+        m_log.clear();
+        m_mqttLog.clear();
         m_memoClient0->clear();
         m_memoClient1->clear();
     }
 }
 
-void ReadLinkPages::appendLog(const QString &line)
+void ReadLinkPages::appendLog(const LinkLogEvent &event)
 {
-    (linkKind() == LinkKind::Mqtt ? m_memoMqtt : m_moTcpServer)->appendPlainText(line);
+    const bool broker = linkKind() == LinkKind::Mqtt;
+    (broker ? m_mqttLog : m_log).append(event);
+    (broker ? m_memoMqtt : m_moTcpServer)->appendPlainText(linkLogText(event, m_language));
 }
 
 namespace {

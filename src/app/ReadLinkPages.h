@@ -4,6 +4,9 @@
 #include "base/LinkKind.h"
 #include "base/SettingsStore.h"
 #include "i18n/LanguageTable.h"
+#include "link/LinkLogEvent.h"
+
+#include <QList>
 
 #include <array>
 
@@ -33,12 +36,12 @@ public:
     void fillBrokerValues(SettingsStore::MqttValues *values) const;
     void applyBrokerValues(const SettingsStore::MqttValues &values);
 
-    // Texts the captions do not carry (the device boxes' tooltips).
+    // Texts the captions do not carry (the device boxes' tooltips, the connection logs' lines).
     void setLanguage(Language language);
     // While reading, each network page shows its connection list instead of its settings.
     void showConnectionLists(bool reading);
     // The connection log of the "TCP Server" page, or of the "MQTT" page when it is in front.
-    void appendLog(const QString &line);
+    void appendLog(const LinkLogEvent &event);
     // The readers connected to the listener ("address:port" lines) and the UDP senders.
     void listClient(const QString &line);
     void unlistClient(const QString &line);
@@ -50,6 +53,8 @@ signals:
 
 private:
     friend class ReadTagPage;
+
+    void renderLog(QPlainTextEdit *memo, const QList<LinkLogEvent> &log) const;
 
     // n = 1..20.
     QCheckBox *comCheck(int n) const { return m_com[size_t(n - 1)]; }
@@ -84,6 +89,9 @@ private:
     QFrame *m_pnlTcpServerSet = nullptr;
     QFrame *m_pnlTcpServerView = nullptr;
     QPlainTextEdit *m_moTcpServer = nullptr;
+    QList<LinkLogEvent> m_log;     // the lines of m_moTcpServer, shown again on a language switch
+    QList<LinkLogEvent> m_mqttLog; // the lines of m_memoMqtt, likewise
+    Language m_language = Language::English;
     QFrame *m_pnlTcpClient = nullptr;
     QPlainTextEdit *m_memoClient0 = nullptr;
     QPlainTextEdit *m_memoClient1 = nullptr;

@@ -26,9 +26,9 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&m_pipeline, &ReadingPipeline::ended, this, &ReadTagController::handleSessionEnded);
     connect(&session, &ReadingSession::blinkPhaseChanged, page, &ReadTagPage::setBlinkPhase);
     // The connection log is the "TCP Server" page's; the other kinds list their readers instead.
-    connect(&session, &ReadingSession::logLine, this, [this](const QString &line) {
+    connect(&session, &ReadingSession::logged, this, [this](const LinkLogEvent &event) {
         if (m_page->linkKind() == LinkKind::TcpToReaders || m_page->linkKind() == LinkKind::Mqtt)
-            m_page->appendConnectionLog(line);
+            m_page->appendConnectionLog(event);
     });
     connect(&m_pipeline, &ReadingPipeline::readerSeen, this, &ReadTagController::readerSeen);
     connect(&m_pipeline, &ReadingPipeline::clientListed, page, &ReadTagPage::listClient);

@@ -584,9 +584,9 @@ void ReadTagPage::setBlinkPhase(int phase)
     m_buttons->setBlinkPhase(phase);
 }
 
-void ReadTagPage::appendConnectionLog(const QString &line)
+void ReadTagPage::appendConnectionLog(const LinkLogEvent &event)
 {
-    m_links->appendLog(line);
+    m_links->appendLog(event);
 }
 
 void ReadTagPage::listClient(const QString &line)

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 
+struct LinkLogEvent;
 class PageControl;
 class QAbstractItemModel;
 class QAbstractItemView;
@@ -102,7 +103,7 @@ public:
     // The tamper alarm panel and its reset button.
     void showTamper(bool shown, const QString &caption);
     void setBlinkPhase(int phase);
-    void appendConnectionLog(const QString &line);
+    void appendConnectionLog(const LinkLogEvent &event);
     void listClient(const QString &line);
     void unlistClient(const QString &line);
     void listSender(const QString &line);

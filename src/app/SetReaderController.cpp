@@ -34,6 +34,8 @@ SetReaderController::SetReaderController(SetReaderPage *page, SettingsStore *set
     connect(&m_executor, &RunReaderCommand::messageChanged, this, showMessage);
     connect(&m_executor, &RunReaderCommand::statusTextChanged, this, &SetReaderController::statusText);
     connect(&m_executor, &RunReaderCommand::linkCreated, this, &SetReaderController::handleLinkCreated);
+    connect(&m_executor, &RunReaderCommand::problem, this, &SetReaderController::problemReported);
+    connect(&m_relay, &RelayLoop::problem, this, &SetReaderController::problemReported);
     connect(&m_runner, &ReaderSequenceRunner::stepFinished, this, &SetReaderController::handleStepFinished);
     connect(&m_runner, &ReaderSequenceRunner::finished, this, &SetReaderController::updateBusy);
 
@@ -64,8 +66,8 @@ void SetReaderController::setTiming(const Timing &timing)
 void SetReaderController::setLanguage(Language language)
 {
     m_language = language;
-    m_executor.setLanguage(int(language));
-    m_relay.setLanguage(int(language));
+    m_executor.setLanguage(language);
+    m_relay.setLanguage(language);
 }
 
 void SetReaderController::cancel()
@@ -89,6 +91,7 @@ void SetReaderController::handleCommand(const ReaderCommandSequence &steps, Read
     m_use = use;
     m_page->commandPanel()->showTestReply(QString());
     m_executor.setRequest(m_page->configLinkRequest());
+    emit problemsCleared();
     m_runner.start(steps);
     updateBusy();
 }
@@ -115,6 +118,7 @@ void SetReaderController::handleRelayToggle()
     ReaderCommandPanel *panel = m_page->commandPanel();
     m_relay.setRequest(m_page->configLinkRequest());
     m_relay.setOutputs(panel->output(1), panel->output(2));
+    emit problemsCleared();
     m_relay.start();
 }
 

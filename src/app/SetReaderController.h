@@ -44,6 +44,9 @@ signals:
     // Text for the first status-bar panel.
     void statusText(const QString &text);
     void busyChanged(bool busy);
+    // Why the configuration link could not be opened; cleared when the next command starts.
+    void problemReported(const Problem &problem);
+    void problemsCleared();
 
 private:
     void handleCommand(const ReaderCommandSequence &steps, ReaderCommandPanel::ReplyUse use);

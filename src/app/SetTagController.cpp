@@ -15,10 +15,13 @@ SetTagController::SetTagController(SetTagPage *page, TonePlayer *tone, RequestSo
     connect(page, &SetTagPage::cancelRequested, &m_run, &TagButtonRun::cancel);
     connect(page, &SetTagPage::tagIdEdited, this, [this] { m_tagChosen = true; });
     connectRun();
+    connect(&m_readLoop, &TagReadLoop::problem, this, &SetTagController::problemReported);
 
     connect(page, &SetTagPage::readRequested, this, [this] {
         m_readLoop.setRequest(m_request());
         m_readLoop.setRssiMinimum(m_rssi ? m_rssi() : 0);
+        if (!m_readLoop.isRunning())
+            emit problemsCleared();
         m_readLoop.toggle();
     });
     // "&Clear": the grid and its count emptied, "TAG ID:" back to no tag (also when it was typed).
@@ -78,6 +81,7 @@ void SetTagController::connectRun()
         if (m_button)
             m_page->showValue(m_button->page, target, position);
     });
+    connect(&m_run, &TagButtonRun::problem, this, &SetTagController::problemReported);
     connect(&m_run, &TagButtonRun::guardRefused, this, [this](const QString &text) {
         showMessageBox(m_page->window(), text);
         emit guardRefused();
@@ -94,7 +98,7 @@ void SetTagController::setTiming(const Timing &timing)
 void SetTagController::setLanguage(Language language)
 {
     m_language = language;
-    m_run.setLanguage(int(language));
+    m_run.setLanguage(language);
     m_provision->setLanguage(language);
 }
 
@@ -110,6 +114,7 @@ void SetTagController::runButton(const TagButton *button)
         return;
     m_button = button;
     m_run.setRequest(m_request());
+    emit problemsCleared();
     m_run.start(*button, m_page->tagId(), m_tagChosen, m_page->values(button->page));
 }
 

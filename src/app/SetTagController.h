@@ -52,6 +52,9 @@ signals:
     // The guard refused a button: the window goes back to "Read TAG".
     void guardRefused();
     void statusText(const QString &text);
+    // Why the configuration link could not be opened; cleared when the next command or read starts.
+    void problemReported(const Problem &problem);
+    void problemsCleared();
 
 private:
     void runButton(const TagButton *button);

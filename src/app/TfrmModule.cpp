@@ -52,7 +52,7 @@ TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString 
     loadSettings();
     m_reading->syncFromControls();
     WindowTranslator::captureKeys(this);
-    setFont(LanguageFonts::fontFor(int(m_language)));
+    setFont(LanguageFonts::fontFor(m_language));
     applyLanguage();
     // The saved selection comes in after the first language pass, which would drop its rows again.
     m_reading->loadSelectionList();
@@ -107,14 +107,10 @@ void TfrmModule::buildUi()
     m_readerCommands->setReadingBusyCheck([this] { return m_reading->isBusy(); });
     connect(m_readerCommands, &SetReaderController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_reading, &ReadTagController::statusText, m_statusPanel, &QLabel::setText);
-    connect(m_reading, &ReadTagController::problemReported, this, [this](const Problem &problem) {
-        m_problem = problem;
-        showProblem();
-    });
-    connect(m_reading, &ReadTagController::problemsCleared, this, [this] {
-        m_problem.reset();
-        showProblem();
-    });
+    connect(m_reading, &ReadTagController::problemReported, this, &TfrmModule::reportProblem);
+    connect(m_reading, &ReadTagController::problemsCleared, this, &TfrmModule::clearProblem);
+    connect(m_readerCommands, &SetReaderController::problemReported, this, &TfrmModule::reportProblem);
+    connect(m_readerCommands, &SetReaderController::problemsCleared, this, &TfrmModule::clearProblem);
     connect(m_readTag, &ReadTagPage::linkKindChanged, this, &TfrmModule::handleTagMainChange);
     connect(m_pcMain, &QTabWidget::currentChanged, this, &TfrmModule::handleMainPageShown);
     connect(m_readTag, &ReadTagPage::exitRequested, this, &QWidget::close);
@@ -135,6 +131,8 @@ void TfrmModule::connectTagPanel()
     connect(m_setTag, &SetTagPage::doneRequested, this, &TfrmModule::closeTagPanel);
     connect(m_tagPanel, &SetTagController::guardRefused, this, &TfrmModule::closeTagPanel);
     connect(m_tagPanel, &SetTagController::statusText, m_statusPanel, &QLabel::setText);
+    connect(m_tagPanel, &SetTagController::problemReported, this, &TfrmModule::reportProblem);
+    connect(m_tagPanel, &SetTagController::problemsCleared, this, &TfrmModule::clearProblem);
     // A tag is chosen by clicking it, by typing its UID, and whenever a report of it is entered in
     // the all-tags table (so a tag the user sees in "TAG ID:" is one the panel accepts, also when a
     // loaded selection holds the first row). Clearing the tag list clears the choice.
@@ -224,13 +222,15 @@ void TfrmModule::buildStatusBar()
     {
         const char *name;
         const char *caption;
-        int language;
-    } buttons[] = {{"btnEng", "ENG", 0}, {"btnCHT", "CHT", 1}, {"btnCHS", "CHS", 2}};
+        Language language;
+    } buttons[] = {{"btnEng", "ENG", Language::English},
+                   {"btnCHT", "CHT", Language::TraditionalChinese},
+                   {"btnCHS", "CHS", Language::SimplifiedChinese}};
     for (const auto &b : buttons) {
         auto *button = new QPushButton(QLatin1String(b.caption), bar);
         button->setObjectName(QLatin1String(b.name));
-        const Language language = Language(b.language);
-        connect(button, &QPushButton::clicked, this, [this, language] { setLanguage(language); });
+        connect(button, &QPushButton::clicked, this,
+                [this, language = b.language] { setLanguage(language); });
         bar->addPermanentWidget(button);
     }
 }
@@ -268,7 +268,7 @@ void TfrmModule::applyStoredValues(const SettingsStore::Values &v)
 void TfrmModule::setLanguage(Language language)
 {
     m_language = language;
-    setFont(LanguageFonts::fontFor(int(m_language)));
+    setFont(LanguageFonts::fontFor(m_language));
     applyLanguage();
     m_settings->writeLanguageIndex(m_language);
 }
@@ -276,7 +276,7 @@ void TfrmModule::setLanguage(Language language)
 void TfrmModule::applyLanguage()
 {
     setEnabled(false);
-    WindowTranslator::applyCaptions(this, int(m_language));
+    WindowTranslator::applyCaptions(this, m_language);
     m_reading->setLanguage(m_language);
     m_setReader->setLanguage(m_language);
     m_readerCommands->setLanguage(m_language);
@@ -293,6 +293,18 @@ void TfrmModule::resetGrids()
         h = translate(m_language, h);
     m_tagPanel->readLoop().model()->reset(headers);
     m_reading->binding()->resetGrids(m_language);
+}
+
+void TfrmModule::reportProblem(const Problem &problem)
+{
+    m_problem = problem;
+    showProblem();
+}
+
+void TfrmModule::clearProblem()
+{
+    m_problem.reset();
+    showProblem();
 }
 
 void TfrmModule::showProblem()

@@ -75,6 +75,9 @@ private:
     void followConfigLinkPage();
     void handleSessionEnded();
     void resetGrids();
+    // The second status panel: the latest problem of the reading or of a configuration link.
+    void reportProblem(const Problem &problem);
+    void clearProblem();
     void showProblem();
 
     SettingsStore *m_settings;

@@ -89,7 +89,7 @@ void exclude(QWidget *control)
     control->setProperty(kExcludedProperty, true);
 }
 
-void applyCaptions(QWidget *root, int language)
+void applyCaptions(QWidget *root, Language language)
 {
     const auto widgets = root->findChildren<QWidget *>();
     for (QWidget *w : widgets) {

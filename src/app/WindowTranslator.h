@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/LanguageTable.h"
+
 #include <QString>
 
 class QWidget;
@@ -17,7 +19,7 @@ QString key(const QWidget *control);
 // Leaves a control out of translation (a panel that shows a live value).
 void exclude(QWidget *control);
 // Sets every keyed caption under `root` to the translation of its key.
-void applyCaptions(QWidget *root, int language);
+void applyCaptions(QWidget *root, Language language);
 // The caption a control shows now (text, title or tab text).
 QString caption(const QWidget *control);
 void setCaption(QWidget *control, const QString &text);

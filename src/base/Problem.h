@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // Something the user must learn about, as data: what kind of thing happened, how bad it is, its
-// English text with "%1", "%2" standing for `details`, and the details. The window turns it into
+// English text with "%1", "%2", "%3" standing for `details`, and the details. The window turns it into
 // words in the user's language (problemText), the command line in English.
 struct Problem
 {
@@ -24,6 +24,8 @@ struct Problem
         CsvRefused,            // details: file
         CsvFallback,           // details: file asked for, file used
         Broker,                // an MQTT broker link; details: what the broker or the system said
+        ConfigLinkFailed,      // a configuration link could not open or was lost; details: device or
+                               // address, port, the system's reason (as the text uses them)
     };
 
     Severity severity = Severity::Warning;

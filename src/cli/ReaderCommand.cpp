@@ -1,5 +1,6 @@
 #include "ReaderCommand.h"
 
+#include "i18n/ProblemText.h"
 #include "link/CommandFrame.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ExchangeTexts.h"
@@ -83,8 +84,9 @@ ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
     connect(&m_relay, &RelayLoop::finished, this, &ReaderCommand::handleRelayFinished);
     connect(&m_executor, &RunReaderCommand::linkCreated, this, &ReaderCommand::watchLink);
     connect(&m_relay, &RelayLoop::linkCreated, this, &ReaderCommand::watchLink);
-    connect(&m_executor, &RunReaderCommand::problem, this, &ReaderCommand::diagnostic);
-    connect(&m_relay, &RelayLoop::problem, this, &ReaderCommand::diagnostic);
+    const auto say = [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); };
+    connect(&m_executor, &RunReaderCommand::problem, this, say);
+    connect(&m_relay, &RelayLoop::problem, this, say);
     if (!options.verbose)
         return;
     connect(&m_runner, &ReaderSequenceRunner::stepStarted, this,

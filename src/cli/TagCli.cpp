@@ -2,6 +2,7 @@
 
 #include "SignalWatcher.h"
 #include "TagPlanCli.h"
+#include "i18n/ProblemText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -82,7 +83,8 @@ TagCli::TagCli(const TagOptions &options, QObject *parent)
     m_runner.setTiming(options.timing);
     m_runner.setRequest(options.link);
     connect(&m_runner, &TagButtonRun::messageChanged, this, &TagCli::diagnostic);
-    connect(&m_runner, &TagButtonRun::problem, this, &TagCli::diagnostic);
+    connect(&m_runner, &TagButtonRun::problem, this,
+            [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); });
     connect(&m_runner, &TagButtonRun::finished, this, &TagCli::handleFinished);
 }
 

@@ -63,7 +63,8 @@ void TagPlanCli::handleRowFinished(int, const ProvisioningRow &row)
 
 void TagPlanCli::handleProgress(int done, int total, int failures, int secondsLeft)
 {
-    std::fprintf(stderr, "%s\n",
-                 qPrintable(ProvisioningTexts::progress(0, done, total, failures, secondsLeft)));
+    std::fprintf(
+        stderr, "%s\n",
+        qPrintable(ProvisioningTexts::progress(Language::English, done, total, failures, secondsLeft)));
     std::fflush(stderr);
 }

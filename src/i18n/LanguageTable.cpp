@@ -199,6 +199,42 @@ constexpr MessageRow kMessages[] = {
     {"MQTT broker connection lost: %1", "與 MQTT 伺服器的連線中斷：%1", "与 MQTT 服务器的连接中断：%1"},
     {"MQTT reports dropped: %1", "MQTT 資料已捨棄：%1", "MQTT 数据已丢弃：%1"},
     {"MQTT message is not a report: %1", "MQTT 訊息不是讀取資料：%1", "MQTT 消息不是读取数据：%1"},
+    // The links' connection log ("%1", "%2", "%3": addresses, ports, commands and the system's reasons).
+    {"Connected:%1 Port:%2", "已連線:%1 連接埠:%2", "已连接:%1 端口:%2"},
+    {"Disconnected:%1 Port:%2", "已斷線:%1 連接埠:%2", "已断开:%1 端口:%2"},
+    {"Not connected:%1 Port:%2 (%3)", "無法連線:%1 連接埠:%2 (%3)", "无法连接:%1 端口:%2 (%3)"},
+    {"Listening: Port:%1", "監聽中: 連接埠:%1", "监听中: 端口:%1"},
+    {"Not listening: Port:%1 (%2)", "無法監聽: 連接埠:%1 (%2)", "无法监听: 端口:%1 (%2)"},
+    {"Refused:%1:%2 (listener full)", "已拒絕:%1:%2 (連線數已滿)", "已拒绝:%1:%2 (连接数已满)"},
+    {"Disconnected:%1:%2 (%3)", "已斷線:%1:%2 (%3)", "已断开:%1:%2 (%3)"},
+    {"Bound: Port:%1", "已綁定: 連接埠:%1", "已绑定: 端口:%1"},
+    {"Not bound: Port:%1 (%2)", "無法綁定: 連接埠:%1 (%2)", "无法绑定: 端口:%1 (%2)"},
+    {"Not listed:%1:%2 (too many senders)", "未列入:%1:%2 (傳送端過多)", "未列入:%1:%2 (发送端过多)"},
+    {"%1: no valid reply to %2", "%1: %2 沒有有效的回覆", "%1: %2 没有有效的回复"},
+    {"Not a port: %1", "不是連接埠號碼: %1", "不是端口号: %1"},
+    {"Subscribed:%1 Topic:%2", "已訂閱:%1 主題:%2", "已订阅:%1 主题:%2"},
+    {"Reader:%1", "讀卡機:%1", "读卡机:%1"},
+    // The tag settings panel's own texts: a cancelled sequence, a refused UID, an odd acknowledgement.
+    {"Cancelled", "已取消", "已取消"},
+    {"Invalid TAG ID (16 characters 0-9 A-F, not all 0): ",
+     "標籤序號錯誤 (須為 16 個字元 0-9 A-F, 不可全為 0): ",
+     "标签序号错误 (须为 16 个字符 0-9 A-F, 不可全为 0): "},
+    {" (TAG answered a value that is no hex number: ", " (標籤回覆的數值不是十六進位數字: ",
+     " (标签回复的数值不是十六进制数字: "},
+    {" (end of TAG session not confirmed)", " (標籤未確認結束)", " (标签未确认结束)"},
+    // The configuration link could not open or was lost ("%1": device or address, "%2": port or line
+    // settings, the last value: the system's reason).
+    {"Cannot open %1: line settings \"%2\" are not valid", "無法開啟 %1：通訊參數 \"%2\" 無效",
+     "无法打开 %1：通信参数 \"%2\" 无效"},
+    {"Cannot open %1: %2", "無法開啟 %1：%2", "无法打开 %1：%2"},
+    {"Cannot set %1 to \"%2\": %3", "無法將 %1 設為 \"%2\"：%3", "无法将 %1 设为 \"%2\"：%3"},
+    {"No reader address to connect to", "沒有要連線的讀卡機位址", "没有要连接的读卡机地址"},
+    {"No reader address to accept", "沒有要接受連線的讀卡機位址", "没有要接受连接的读卡机地址"},
+    {"Cannot listen on port %1: %2", "無法在連接埠 %1 監聽：%2", "无法在端口 %1 监听：%2"},
+    {"The reader connection was closed", "讀卡機連線已關閉", "读卡机连接已关闭"},
+    {"Reader %1: %2", "讀卡機 %1：%2", "读卡机 %1：%2"},
+    {"No reader address to send to", "沒有要傳送的讀卡機位址", "没有要发送的读卡机地址"},
+    {"Cannot use UDP port %1: %2", "無法使用 UDP 連接埠 %1：%2", "无法使用 UDP 端口 %1：%2"},
 };
 
 // Key -> first row with that key, built once.

@@ -10,7 +10,9 @@ QString problemText(const Problem &problem, Language language)
         return text;
     case 1:
         return text.arg(d[0]);
-    default:
+    case 2:
         return text.arg(d[0], d[1]);
+    default:
+        return text.arg(d[0], d[1], d[2]);
     }
 }

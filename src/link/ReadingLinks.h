@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkLogEvent.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -29,8 +31,8 @@ signals:
     void sourceRemoved(int index);
     // Something the user must see: a port that cannot be opened, a reader lost, a send that failed.
     void problem(const QString &message);
-    // A line for the link's connection log ("Connected:192.168.1.101 Port:4001").
-    void logLine(const QString &line);
+    // A line for the link's connection log ("Connected:192.168.1.101 Port:4001"), as data.
+    void logged(const LinkLogEvent &event);
     void opened();
     void closed();
     // Links that reconnect: `endpoint` ("127.0.0.1:4001", "COM03 (/dev/ttyUSB0)") is lost or was not

@@ -241,8 +241,8 @@ void SerialReadingLinks::finishCommand(bool ok)
     m_reply.reset();
     const QByteArray command = std::exchange(m_current, QByteArray());
     if (!ok && m_replyPort)
-        emit logLine(QStringLiteral("%1: no valid reply to %2")
-                         .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(command)));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NoValidReply, SerialPortMap::label(m_replyPort), 0,
+                                     QString::fromLatin1(command)));
     emit commandFinished(command, ok);
     m_gapTimer.start(m_timing.commandGapMs);
 }

@@ -24,12 +24,6 @@ QString SocketReadingSource::peerText() const
            QString::number(m_socket->peerPort());
 }
 
-QString SocketReadingSource::connectedLine() const
-{
-    return QStringLiteral("Connected:") + hostAddressText(m_socket->peerAddress()) +
-           QStringLiteral(" Port:") + QString::number(m_socket->peerPort());
-}
-
 bool SocketReadingSource::isEligible() const
 {
     return pendingSize() > 0 || m_socket->bytesAvailable() > 0;

@@ -22,8 +22,6 @@ public:
     QTcpSocket *socket() const { return m_socket; }
     // The reader's address and port as "address:port".
     QString peerText() const;
-    // The line for the connection log: "Connected:" + address + " Port:" + port.
-    QString connectedLine() const;
 
     bool isEligible() const override;
     QByteArray takeBytes() override;

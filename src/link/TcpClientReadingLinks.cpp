@@ -56,7 +56,7 @@ void TcpClientReadingLinks::open()
         emit allReadersDown();
         return;
     }
-    m_port = *port;
+    m_remotePort = *port;
     for (const ReaderAddress &entry : std::as_const(m_addresses)) {
         auto reader = std::make_unique<Reader>();
         reader->number = entry.number;
@@ -86,7 +86,7 @@ void TcpClientReadingLinks::connectReader(Reader &reader)
     connect(socket, &QTcpSocket::connected, this, [this, r] { handleConnected(*r); });
     connect(socket, &QTcpSocket::disconnected, this, [this, r] { handleDisconnected(*r); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, r] { handleError(*r); });
-    socket->connectToHost(reader.address, m_port);
+    socket->connectToHost(reader.address, m_remotePort);
     // A reader whose network swallows the attempt would hold reconnection up for minutes (the
     // system's own time-out): an attempt has half the longest wait between attempts.
     if (m_reconnect)
@@ -99,11 +99,6 @@ void TcpClientReadingLinks::connectReader(Reader &reader)
 int TcpClientReadingLinks::attemptTimeMs() const
 {
     return std::max(1, timing().reconnectMaxMs / 2);
-}
-
-QString TcpClientReadingLinks::endpointText(const Reader &reader) const
-{
-    return reader.address + QStringLiteral(" Port:") + m_remotePortText;
 }
 
 QString TcpClientReadingLinks::addressPortText(const Reader &reader) const
@@ -121,7 +116,8 @@ void TcpClientReadingLinks::handleConnected(Reader &reader)
         emit connectionOffered(socket);
         return;
     }
-    emit logLine(reader.source->connectedLine());
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Connected, hostAddressText(socket->peerAddress()),
+                                 socket->peerPort()));
     emit readerConnected(hostAddressText(socket->peerAddress()), socket->peerPort());
     reader.source->greet(timing().commandGapMs);
     reader.added = true;
@@ -139,7 +135,7 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
         return;
     reader.connected = false;
     reader.source->stopGreeting();
-    emit logLine(QStringLiteral("Disconnected:") + endpointText(reader));
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Disconnected, reader.address, m_remotePort));
     emit problem(
         QStringLiteral("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
     if (m_reconnect)
@@ -158,7 +154,7 @@ void TcpClientReadingLinks::handleError(Reader &reader)
 
 void TcpClientReadingLinks::reportUnreachable(Reader &reader, const QString &why)
 {
-    emit logLine(QStringLiteral("Not connected:") + endpointText(reader) + QStringLiteral(" (") + why + ')');
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotConnected, reader.address, m_remotePort, why));
     // While reconnecting, each failed attempt is told with the next one, not as a problem of its own.
     if (!reader.lost)
         emit problem(QStringLiteral("Reader %1 Port:%2 cannot be reached: %3")

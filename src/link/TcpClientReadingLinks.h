@@ -87,14 +87,13 @@ private:
     void retryLater(Reader &reader, const QString &reason);
     void releaseSource(Reader &reader);
     void tearDown();
-    QString endpointText(const Reader &reader) const;
     QString addressPortText(const Reader &reader) const;
 
     QList<ReaderAddress> m_addresses;
     QString m_remotePortText = PortText::defaultText();
+    quint16 m_remotePort = 0; // the port of the open links' readers
     std::vector<std::unique_ptr<Reader>> m_readers;
     int m_highestClientIndex = 0;
-    quint16 m_port = 0;
     bool m_reconnect = false;
     QTimer m_settle;
 };

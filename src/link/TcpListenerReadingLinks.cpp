@@ -65,11 +65,10 @@ void TcpListenerReadingLinks::open()
     if (m_server->listen(m_listenAddress, *port)) {
         m_acceptor = new TcpAcceptor(m_server, this);
         connect(m_acceptor, &TcpAcceptor::accepted, this, &TcpListenerReadingLinks::accept);
-        emit logLine(QStringLiteral("Listening: Port:") + QString::number(m_server->serverPort()));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Listening, {}, m_server->serverPort()));
     } else {
         const QString why = m_server->errorString();
-        emit logLine(QStringLiteral("Not listening: Port:") + m_listenPortText + QStringLiteral(" (") + why +
-                     ')');
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotListening, {}, *port, why));
         emit problem(QStringLiteral("Cannot listen on port %1: %2").arg(m_listenPortText, why));
     }
     emit opened();
@@ -116,7 +115,7 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket, const QHostAddress &pee
     if (!slot) {
         // Said once while the listener is full, so that a flood of connections is not a flood of messages.
         if (!std::exchange(m_fullReported, true)) {
-            emit logLine(QStringLiteral("Refused:") + line + QStringLiteral(" (listener full)"));
+            emit logged(LinkLogEvent::of(LinkLogEvent::Kind::ReaderRefused, address, peerPort));
             emit problem(QStringLiteral("%1 readers are connected; connection from %2 refused")
                              .arg(kMaxConnections)
                              .arg(line));
@@ -126,7 +125,7 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket, const QHostAddress &pee
         return;
     }
     auto *source = new SocketReadingSource(socket, address, this);
-    m_slots[size_t(slot)] = {source, line};
+    m_slots[size_t(slot)] = {source, line, peerPort};
     m_slotByAddress.insert(address, slot);
     m_highest = std::max(m_highest, slot);
     ++m_count;
@@ -147,9 +146,10 @@ void TcpListenerReadingLinks::handleDropped(int slot, SocketReadingSource *sourc
     if (m_slots[size_t(slot)].source != source || isClosing())
         return;
     const QString line = m_slots[size_t(slot)].line;
+    const quint16 peerPort = m_slots[size_t(slot)].peerPort;
     const QString why = source->endReason();
     removeSlot(slot);
-    emit logLine(QStringLiteral("Disconnected:") + line + QStringLiteral(" (") + why + ')');
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::ReaderDropped, source->label(), peerPort, why));
     emit problem(QStringLiteral("Reader %1 disconnected: %2").arg(line, why));
 }
 

@@ -67,6 +67,7 @@ private:
     {
         SocketReadingSource *source = nullptr;
         QString line;
+        quint16 peerPort = 0;
     };
 
     void accept(QTcpSocket *socket, const QHostAddress &peer, quint16 peerPort);

@@ -38,10 +38,10 @@ void UdpReadingLinks::open()
     if (port && m_socket->bind(m_bindAddress, *port)) {
         m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
                                   QVariant(kReceiveBufferBytes));
-        emit logLine(QStringLiteral("Bound: Port:") + QString::number(m_socket->localPort()));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Bound, {}, m_socket->localPort()));
     } else if (port) {
         const QString why = m_socket->errorString();
-        emit logLine(QStringLiteral("Not bound: Port:") + m_localPortText + QStringLiteral(" (") + why + ')');
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotBound, {}, *port, why));
         emit problem(QStringLiteral("Cannot use UDP port %1: %2").arg(m_localPortText, why));
     }
     emit opened();
@@ -86,7 +86,7 @@ void UdpReadingLinks::registerSender(const QString &address, quint16 port, const
     if (senderCount() >= kMaxSenders) {
         if (!m_fullReported) {
             m_fullReported = true;
-            emit logLine(QStringLiteral("Not listed:") + key + QStringLiteral(" (too many senders)"));
+            emit logged(LinkLogEvent::of(LinkLogEvent::Kind::SenderNotListed, address, port));
             emit problem(QStringLiteral("More than %1 UDP senders; %2 and later ones are not read")
                              .arg(kMaxSenders)
                              .arg(key));

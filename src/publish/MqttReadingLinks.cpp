@@ -62,7 +62,7 @@ void MqttReadingLinks::open()
     connect(m_client.get(), &MqttClient::disconnected, this, [this] { m_subscribed = false; });
     connect(m_client.get(), &MqttClient::subscribed, this, [this] {
         m_subscribed = true;
-        emit logLine(QStringLiteral("Subscribed:%1 Topic:%2").arg(m_settings.url, topicFilter()));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Subscribed, m_settings.url, 0, topicFilter()));
         emit connected();
     });
     connect(m_client.get(), &MqttClient::stopped, this, &ReadingLinks::closed);
@@ -121,7 +121,7 @@ void MqttReadingLinks::handleMessage(const QByteArray &topic, const QByteArray &
     const QString label = in->site + QLatin1Char('/') + in->reader;
     if (!m_labels.contains(label)) {
         m_labels.insert(label);
-        emit logLine(QStringLiteral("Reader:%1").arg(label));
+        emit logged(LinkLogEvent::of(LinkLogEvent::Kind::ReaderHeard, label));
     }
     emit reportReceived(in->report, label);
 }

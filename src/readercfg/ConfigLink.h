@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/LinkKind.h"
+#include "base/Problem.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -26,8 +27,10 @@ public:
 
     LinkKind kind() const { return m_kind; }
     State state() const { return m_state; }
-    // Why the link could not be opened or was lost ("Cannot open /dev/ttyUSB0: Permission denied").
-    QString errorText() const { return m_errorText; }
+    // Why the link could not be opened or was lost, as data (the window says it in the user's
+    // language) and in English ("Cannot open /dev/ttyUSB0: Permission denied"); empty when all is well.
+    const Problem &error() const { return m_error; }
+    QString errorText() const;
 
     // Starts the link. False (with errorText()) when it cannot be opened at all. The TCP kinds
     // return true at once and become Ready later (opened()).
@@ -51,7 +54,12 @@ signals:
 
 protected:
     void setState(State state) { m_state = state; }
-    void setErrorText(const QString &text) { m_errorText = text; }
+    // `english` with "%1", "%2", "%3" standing for `details` (device, port, the system's reason).
+    void setError(const QString &english, const QStringList &details = {})
+    {
+        m_error = {Problem::Severity::Error, Problem::Kind::ConfigLinkFailed, english, details};
+    }
+    void clearError() { m_error = {}; }
     // Sets Ready and says opened().
     void becomeReady()
     {
@@ -62,5 +70,5 @@ protected:
 private:
     LinkKind m_kind;
     State m_state = State::Closed;
-    QString m_errorText;
+    Problem m_error;
 };

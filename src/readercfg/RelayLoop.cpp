@@ -46,7 +46,7 @@ void RelayLoop::start(int rounds)
     emit linkCreated(m_link);
     if (!m_link->open()) {
         emit messageChanged(ExchangeTexts::openFailed());
-        emit problem(m_link->errorText());
+        emit problem(m_link->error());
         QTimer::singleShot(0, this, [this, run = m_runNumber] {
             if (run == m_runNumber)
                 finishLoop(false);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "base/Timing.h"
+#include "i18n/LanguageTable.h"
 #include "readercfg/ConfigLinkRequest.h"
 #include "readercfg/TransceiveCommand.h"
 
@@ -34,7 +36,7 @@ public:
     ~RelayLoop() override;
 
     void setTiming(const Timing &timing) { m_timing = timing; }
-    void setLanguage(int language) { m_language = language; }
+    void setLanguage(Language language) { m_language = language; }
     void setRequest(const ConfigLinkRequest &request) { m_request = request; }
     // The outputs the next commands set (DO1, DO2).
     void setOutputs(bool do1, bool do2);
@@ -55,7 +57,7 @@ signals:
     void inputsChanged(bool di1, bool di2, bool di3, bool di4);
     void roundFinished(const RelayLoop::Round &round);
     // Why the link could not be opened.
-    void problem(const QString &detail);
+    void problem(const Problem &problem);
     // The loop ended; `opened` is false when the link could not be opened.
     void finished(bool opened);
 
@@ -68,7 +70,7 @@ private:
 
     TonePlayer &m_tones;
     Timing m_timing;
-    int m_language = 0;
+    Language m_language = Language::English;
     ConfigLinkRequest m_request;
     bool m_do1 = false;
     bool m_do2 = false;

@@ -54,7 +54,7 @@ void RunReaderCommand::start(const QByteArray &command)
         m_result.detail = m_link->errorText();
         setMessage(ExchangeTexts::openFailed());
         setTagMessage(ExchangeTexts::openFailedOnTagPanel());
-        emit problem(m_result.detail);
+        emit problem(m_link->error());
         // Said from the event loop, like every other end.
         QTimer::singleShot(0, this, [this, run = m_runNumber] {
             if (run == m_runNumber)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "base/Timing.h"
+#include "i18n/LanguageTable.h"
 #include "readercfg/ConfigLinkRequest.h"
 #include "readercfg/TransceiveCommand.h"
 
@@ -54,8 +56,8 @@ public:
 
     void setTiming(const Timing &timing) { m_timing = timing; }
     const Timing &timing() const { return m_timing; }
-    // Language of the translated texts (0 English, 1 Traditional, 2 Simplified Chinese).
-    void setLanguage(int language) { m_language = language; }
+    // Language of the translated texts.
+    void setLanguage(Language language) { m_language = language; }
     void setRequest(const ConfigLinkRequest &request) { m_request = request; }
     const ConfigLinkRequest &request() const { return m_request; }
     // While the tag settings panel is shown, a reply's payload also goes to the status text.
@@ -84,8 +86,8 @@ signals:
     void messageChanged(const QString &text);
     void tagMessageChanged(const QString &text);
     void statusTextChanged(const QString &text);
-    // Why the link could not be opened ("Cannot open /dev/ttyUSB0: Permission denied").
-    void problem(const QString &detail);
+    // Why the link could not be opened ("Cannot open /dev/ttyUSB0: Permission denied"), as data.
+    void problem(const Problem &problem);
     // Attempt with counter 5, 4, ... 1 begins.
     void attemptStarted(int counter);
     // Transmission `total` of the command (1..25) begins.
@@ -106,7 +108,7 @@ private:
 
     TonePlayer &m_tones;
     Timing m_timing;
-    int m_language = 0;
+    Language m_language = Language::English;
     ConfigLinkRequest m_request;
     bool m_tagPanelShown = false;
 

@@ -19,14 +19,14 @@ bool SerialConfigLink::open()
     close();
     const std::optional<SerialMode> mode = SerialMode::parse(m_mode);
     if (!mode) {
-        setErrorText(tr("Cannot open %1: line settings \"%2\" are not valid").arg(m_device, m_mode));
+        setError(QStringLiteral("Cannot open %1: line settings \"%2\" are not valid"), {m_device, m_mode});
         return false;
     }
     m_port = std::make_unique<QSerialPort>(m_device);
     // Qt's own buffer never holds much more than the queue limit; the rest waits in the driver.
     m_port->setReadBufferSize(2 * kMaxQueued);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        setErrorText(tr("Cannot open %1: %2").arg(m_device, m_port->errorString()));
+        setError(QStringLiteral("Cannot open %1: %2"), {m_device, m_port->errorString()});
         m_port.reset();
         return false;
     }
@@ -34,14 +34,14 @@ bool SerialConfigLink::open()
                      m_port->setDataBits(mode->dataBits) && m_port->setStopBits(mode->stopBits) &&
                      m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!set) {
-        setErrorText(tr("Cannot set %1 to \"%2\": %3").arg(m_device, m_mode, m_port->errorString()));
+        setError(QStringLiteral("Cannot set %1 to \"%2\": %3"), {m_device, m_mode, m_port->errorString()});
         m_port.reset();
         return false;
     }
     m_port->clear(QSerialPort::AllDirections);
     connect(m_port.get(), &QSerialPort::readyRead, this, &SerialConfigLink::handleReadyRead);
     connect(m_port.get(), &QSerialPort::errorOccurred, this, &SerialConfigLink::handleError);
-    setErrorText({});
+    clearError();
     becomeReady();
     return true;
 }
@@ -90,8 +90,8 @@ void SerialConfigLink::handleError()
     // A device that went away (unplugged adapter) ends the link; other errors are per operation.
     if (error != QSerialPort::ResourceError && error != QSerialPort::PermissionError)
         return;
-    const QString why = tr("%1: %2").arg(m_device, m_port->errorString());
-    setErrorText(why);
+    setError(QStringLiteral("%1: %2"), {m_device, m_port->errorString()});
+    const QString why = errorText();
     disconnect(m_port.get(), nullptr, this, nullptr);
     m_port->close();
     m_port.release()->deleteLater(); // it is still inside its own signal

@@ -16,7 +16,7 @@ bool TcpClientConfigLink::open()
 {
     close();
     if (m_host.isEmpty()) {
-        setErrorText(tr("No reader address to connect to"));
+        setError(QStringLiteral("No reader address to connect to"));
         return false;
     }
     m_socket = new QTcpSocket(this);
@@ -24,7 +24,7 @@ bool TcpClientConfigLink::open()
     connect(m_socket, &QTcpSocket::readyRead, this, [this] { emit bytesReceived(m_socket->readAll()); });
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientConfigLink::handleLost);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpClientConfigLink::handleLost);
-    setErrorText({});
+    clearError();
     setState(State::Waiting);
     m_socket->connectToHost(m_host, m_port);
     return true;
@@ -52,8 +52,8 @@ void TcpClientConfigLink::handleLost()
 {
     if (!m_socket)
         return;
-    const QString why = tr("%1:%2: %3").arg(m_host).arg(m_port).arg(m_socket->errorString());
-    setErrorText(why);
+    setError(QStringLiteral("%1:%2: %3"), {m_host, QString::number(m_port), m_socket->errorString()});
+    const QString why = errorText();
     dropSocket();
     emit failed(why);
 }

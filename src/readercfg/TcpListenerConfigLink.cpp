@@ -25,7 +25,7 @@ bool TcpListenerConfigLink::open()
 {
     close();
     if (m_acceptText.isEmpty()) {
-        setErrorText(tr("No reader address to accept"));
+        setError(QStringLiteral("No reader address to accept"));
         return false;
     }
     m_acceptAddresses.clear();
@@ -42,12 +42,13 @@ bool TcpListenerConfigLink::open()
         m_server = new QTcpServer(this);
         connect(m_server, &QTcpServer::newConnection, this, &TcpListenerConfigLink::handleNewConnections);
         if (!m_server->listen(m_listenAddress, m_port)) {
-            setErrorText(tr("Cannot listen on port %1: %2").arg(m_port).arg(m_server->errorString()));
+            setError(QStringLiteral("Cannot listen on port %1: %2"),
+                     {QString::number(m_port), m_server->errorString()});
             close();
             return false;
         }
     }
-    setErrorText({});
+    clearError();
     setState(State::Waiting);
     return true;
 }
@@ -127,7 +128,8 @@ void TcpListenerConfigLink::take(QTcpSocket *socket, bool owned)
         m_acceptedAddress.clear();
         if (state() == State::Ready) {
             setState(State::Waiting);
-            emit failed(tr("The reader connection was closed"));
+            setError(QStringLiteral("The reader connection was closed"));
+            emit failed(errorText());
         }
     });
     emit readerAccepted(m_acceptedAddress);
@@ -158,8 +160,8 @@ void TcpListenerConfigLink::handleLost()
 {
     if (!m_connection)
         return;
-    const QString why = tr("Reader %1: %2").arg(m_acceptedAddress, m_connection->errorString());
-    setErrorText(why);
+    setError(QStringLiteral("Reader %1: %2"), {m_acceptedAddress, m_connection->errorString()});
+    const QString why = errorText();
     releaseConnection();
     // Still listening: the reader may connect again.
     setState(m_server || m_handedOver ? State::Waiting : State::Closed);

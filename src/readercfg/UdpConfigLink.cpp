@@ -20,19 +20,20 @@ bool UdpConfigLink::open()
 {
     close();
     if (m_destAddress.isNull()) {
-        setErrorText(tr("No reader address to send to"));
+        setError(QStringLiteral("No reader address to send to"));
         return false;
     }
     if (!m_handedOver) {
         m_socket = std::make_unique<QUdpSocket>();
         if (!m_socket->bind(m_localAddress, m_localPort)) {
-            setErrorText(tr("Cannot use UDP port %1: %2").arg(m_localPort).arg(m_socket->errorString()));
+            setError(QStringLiteral("Cannot use UDP port %1: %2"),
+                     {QString::number(m_localPort), m_socket->errorString()});
             m_socket.reset();
             return false;
         }
         connect(m_socket.get(), &QUdpSocket::readyRead, this, &UdpConfigLink::handleReadyRead);
     }
-    setErrorText({});
+    clearError();
     becomeReady();
     return true;
 }

@@ -42,7 +42,10 @@ void ReadingSession::start(ReadingLinks *links)
     connect(links, &ReadingLinks::sourceRemoved, this, &ReadingSession::handleSourceRemoved);
     connect(links, &ReadingLinks::closed, this, &ReadingSession::handleLinksClosed);
     connect(links, &ReadingLinks::problem, this, &ReadingSession::problem);
-    connect(links, &ReadingLinks::logLine, this, &ReadingSession::logLine);
+    connect(links, &ReadingLinks::logged, this, [this](const LinkLogEvent &event) {
+        emit logged(event);
+        emit logLine(event.text());
+    });
     m_blinkPhase = 0;
     m_blink.start();
     emit started();

@@ -2,6 +2,7 @@
 
 #include "base/Timing.h"
 #include "link/LineCutter.h"
+#include "link/LinkLogEvent.h"
 
 #include <QByteArrayView>
 #include <QObject>
@@ -61,6 +62,8 @@ signals:
     // The 0/1 phase of the activity indicator, every blink interval while a session runs.
     void blinkPhaseChanged(int phase);
     void problem(const QString &message);
+    // A line of the links' connection log, as data (logged) and as its English text (logLine).
+    void logged(const LinkLogEvent &event);
     void logLine(const QString &line);
 
 private:

@@ -9,7 +9,7 @@ std::optional<TagCommandLine::Parsed> parseRow(const ProvisioningRow &row, QStri
     return TagCommandLine::parse(row.command, TagCommandLine::split(row.args), TagPage::Tag, error);
 }
 
-QString rowProblem(const ProvisioningRow &row, int language)
+QString rowProblem(const ProvisioningRow &row, Language language)
 {
     if (!TagUid::isValid(row.uid))
         return TagUid::problem(language, row.uid);
@@ -19,7 +19,7 @@ QString rowProblem(const ProvisioningRow &row, int language)
     return {};
 }
 
-bool load(const QString &path, int language, std::vector<ProvisioningRow> *rows, QString *error)
+bool load(const QString &path, Language language, std::vector<ProvisioningRow> *rows, QString *error)
 {
     std::vector<ProvisioningRow> read;
     if (!ProvisioningCsv::readPlan(path, &read, error))

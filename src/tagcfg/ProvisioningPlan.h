@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/LanguageTable.h"
 #include "tagcfg/ProvisioningCsv.h"
 #include "tagcfg/TagCommandLine.h"
 
@@ -13,8 +14,8 @@ namespace ProvisioningPlan {
 std::optional<TagCommandLine::Parsed> parseRow(const ProvisioningRow &row, QString *error);
 // Why the row cannot run as written (its UID is none a tag report carries, its command or arguments
 // are not ones the panel has), in the language; empty when it can.
-QString rowProblem(const ProvisioningRow &row, int language);
+QString rowProblem(const ProvisioningRow &row, Language language);
 // The plan at `path` with every row checked: false with *error naming the file and the line of the
 // first row that cannot run (or what is wrong with the file), and no rows.
-bool load(const QString &path, int language, std::vector<ProvisioningRow> *rows, QString *error);
+bool load(const QString &path, Language language, std::vector<ProvisioningRow> *rows, QString *error);
 } // namespace ProvisioningPlan

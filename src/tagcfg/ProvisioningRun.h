@@ -17,7 +17,7 @@ public:
     ProvisioningRun(TonePlayer &tones, const Clock &clock, QObject *parent = nullptr);
 
     void setTiming(const Timing &timing) { m_runner.setTiming(timing); }
-    void setLanguage(int language) { m_runner.setLanguage(language); }
+    void setLanguage(Language language) { m_runner.setLanguage(language); }
     void setRequest(const ConfigLinkRequest &request) { m_runner.setRequest(request); }
 
     // finished() follows, never from inside this call. Ignored while running.

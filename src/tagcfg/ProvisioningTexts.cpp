@@ -5,7 +5,7 @@
 
 namespace ProvisioningTexts {
 
-QString progress(int language, int done, int total, int failures, int secondsLeft)
+QString progress(Language language, int done, int total, int failures, int secondsLeft)
 {
     return translate(language, QStringLiteral("%1/%2 rows done, %3 failed, about %4 s left"))
         .arg(done)
@@ -14,7 +14,7 @@ QString progress(int language, int done, int total, int failures, int secondsLef
         .arg(secondsLeft);
 }
 
-QString summary(int language, int done, int total, int failures)
+QString summary(Language language, int done, int total, int failures)
 {
     return translate(language, QStringLiteral("%1/%2 rows done, %3 failed"))
         .arg(done)
@@ -22,12 +22,12 @@ QString summary(int language, int done, int total, int failures)
         .arg(failures);
 }
 
-QString planRefused(int language, const QString &why)
+QString planRefused(Language language, const QString &why)
 {
     return translate(language, QStringLiteral("The plan was not run: %1")).arg(why);
 }
 
-QStringList columnHeaders(int language)
+QStringList columnHeaders(Language language)
 {
     QStringList headers = ProvisioningCsv::splitLine(ProvisioningCsv::resultHeader());
     for (QString &h : headers)

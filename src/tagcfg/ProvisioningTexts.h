@@ -1,17 +1,18 @@
 #pragma once
 
+#include "i18n/LanguageTable.h"
+
 #include <QString>
 #include <QStringList>
 
-// The texts a provisioning run shows, in the language (0 English, 1 Traditional, 2 Simplified
-// Chinese): its progress, its end, a plan refused before anything was sent, and the result table's
-// column names (the result file's header fields).
+// The texts a provisioning run shows, in the language: its progress, its end, a plan refused before anything
+// was sent, and the result table's column names (the result file's header fields).
 namespace ProvisioningTexts {
 // "7/10 rows done, 1 failed, about 12 s left"
-QString progress(int language, int done, int total, int failures, int secondsLeft);
+QString progress(Language language, int done, int total, int failures, int secondsLeft);
 // "10/10 rows done, 2 failed"
-QString summary(int language, int done, int total, int failures);
+QString summary(Language language, int done, int total, int failures);
 // `why` names the file, the line and the reason.
-QString planRefused(int language, const QString &why);
-QStringList columnHeaders(int language);
+QString planRefused(Language language, const QString &why);
+QStringList columnHeaders(Language language);
 } // namespace ProvisioningTexts

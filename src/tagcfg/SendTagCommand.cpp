@@ -93,7 +93,7 @@ void SendTagCommand::openLink()
     emit linkCreated(m_link);
     if (!m_link->open()) {
         m_result.detail = m_link->errorText();
-        emit problem(m_result.detail);
+        emit problem(m_link->error());
         endLater(Status::OpenFailed);
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "base/Timing.h"
 #include "readercfg/ConfigLinkRequest.h"
 #include "readercfg/TransceiveCommand.h"
@@ -66,7 +67,7 @@ public:
     ~SendTagCommand() override;
 
     void setTiming(const Timing &timing) { m_timing = timing; }
-    void setLanguage(int language) { m_language = language; }
+    void setLanguage(Language language) { m_language = language; }
     void setRequest(const ConfigLinkRequest &request) { m_request = request; }
     const ConfigLinkRequest &request() const { return m_request; }
 
@@ -90,7 +91,7 @@ signals:
     void statusTextChanged(const QString &text);
     // No tag chosen: the panel shows `text` in a message box and goes back to "Read TAG".
     void guardRefused(const QString &text);
-    void problem(const QString &detail);
+    void problem(const Problem &problem);
     // A reader command goes out ("A0", "E..." or "C").
     void commandSent(const QByteArray &command);
     // A read step was acknowledged: `value` (what the tag holds) belongs to the control `target`,
@@ -144,7 +145,7 @@ private:
     TonePlayer &m_tones;
     const Clock &m_clock;
     Timing m_timing;
-    int m_language = 0;
+    Language m_language = Language::English;
     ConfigLinkRequest m_request;
 
     const TagButton *m_button = nullptr;

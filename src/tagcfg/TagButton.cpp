@@ -45,7 +45,7 @@ std::optional<TagCommand> TagStep::command(const TagValueMap &values) const
     return TagCommand{letter, reg, quint8(*v)};
 }
 
-QString TagButton::success(int language) const
+QString TagButton::success(Language language) const
 {
     const QString text = QString::fromLatin1(successText);
     return successTranslated ? translate(language, text) : text;

@@ -105,7 +105,7 @@ struct TagButton
     const char *actionMessage = nullptr;
 
     bool isAction() const { return kind != Kind::Sequence; }
-    QString success(int language) const;
+    QString success(Language language) const;
     QString failure() const { return QString::fromLatin1(failureText); }
     // The controls whose values the button sends, in order (sliders, check boxes, radio group).
     std::vector<TagValue> inputs() const;

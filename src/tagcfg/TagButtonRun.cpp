@@ -29,7 +29,7 @@ void TagButtonRun::setTiming(const Timing &timing)
     m_action.setTiming(timing);
 }
 
-void TagButtonRun::setLanguage(int language)
+void TagButtonRun::setLanguage(Language language)
 {
     m_language = language;
     m_sequence.setLanguage(language);

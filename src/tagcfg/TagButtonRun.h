@@ -26,7 +26,7 @@ public:
     TagButtonRun(TonePlayer &tones, const Clock &clock, QObject *parent = nullptr);
 
     void setTiming(const Timing &timing);
-    void setLanguage(int language);
+    void setLanguage(Language language);
     void setRequest(const ConfigLinkRequest &request);
 
     // finished() follows, never from inside this call. Ignored while running.
@@ -39,7 +39,7 @@ public:
 
 signals:
     void messageChanged(const QString &text);
-    void problem(const QString &detail);
+    void problem(const Problem &problem);
     // No tag chosen (either kind of button): the panel shows `text` in a message box and goes back
     // to "Read TAG". Comes before finished().
     void guardRefused(const QString &text);
@@ -55,7 +55,7 @@ private:
     TonePlayer &m_tones;
     SendTagCommand m_sequence;
     RunReaderCommand m_action;
-    int m_language = 0;
+    Language m_language = Language::English;
     const TagButton *m_button = nullptr;
     bool m_pending = false; // an action refused before sending, its end not yet said
 };

@@ -52,7 +52,7 @@ bool TagReadLoop::start()
     emit linkCreated(m_link);
     if (!m_link->open()) {
         m_tones.play(kFailToneHz, kFailToneMs);
-        emit problem(m_link->errorText());
+        emit problem(m_link->error());
         return false;
     }
     m_exchange = new TransceiveCommand(m_link, m_timing, this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "base/Timing.h"
 #include "readercfg/ConfigLinkRequest.h"
 #include "readercfg/TransceiveCommand.h"
@@ -51,7 +52,7 @@ public:
 signals:
     void runningChanged(bool running);
     void linkCreated(ConfigLink *link);
-    void problem(const QString &detail);
+    void problem(const Problem &problem);
     // The UID of the latest report (pnTagID).
     void currentUidChanged(const QString &uid);
     // The first row was filled: its tag is chosen for the tag commands.

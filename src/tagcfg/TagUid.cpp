@@ -17,7 +17,7 @@ bool isValid(const QString &uid)
     return hex && uid != QString(kLength, QLatin1Char('0'));
 }
 
-QString problem(int language, const QString &uid)
+QString problem(Language language, const QString &uid)
 {
     return isValid(uid) ? QString() : TagFlowTexts::invalidUid(language, uid);
 }

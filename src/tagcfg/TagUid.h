@@ -1,5 +1,7 @@
 #pragma once
 
+#include "i18n/LanguageTable.h"
+
 #include <QString>
 
 // The UID a tag command is addressed to. It must be what a tag report can carry: exactly 16
@@ -9,7 +11,6 @@
 namespace TagUid {
 constexpr int kLength = 16;
 bool isValid(const QString &uid);
-// Why `uid` is refused, in the language (0 English, 1 Traditional, 2 Simplified Chinese); empty
-// when it is valid.
-QString problem(int language, const QString &uid);
+// Why `uid` is refused, in `language`; empty when it is valid.
+QString problem(Language language, const QString &uid);
 } // namespace TagUid

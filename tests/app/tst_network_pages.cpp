@@ -92,6 +92,54 @@ private slots:
         QVERIFY(control<QWidget>(&w, "pnlTcpServerSet")->isVisible());
     }
 
+    void connectionLogFollowsTheLanguage()
+    {
+        QTcpServer reader;
+        QVERIFY(reader.listen(QHostAddress::LocalHost, 0));
+        const QString port = QString::number(reader.serverPort());
+        auto settings = store(0);
+        TfrmModule w(settings.get(), &m_tone, m_dir.filePath("sel-log.csv"));
+        w.show();
+        w.reading()->setTiming(Timing().scaled(10));
+        control<QCheckBox>(&w, "chkIP01")->setChecked(true);
+        control<QLineEdit>(&w, "edIP01")->setText("127.0.0.1");
+        // Nobody listens on 127.0.0.2: its line carries the system's reason.
+        control<QCheckBox>(&w, "chkIP02")->setChecked(true);
+        control<QLineEdit>(&w, "edIP02")->setText("127.0.0.2");
+        control<QLineEdit>(&w, "edtTcpRemotePort")->setText(port);
+        control<QPushButton>(&w, "btnStart")->click();
+        auto *log = control<QPlainTextEdit>(&w, "moTcpServer");
+        auto lines = [log] { return log->toPlainText().split(QLatin1Char('\n')); };
+        QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 2, 5000);
+        QVERIFY(lines().contains("Connected:127.0.0.1 Port:" + port));
+        const QStringList notConnected = lines().filter("Not connected:127.0.0.2 Port:" + port + " (");
+        QCOMPARE(notConnected.size(), 1);
+        const QString reason = notConnected[0].section(" (", 1);
+
+        // Lines already shown are said again in the chosen language.
+        control<QPushButton>(&w, "btnCHT")->click();
+        QVERIFY(lines().contains("已連線:127.0.0.1 連接埠:" + port));
+        QVERIFY(lines().contains("無法連線:127.0.0.2 連接埠:" + port + " (" + reason));
+        // A new line comes in the current language.
+        QVERIFY(reader.hasPendingConnections());
+        QTcpSocket *peer = reader.nextPendingConnection();
+        peer->close();
+        QTRY_VERIFY_WITH_TIMEOUT(lines().contains("已斷線:127.0.0.1 連接埠:" + port), 5000);
+        control<QPushButton>(&w, "btnCHS")->click();
+        QStringList simplified = lines();
+        simplified.sort();
+        QStringList expected{"已连接:127.0.0.1 端口:" + port,
+                             "无法连接:127.0.0.2 端口:" + port + " (" + reason,
+                             "已断开:127.0.0.1 端口:" + port};
+        expected.sort();
+        QCOMPARE(simplified, expected);
+        control<QPushButton>(&w, "btnEng")->click();
+        QVERIFY(lines().contains("Connected:127.0.0.1 Port:" + port));
+        QVERIFY(lines().contains("Not connected:127.0.0.2 Port:" + port + " (" + reason));
+        QVERIFY(lines().contains("Disconnected:127.0.0.1 Port:" + port));
+        stop(w);
+    }
+
     void listensForReaders()
     {
         auto settings = store(2);

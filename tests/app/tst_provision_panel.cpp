@@ -281,12 +281,13 @@ private slots:
         QCOMPARE(finished.first().first().toBool(), false);
         QVERIFY(m_heard.contains("E" + uid(1) + "X0000"));
         QCOMPARE(cell(1, kOk), QStringLiteral("0"));
-        QVERIFY(cell(1, kText).startsWith(TagFlowTexts::cancelled(0)));
+        QVERIFY(cell(1, kText).startsWith(TagFlowTexts::cancelled(Language::English)));
         for (int i = 2; i < 5; ++i) {
             QCOMPARE(cell(i, kOk), QString());
             QCOMPARE(commandsFor(i), 0);
         }
-        QVERIFY(control<QLabel>(w, "lblProvision")->text().contains(TagFlowTexts::cancelled(0)));
+        QVERIFY(
+            control<QLabel>(w, "lblProvision")->text().contains(TagFlowTexts::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
         QVERIFY(!cancel->isEnabled());
         QVERIFY(control<QPushButton>(w, "btnProvision")->isEnabled());

@@ -409,6 +409,20 @@ private slots:
         control<QLineEdit>(m_window.get(), "edtTcpClientIP")->clear();
         press("btnGetVersion");
         QCOMPARE(message(), QStringLiteral("Connect Error !"));
+        // Why, in the status bar and in the user's language.
+        auto *why = control<QLabel>(m_window.get(), "sbMainPanel1");
+        QCOMPARE(why->text(), QStringLiteral("No reader address to accept"));
+        m_window->setLanguage(Language::TraditionalChinese);
+        QCOMPARE(why->text(), QStringLiteral("沒有要接受連線的讀卡機位址"));
+        m_window->setLanguage(Language::SimplifiedChinese);
+        QCOMPARE(why->text(), QStringLiteral("没有要接受连接的读卡机地址"));
+        // The next command starts without it.
+        control<QLineEdit>(m_window.get(), "edtTcpClientIP")->setText(QStringLiteral("127.0.0.7"));
+        control<QLineEdit>(m_window.get(), "edtLisPort")->setText(QStringLiteral("0"));
+        btn("btnGetVersion")->click();
+        QVERIFY(why->text().isEmpty());
+        btn("btnCancel")->click();
+        QTRY_VERIFY(!m_window->readerCommands()->isBusy());
     }
 };
 

@@ -364,6 +364,29 @@ private slots:
         QCOMPARE(control<QLineEdit>(w, "pnTagID")->text(), QStringLiteral("0000000000000000"));
     }
 
+    void aReadLoopThatCannotOpenSaysWhyInTheStatusBar()
+    {
+        TfrmModule *w = window();
+        control<QTabWidget>(w, "pcTagMain")->setCurrentWidget(control<QWidget>(w, "tsCOM"));
+        auto *cbxCom = control<QComboBox>(w, "cbxCom");
+        if (cbxCom->findText(QStringLiteral("COM1")) < 0)
+            cbxCom->addItem(QStringLiteral("COM1"));
+        cbxCom->setCurrentIndex(cbxCom->findText(QStringLiteral("COM1")));
+        w->reading()->setComDevice(1, QStringLiteral("/dev/talvo-no-such-port"));
+        typeTagId(QStringLiteral("0000000000001234"));
+        QVERIFY(openPanel());
+        control<QPushButton>(w, "btnRead")->click();
+        QVERIFY(!w->tagPanel()->readLoop().isRunning());
+        auto *why = control<QLabel>(w, "sbMainPanel1");
+        QVERIFY2(why->text().startsWith(QStringLiteral("Cannot open /dev/talvo-no-such-port: ")),
+                 qPrintable(why->text()));
+        const QString reason = why->text().section(QStringLiteral(": "), 1);
+        w->setLanguage(Language::SimplifiedChinese);
+        QCOMPARE(why->text(), QStringLiteral("无法打开 /dev/talvo-no-such-port：") + reason);
+        w->setLanguage(Language::English);
+        QCOMPARE(why->text(), QStringLiteral("Cannot open /dev/talvo-no-such-port: ") + reason);
+    }
+
     void cancelAndEsc_data()
     {
         QTest::addColumn<bool>("escape");
@@ -387,7 +410,8 @@ private slots:
         control<QPushButton>(w, "btnSetTagTime")->click();
         QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
         auto *message = control<QLabel>(w, "pnlTagMsg");
-        const QString waiting = TagFlowTexts::progress(TagFlowTexts::Progress::SettingTranslated, 0, 30);
+        const QString waiting =
+            TagFlowTexts::progress(TagFlowTexts::Progress::SettingTranslated, Language::English, 30);
         QTRY_VERIFY_WITH_TIMEOUT(sent.contains(QVariantList{QByteArray("C")}), 10000);
         QVERIFY(message->text().startsWith(waiting.left(waiting.size() - 2)));
         if (escape)
@@ -398,7 +422,7 @@ private slots:
         const auto result = finished.first().first().value<SendTagCommand::Result>();
         QCOMPARE(result.status, SendTagCommand::Status::Cancelled);
         QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
-        QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(0)));
+        QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
     }
 

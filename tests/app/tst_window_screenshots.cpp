@@ -50,7 +50,7 @@ private slots:
     {
         QFETCH(int, language);
         QFETCH(int, system);
-        const QFont font = LanguageFonts::fontFor(language);
+        const QFont font = LanguageFonts::fontFor(Language(language));
         QVERIFY(font.bold());
         QCOMPARE(font.pointSize(), 10);
         bool covered = false;

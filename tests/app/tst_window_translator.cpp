@@ -42,7 +42,7 @@ private slots:
         QVERIFY(WindowTranslator::key(derived).isEmpty());
         live->setText(QStringLiteral("80"));
 
-        WindowTranslator::applyCaptions(&root, 1);
+        WindowTranslator::applyCaptions(&root, Language::TraditionalChinese);
         QCOMPARE(start->text(), QStringLiteral("啟動"));
         QCOMPARE(label->text(), QStringLiteral("標籤序號:"));
         QCOMPARE(pages->tabText(0), QStringLiteral("讀取標籤"));
@@ -53,9 +53,9 @@ private slots:
         // A run-time caption is replaced by its key's translation, never translated from itself.
         start->setText(QStringLiteral("停止"));
         WindowTranslator::setKey(start, QStringLiteral("Stop"));
-        WindowTranslator::applyCaptions(&root, 2);
+        WindowTranslator::applyCaptions(&root, Language::SimplifiedChinese);
         QCOMPARE(start->text(), QStringLiteral("停止"));
-        WindowTranslator::applyCaptions(&root, 0);
+        WindowTranslator::applyCaptions(&root, Language::English);
         QCOMPARE(start->text(), QStringLiteral("Stop"));
         QCOMPARE(pages->tabText(0), QStringLiteral("Read TAG"));
     }

@@ -76,7 +76,7 @@ private slots:
             for (int language : {1, 2}) {
                 const QString text = LanguageTable::translate(language, key);
                 QVERIFY2(text != key, qPrintable(key));
-                for (const char *placeholder : {"%1", "%2"})
+                for (const char *placeholder : {"%1", "%2", "%3"})
                     QCOMPARE(text.contains(QLatin1String(placeholder)),
                              key.contains(QLatin1String(placeholder)));
             }

@@ -2,6 +2,7 @@
 // fail and how it says so, which reader a listener takes, which datagrams count, and the entries
 // for connections and datagrams handed over by the reading links.
 #include "PtyPair.h"
+#include "i18n/ProblemText.h"
 #include "link/SerialPortMap.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "readercfg/SerialConfigLink.h"
@@ -65,6 +66,17 @@ private slots:
         SerialConfigLink badMode(pty.slavePath(), QStringLiteral("115200,x,8,1"));
         QVERIFY(!badMode.open());
         QVERIFY(badMode.errorText().contains(QStringLiteral("115200,x,8,1")));
+
+        // The reason is data: the window says it in the user's language, the system's words kept.
+        const Problem why = missing.error();
+        QCOMPARE(why.kind, Problem::Kind::ConfigLinkFailed);
+        QCOMPARE(why.details.value(0), QStringLiteral("/dev/talvo-no-such-port"));
+        const QString traditional = problemText(why, Language::TraditionalChinese);
+        QVERIFY2(traditional.startsWith(QStringLiteral("無法開啟 /dev/talvo-no-such-port：")),
+                 qPrintable(traditional));
+        QVERIFY(traditional.endsWith(why.details.value(1)));
+        QCOMPARE(problemText(badMode.error(), Language::SimplifiedChinese),
+                 QStringLiteral("无法打开 %1：通信参数 \"115200,x,8,1\" 无效").arg(pty.slavePath()));
     }
 
     void aSerialLinkCarriesBytesBothWays()

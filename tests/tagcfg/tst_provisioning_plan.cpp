@@ -46,7 +46,7 @@ private slots:
                                                 kUid.toLatin1() + ",\"get-active-time\",\n");
         std::vector<ProvisioningRow> rows;
         QString error;
-        QVERIFY2(ProvisioningPlan::load(path, 0, &rows, &error), qPrintable(error));
+        QVERIFY2(ProvisioningPlan::load(path, Language::English, &rows, &error), qPrintable(error));
         QCOMPARE(rows.size(), size_t(2));
         QCOMPARE(rows[0].line, 2);
         QCOMPARE(rows[1].line, 4);
@@ -80,20 +80,22 @@ private slots:
         QTemporaryDir dir;
         std::vector<ProvisioningRow> rows;
         QString error;
-        QVERIFY(!ProvisioningPlan::load(writeFile(dir, text), 0, &rows, &error));
+        QVERIFY(!ProvisioningPlan::load(writeFile(dir, text), Language::English, &rows, &error));
         QVERIFY2(error.contains(expected), qPrintable(error));
         QVERIFY(rows.empty());
     }
 
     void refusalInChinese()
     {
-        const QString text = ProvisioningTexts::planRefused(1, QStringLiteral("plan.csv:3: x"));
+        const QString text =
+            ProvisioningTexts::planRefused(Language::TraditionalChinese, QStringLiteral("plan.csv:3: x"));
         QCOMPARE(text, QStringLiteral("設定計畫未執行：plan.csv:3: x"));
-        QCOMPARE(ProvisioningTexts::progress(2, 3, 10, 1, 12),
+        QCOMPARE(ProvisioningTexts::progress(Language::SimplifiedChinese, 3, 10, 1, 12),
                  QStringLiteral("已完成 3/10 笔，失败 1 笔，约剩 12 秒"));
-        QCOMPARE(ProvisioningTexts::columnHeaders(0),
+        QCOMPARE(ProvisioningTexts::columnHeaders(Language::English),
                  QStringList({"uid", "command", "args", "ok", "text", "values", "seconds"}));
-        QCOMPARE(ProvisioningTexts::columnHeaders(1).at(0), QStringLiteral("標籤序號"));
+        QCOMPARE(ProvisioningTexts::columnHeaders(Language::TraditionalChinese).at(0),
+                 QStringLiteral("標籤序號"));
     }
 
     // A run fills rows in; a retry clears only the failed ones; the result file holds the rows

@@ -315,7 +315,7 @@ private slots:
         QCOMPARE(messages[2][0].toString(), QStringLiteral("Setting TAG ......30"));
         QCOMPARE(flow->link()->state(), ConfigLink::State::Closed);
 
-        flow->setLanguage(1);
+        flow->setLanguage(Language::TraditionalChinese);
         result = run(*flow, getActiveTime(), simUid());
         QCOMPARE(result.status, Status::Ok);
         QCOMPARE(result.text, QStringLiteral("設定 TAG 成功"));

@@ -115,13 +115,16 @@ private slots:
         {
             TagButton::Id id;
             TagPage page;
-            int language;
+            Language language;
             QString text;
-        } cases[] = {{TagButton::Id::Beep, TagPage::Tag, 1, QStringLiteral("Please Read TAG First !")},
-                     {TagButton::Id::Led, TagPage::Fz, 0, QStringLiteral("Please Read TAG First !")},
-                     {TagButton::Id::TagOn, TagPage::Wk, 1, QStringLiteral("Please Read TAG First !")},
-                     {TagButton::Id::SetActiveTime, TagPage::Fz, 1,
-                      QString::fromUtf8("\u8acb\u5148\u8b80\u53d6\u6a19\u7c64 !")}};
+        } cases[] = {
+            {TagButton::Id::Beep, TagPage::Tag, Language::TraditionalChinese,
+             QStringLiteral("Please Read TAG First !")},
+            {TagButton::Id::Led, TagPage::Fz, Language::English, QStringLiteral("Please Read TAG First !")},
+            {TagButton::Id::TagOn, TagPage::Wk, Language::TraditionalChinese,
+             QStringLiteral("Please Read TAG First !")},
+            {TagButton::Id::SetActiveTime, TagPage::Fz, Language::TraditionalChinese,
+             QString::fromUtf8("\u8acb\u5148\u8b80\u53d6\u6a19\u7c64 !")}};
         for (const auto &c : cases) {
             TagButtonRun runner(m_tones, m_clock);
             runner.setLanguage(c.language);
@@ -171,9 +174,10 @@ private slots:
         if (button.versionSuccess)
             QCOMPARE(result.text, QStringLiteral("TAG Version 1.2"));
         else if (button.endsWhenCloseSent)
-            QCOMPARE(result.text, button.success(0) + QStringLiteral(" (end of TAG session not confirmed)"));
+            QCOMPARE(result.text, button.success(Language::English) +
+                                      QStringLiteral(" (end of TAG session not confirmed)"));
         else
-            QCOMPARE(result.text, button.success(0));
+            QCOMPARE(result.text, button.success(Language::English));
     }
 
     // What a read brings: clamped to the slider ("TAG" interval 18 -> 15, PA 0 -> 1), a version

@@ -113,9 +113,11 @@ private slots:
              {"", "000000000001148", "00000000000011480", "000000000000114 ", "00000000000011a8",
               "000000000000114\t", "0000000000000000", "00000000000011G8"}) {
             QVERIFY2(!TagUid::isValid(QString::fromLatin1(bad)), bad);
-            QVERIFY(TagUid::problem(0, QString::fromLatin1(bad)).contains(QLatin1String(bad)));
+            QVERIFY(
+                TagUid::problem(Language::English, QString::fromLatin1(bad)).contains(QLatin1String(bad)));
         }
-        QVERIFY(TagUid::problem(2, QStringLiteral("1")).startsWith(QStringLiteral("标签序号错误")));
+        QVERIFY(TagUid::problem(Language::SimplifiedChinese, QStringLiteral("1"))
+                    .startsWith(QStringLiteral("标签序号错误")));
     }
 
     void intervalTexts()
@@ -143,18 +145,21 @@ private slots:
         QCOMPARE(set.steps[1].command(values)->text(), QByteArray("w4164"));
         QVERIFY(!set.steps[0].command({})); // no value: nothing to send
         QVERIFY(!set.steps[0].command({{TagValue::ActiveInterval, 256}}));
-        QCOMPARE(set.success(0), QStringLiteral("Set TAG Ok"));
-        QCOMPARE(set.success(1), QStringLiteral("設定 TAG 成功"));
+        QCOMPARE(set.success(Language::English), QStringLiteral("Set TAG Ok"));
+        QCOMPARE(set.success(Language::TraditionalChinese), QStringLiteral("設定 TAG 成功"));
         QCOMPARE(set.failure(), QStringLiteral("Set TAG Active Time Error!"));
-        QCOMPARE(TagFlowTexts::progress(set.attemptProgress, 0, 10), QStringLiteral("Setting TAG ......10"));
-        QCOMPARE(TagFlowTexts::progress(set.waitProgress, 2, 30), QStringLiteral("设定标签中 ......30"));
+        QCOMPARE(TagFlowTexts::progress(set.attemptProgress, Language::English, 10),
+                 QStringLiteral("Setting TAG ......10"));
+        QCOMPARE(TagFlowTexts::progress(set.waitProgress, Language::SimplifiedChinese, 30),
+                 QStringLiteral("设定标签中 ......30"));
 
         const TagButton &get = TagButtons::get(TagButton::Id::GetActiveTime);
         QCOMPARE(get.steps[0].command({})->text(), QByteArray("r4000"));
         QCOMPARE(get.steps[1].command({})->text(), QByteArray("r4100"));
-        QCOMPARE(get.success(0), QStringLiteral("Set TAG Ok"));
+        QCOMPARE(get.success(Language::English), QStringLiteral("Set TAG Ok"));
         QCOMPARE(get.failure(), QStringLiteral("Get TAG Active Time Error!"));
-        QCOMPARE(TagFlowTexts::progress(get.waitProgress, 1, 7), QStringLiteral("Getting TAG......7"));
+        QCOMPARE(TagFlowTexts::progress(get.waitProgress, Language::TraditionalChinese, 7),
+                 QStringLiteral("Getting TAG......7"));
         QCOMPARE(TagButtons::findByCliName(QStringLiteral("get-active-time")), &get);
         QVERIFY(!TagButtons::findByCliName(QStringLiteral("get-active")));
     }

@@ -175,7 +175,8 @@ private slots:
         QVERIFY(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Fz)->guardTranslated);
         QCOMPARE(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk)->waitProgress,
                  TagFlowTexts::Progress::Seting);
-        QCOMPARE(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk)->success(1),
+        QCOMPARE(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk)
+                     ->success(Language::TraditionalChinese),
                  QStringLiteral("Set TAG Active Time Ok."));
         QCOMPARE(TagButtons::find(TagButton::Id::GetReceiveCount, TagPage::Rq)->objectName, "btnGetTagRecv1");
         QVERIFY(control(TagPage::Rq, TagValue::PaLevel).hidden);
