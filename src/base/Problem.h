@@ -26,6 +26,7 @@ struct Problem
         Broker,                // an MQTT broker link; details: what the broker or the system said
         ConfigLinkFailed,      // a configuration link could not open or was lost; details: device or
                                // address, port, the system's reason (as the text uses them)
+        Link,                  // a reading link's port, reader or send; details as the text uses them
     };
 
     Severity severity = Severity::Warning;
@@ -34,5 +35,22 @@ struct Problem
     QStringList details;
 
     static Problem message(const QString &text) { return {Severity::Warning, Kind::Message, text, {}}; }
+
+    // `pattern` with its "%1".."%3" replaced by `values`, all in one pass, so that a value holding
+    // "%2" is shown as it is.
+    static QString filledIn(const QString &pattern, const QStringList &values)
+    {
+        switch (values.size()) {
+        case 0:
+            return pattern;
+        case 1:
+            return pattern.arg(values[0]);
+        case 2:
+            return pattern.arg(values[0], values[1]);
+        default:
+            return pattern.arg(values[0], values[1], values[2]);
+        }
+    }
+    QString englishText() const { return filledIn(text, details); }
 };
 Q_DECLARE_METATYPE(Problem)

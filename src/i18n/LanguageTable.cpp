@@ -235,6 +235,28 @@ constexpr MessageRow kMessages[] = {
     {"Reader %1: %2", "讀卡機 %1：%2", "读卡机 %1：%2"},
     {"No reader address to send to", "沒有要傳送的讀卡機位址", "没有要发送的读卡机地址"},
     {"Cannot use UDP port %1: %2", "無法使用 UDP 連接埠 %1：%2", "无法使用 UDP 端口 %1：%2"},
+    // The reading links' problems ("%1".."%3": ports, devices, addresses, the system's reasons).
+    {"Port %1 is not a port number (0-65535)", "%1 不是連接埠號碼 (0-65535)", "%1 不是端口号 (0-65535)"},
+    {"%1 could not be opened: %2", "無法開啟 %1：%2", "无法打开 %1：%2"},
+    {"%1: read failed: %2", "%1：讀取失敗：%2", "%1：读取失败：%2"},
+    {"standard input: read failed", "標準輸入：讀取失敗", "标准输入：读取失败"},
+    {"%1 (%2) could not be opened: %3", "%1 (%2) 無法開啟：%3", "%1 (%2) 无法打开：%3"},
+    {"No serial port could be opened; nothing will be read.", "沒有可開啟的串列埠，將不會讀取任何資料。",
+     "没有可打开的串口，将不会读取任何数据。"},
+    {"%1 (%2) failed: %3.", "%1 (%2) 發生錯誤：%3。", "%1 (%2) 发生错误：%3。"},
+    {"%1 (%2) failed: %3; no more reports from this port.", "%1 (%2) 發生錯誤：%3；此埠不再讀取資料。",
+     "%1 (%2) 发生错误：%3；此端口不再读取数据。"},
+    {"%1: the command %2 could not be sent: %3", "%1：無法傳送命令 %2：%3", "%1：无法发送命令 %2：%3"},
+    {"Connection to reader %1 Port:%2 lost", "與讀卡機 %1 連接埠:%2 的連線中斷",
+     "与读卡机 %1 端口:%2 的连接中断"},
+    {"Reader %1 Port:%2 cannot be reached: %3", "無法連線至讀卡機 %1 連接埠:%2：%3",
+     "无法连接读卡机 %1 端口:%2：%3"},
+    {"%1 readers are connected; connection from %2 refused", "已連線 %1 台讀卡機；拒絕來自 %2 的連線",
+     "已连接 %1 台读卡机；拒绝来自 %2 的连接"},
+    {"Reader %1 disconnected: %2", "讀卡機 %1 已斷線：%2", "读卡机 %1 已断开：%2"},
+    {"More than %1 UDP senders; %2 and later ones are not read", "UDP 傳送端超過 %1 個；%2 及之後的不會讀取",
+     "UDP 发送端超过 %1 个；%2 及之后的不会读取"},
+    {"Cannot send to %1 Port:%2: %3", "無法傳送至 %1 連接埠:%2：%3", "无法发送至 %1 端口:%2：%3"},
 };
 
 // Key -> first row with that key, built once.

@@ -30,7 +30,7 @@ std::optional<quint16> NetworkReadingLinks::portNumber(const QString &text)
     if (value >= 0 && value <= 65535)
         return quint16(value);
     emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotAPort, {}, 0, text));
-    emit problem(QStringLiteral("Port %1 is not a port number (0-65535)").arg(text));
+    raiseProblem(QStringLiteral("Port %1 is not a port number (0-65535)"), {text});
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "link/LinkLogEvent.h"
 
 #include <QByteArray>
@@ -30,7 +31,10 @@ signals:
     // Said before the source is deleted; its remaining bytes may still be taken during the call.
     void sourceRemoved(int index);
     // Something the user must see: a port that cannot be opened, a reader lost, a send that failed.
+    // Said twice, in English words (problem) and as data (problemRaised) that the window words in the
+    // user's language.
     void problem(const QString &message);
+    void problemRaised(const Problem &problem);
     // A line for the link's connection log ("Connected:192.168.1.101 Port:4001"), as data.
     void logged(const LinkLogEvent &event);
     void opened();
@@ -40,4 +44,16 @@ signals:
     void reconnectScheduled(const QString &endpoint, int delayMs, const QString &reason);
     // A reconnection attempt succeeded; the reader has been sent its start commands again.
     void reconnected(const QString &endpoint);
+
+protected:
+    // `pattern` is the English text with "%1".."%3" standing for `details`.
+    void raiseProblem(const QString &pattern, const QStringList &details = {})
+    {
+        raiseProblem({Problem::Severity::Warning, Problem::Kind::Link, pattern, details});
+    }
+    void raiseProblem(const Problem &raised)
+    {
+        emit problemRaised(raised);
+        emit problem(raised.englishText());
+    }
 };

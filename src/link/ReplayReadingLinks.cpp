@@ -27,7 +27,7 @@ void ReplayReadingLinks::open()
     const bool fromStdin = m_path == QLatin1String("-");
     const bool ok = fromStdin ? m_file.open(stdin, QIODevice::ReadOnly) : m_file.open(QIODevice::ReadOnly);
     if (!ok) {
-        emit problem(QStringLiteral("%1 could not be opened: %2").arg(m_path, m_file.errorString()));
+        raiseProblem(QStringLiteral("%1 could not be opened: %2"), {m_path, m_file.errorString()});
         emit opened();
         finish();
         return;
@@ -62,7 +62,7 @@ void ReplayReadingLinks::readNextChunk()
     const QByteArray chunk = m_file.read(kChunk);
     if (chunk.isEmpty()) {
         if (m_file.error() != QFileDevice::NoError)
-            emit problem(QStringLiteral("%1: read failed: %2").arg(m_path, m_file.errorString()));
+            raiseProblem(QStringLiteral("%1: read failed: %2"), {m_path, m_file.errorString()});
         finish();
         return;
     }
@@ -85,7 +85,7 @@ void ReplayReadingLinks::readFromNotifier()
         return;
     }
     if (n < 0)
-        emit problem(QStringLiteral("standard input: read failed"));
+        raiseProblem(QStringLiteral("standard input: read failed"));
     finish();
 #endif
 }

@@ -56,13 +56,13 @@ void SerialReadingLinks::open()
         QString why;
         if (openPort(number, &why))
             continue;
-        emit problem(QStringLiteral("%1 (%2) could not be opened: %3")
-                         .arg(SerialPortMap::label(number), m_map.device(number), why));
+        raiseProblem(QStringLiteral("%1 (%2) could not be opened: %3"),
+                     {SerialPortMap::label(number), m_map.device(number), why});
         if (m_reconnect)
             retryLater(number, why);
     }
     if (m_ports.empty() && !m_requested.isEmpty() && !m_reconnect)
-        emit problem(QStringLiteral("No serial port could be opened; nothing will be read."));
+        raiseProblem(QStringLiteral("No serial port could be opened; nothing will be read."));
     enqueue("M0");
     enqueue("A3");
 }
@@ -155,11 +155,11 @@ void SerialReadingLinks::handlePortError(Port &port)
     port.failed = true;
     const QString why = port.serial->errorString();
     if (m_reconnect)
-        emit problem(QStringLiteral("%1 (%2) failed: %3.")
-                         .arg(SerialPortMap::label(port.number), port.serial->portName(), why));
+        raiseProblem(QStringLiteral("%1 (%2) failed: %3."),
+                     {SerialPortMap::label(port.number), port.serial->portName(), why});
     else
-        emit problem(QStringLiteral("%1 (%2) failed: %3; no more reports from this port.")
-                         .arg(SerialPortMap::label(port.number), port.serial->portName(), why));
+        raiseProblem(QStringLiteral("%1 (%2) failed: %3; no more reports from this port."),
+                     {SerialPortMap::label(port.number), port.serial->portName(), why});
     const int number = port.number;
     // Leave the error handler before the port object goes away.
     QMetaObject::invokeMethod(
@@ -223,9 +223,8 @@ void SerialReadingLinks::runNextCommand()
     QSerialPort &s = *lowest->second->serial;
     const QByteArray frame = CommandFrame::buildCommandFrame(m_current);
     if (s.write(frame) != frame.size()) {
-        emit problem(
-            QStringLiteral("%1: the command %2 could not be sent: %3")
-                .arg(SerialPortMap::label(m_replyPort), QString::fromLatin1(m_current), s.errorString()));
+        raiseProblem(QStringLiteral("%1: the command %2 could not be sent: %3"),
+                     {SerialPortMap::label(m_replyPort), QString::fromLatin1(m_current), s.errorString()});
         finishCommand(false);
         return;
     }

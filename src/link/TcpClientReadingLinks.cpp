@@ -136,8 +136,7 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
     reader.connected = false;
     reader.source->stopGreeting();
     emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Disconnected, reader.address, m_remotePort));
-    emit problem(
-        QStringLiteral("Connection to reader %1 Port:%2 lost").arg(reader.address, m_remotePortText));
+    raiseProblem(QStringLiteral("Connection to reader %1 Port:%2 lost"), {reader.address, m_remotePortText});
     if (m_reconnect)
         retryLater(reader, reader.source->endReason());
     else
@@ -157,8 +156,8 @@ void TcpClientReadingLinks::reportUnreachable(Reader &reader, const QString &why
     emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotConnected, reader.address, m_remotePort, why));
     // While reconnecting, each failed attempt is told with the next one, not as a problem of its own.
     if (!reader.lost)
-        emit problem(QStringLiteral("Reader %1 Port:%2 cannot be reached: %3")
-                         .arg(reader.address, m_remotePortText, why));
+        raiseProblem(QStringLiteral("Reader %1 Port:%2 cannot be reached: %3"),
+                     {reader.address, m_remotePortText, why});
     if (m_reconnect)
         retryLater(reader, why);
     else

@@ -69,7 +69,7 @@ void TcpListenerReadingLinks::open()
     } else {
         const QString why = m_server->errorString();
         emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotListening, {}, *port, why));
-        emit problem(QStringLiteral("Cannot listen on port %1: %2").arg(m_listenPortText, why));
+        raiseProblem(QStringLiteral("Cannot listen on port %1: %2"), {m_listenPortText, why});
     }
     emit opened();
 }
@@ -116,9 +116,8 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket, const QHostAddress &pee
         // Said once while the listener is full, so that a flood of connections is not a flood of messages.
         if (!std::exchange(m_fullReported, true)) {
             emit logged(LinkLogEvent::of(LinkLogEvent::Kind::ReaderRefused, address, peerPort));
-            emit problem(QStringLiteral("%1 readers are connected; connection from %2 refused")
-                             .arg(kMaxConnections)
-                             .arg(line));
+            raiseProblem(QStringLiteral("%1 readers are connected; connection from %2 refused"),
+                         {QString::number(kMaxConnections), line});
         }
         socket->abort();
         socket->deleteLater();
@@ -150,7 +149,7 @@ void TcpListenerReadingLinks::handleDropped(int slot, SocketReadingSource *sourc
     const QString why = source->endReason();
     removeSlot(slot);
     emit logged(LinkLogEvent::of(LinkLogEvent::Kind::ReaderDropped, source->label(), peerPort, why));
-    emit problem(QStringLiteral("Reader %1 disconnected: %2").arg(line, why));
+    raiseProblem(QStringLiteral("Reader %1 disconnected: %2"), {line, why});
 }
 
 void TcpListenerReadingLinks::removeSlot(int slot)

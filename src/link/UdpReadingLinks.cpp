@@ -42,7 +42,7 @@ void UdpReadingLinks::open()
     } else if (port) {
         const QString why = m_socket->errorString();
         emit logged(LinkLogEvent::of(LinkLogEvent::Kind::NotBound, {}, *port, why));
-        emit problem(QStringLiteral("Cannot use UDP port %1: %2").arg(m_localPortText, why));
+        raiseProblem(QStringLiteral("Cannot use UDP port %1: %2"), {m_localPortText, why});
     }
     emit opened();
     broadcastCommand("M0");
@@ -87,9 +87,8 @@ void UdpReadingLinks::registerSender(const QString &address, quint16 port, const
         if (!m_fullReported) {
             m_fullReported = true;
             emit logged(LinkLogEvent::of(LinkLogEvent::Kind::SenderNotListed, address, port));
-            emit problem(QStringLiteral("More than %1 UDP senders; %2 and later ones are not read")
-                             .arg(kMaxSenders)
-                             .arg(key));
+            raiseProblem(QStringLiteral("More than %1 UDP senders; %2 and later ones are not read"),
+                         {QString::number(kMaxSenders), key});
         }
         return;
     }
@@ -112,8 +111,8 @@ void UdpReadingLinks::sendFrameToAll(const QByteArray &frame)
                       m_socket->writeDatagram(frame, m_broadcastAddress, quint16(port)) == frame.size();
     if (!sent && !m_sendFailureReported) {
         m_sendFailureReported = true;
-        emit problem(QStringLiteral("Cannot send to %1 Port:%2: %3")
-                         .arg(m_broadcastAddress.toString(), m_destinationPortText, m_socket->errorString()));
+        raiseProblem(QStringLiteral("Cannot send to %1 Port:%2: %3"),
+                     {m_broadcastAddress.toString(), m_destinationPortText, m_socket->errorString()});
     }
 }
 

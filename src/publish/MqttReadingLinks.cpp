@@ -1,5 +1,6 @@
 #include "publish/MqttReadingLinks.h"
 
+#include "publish/BrokerProblem.h"
 #include "publish/MqttClient.h"
 #include "publish/ReportJson.h"
 
@@ -84,6 +85,7 @@ void MqttReadingLinks::close()
 void MqttReadingLinks::report(const MqttProblem &problem)
 {
     emit mqttProblem(problem);
+    emit problemRaised(brokerProblem(problem));
     emit this->problem(problem.text());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Problem.h"
 #include "base/Timing.h"
 #include "link/LineCutter.h"
 #include "link/LinkLogEvent.h"
@@ -62,6 +63,8 @@ signals:
     // The 0/1 phase of the activity indicator, every blink interval while a session runs.
     void blinkPhaseChanged(int phase);
     void problem(const QString &message);
+    // The same problem as data, for the window's languages.
+    void problemRaised(const Problem &problem);
     // A line of the links' connection log, as data (logged) and as its English text (logLine).
     void logged(const LinkLogEvent &event);
     void logLine(const QString &line);

@@ -1,11 +1,13 @@
 #include "NetTestHelpers.h"
 #include "ResettingReaders.h"
 
+#include "i18n/ProblemText.h"
 #include "link/SocketReadingSource.h"
 #include "link/TcpListenerReadingLinks.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -405,6 +407,32 @@ private slots:
         links.open();
         QCOMPARE(problems.size(), 1);
         QCOMPARE(links.serverPort(), quint16(0));
+        links.close();
+        QVERIFY(closed.wait(5000));
+    }
+
+    // A port in use is said in English and as data that the window words in the user's language.
+    void portInUseIsSaidInEveryLanguage()
+    {
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+        TcpListenerReadingLinks links;
+        links.setTiming(fastTiming());
+        links.setListenAddress(QHostAddress::LocalHost);
+        links.setListenPortText(QString::number(taken.serverPort()));
+        QSignalSpy english(&links, &ReadingLinks::problem);
+        QSignalSpy raised(&links, &ReadingLinks::problemRaised);
+        links.open();
+        QCOMPARE(english.size(), 1);
+        QCOMPARE(raised.size(), 1);
+        const Problem problem = raised.at(0).at(0).value<Problem>();
+        QCOMPARE(problem.kind, Problem::Kind::Link);
+        QCOMPARE(problemText(problem, Language::English), english.at(0).at(0).toString());
+        QVERIFY(english.at(0).at(0).toString().startsWith(
+            QStringLiteral("Cannot listen on port %1: ").arg(taken.serverPort())));
+        QVERIFY(problemText(problem, Language::TraditionalChinese)
+                    .startsWith(QStringLiteral("無法在連接埠 %1 監聽").arg(taken.serverPort())));
+        QSignalSpy closed(&links, &ReadingLinks::closed);
         links.close();
         QVERIFY(closed.wait(5000));
     }
