@@ -89,24 +89,6 @@ void MqttReadingLinks::report(const MqttProblem &problem)
     emit this->problem(problem.text());
 }
 
-bool MqttReadingLinks::switchedOn(ReportKind kind) const
-{
-    switch (kind) {
-    case ReportKind::Standard:
-        return m_switches.standard;
-    case ReportKind::OneTemperature:
-        return m_switches.oneTemperature;
-    case ReportKind::TwoTemperature:
-    case ReportKind::TwoTemperatureKelvin:
-        return m_switches.twoTemperature;
-    case ReportKind::TemperatureHumidity:
-        return m_switches.temperatureHumidity;
-    case ReportKind::RawWord:
-        return true;
-    }
-    return true;
-}
-
 void MqttReadingLinks::handleMessage(const QByteArray &topic, const QByteArray &payload)
 {
     if (m_closing)
@@ -118,7 +100,7 @@ void MqttReadingLinks::handleMessage(const QByteArray &topic, const QByteArray &
         return;
     }
     ++m_received;
-    if (!switchedOn(in->report.kind))
+    if (!m_switches.accepts(in->report.kind))
         return;
     const QString label = in->site + QLatin1Char('/') + in->reader;
     if (!m_labels.contains(label)) {

@@ -47,7 +47,6 @@ private:
     void handleMessage(const QByteArray &topic, const QByteArray &payload);
     void handleBad(const QByteArray &topic, const QString &why);
     void report(const MqttProblem &problem);
-    bool switchedOn(ReportKind kind) const;
 
     PublishSettings m_settings;
     std::unique_ptr<MqttClient> m_client;

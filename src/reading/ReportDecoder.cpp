@@ -199,25 +199,25 @@ void ReportDecoder::acceptReport(const TTagReport &report, const QString &label)
 {
     if (!m_readingActive)
         return;
-    if (!switchedOn(report.kind)) {
+    if (!m_switches.accepts(report.kind)) {
         ++m_discarded;
         return;
     }
     emit reportDecoded(report, label);
 }
 
-bool ReportDecoder::switchedOn(ReportKind kind) const
+bool ReportTypeSwitches::accepts(ReportKind kind) const
 {
     switch (kind) {
     case ReportKind::Standard:
-        return m_switches.standard;
+        return standard;
     case ReportKind::OneTemperature:
-        return m_switches.oneTemperature;
+        return oneTemperature;
     case ReportKind::TwoTemperature:
     case ReportKind::TwoTemperatureKelvin:
-        return m_switches.twoTemperature;
+        return twoTemperature;
     case ReportKind::TemperatureHumidity:
-        return m_switches.temperatureHumidity;
+        return temperatureHumidity;
     case ReportKind::RawWord:
         return true;
     }

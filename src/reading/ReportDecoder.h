@@ -14,6 +14,9 @@ struct ReportTypeSwitches
     bool oneTemperature = true;      // "One Temperature"
     bool twoTemperature = true;      // "Two Temperature" (both 31-character temperature kinds)
     bool temperatureHumidity = true; // "Temperature && Humidity"
+
+    // Whether reports of `kind` are taken.
+    bool accepts(ReportKind kind) const;
 };
 
 // Turns report lines into TTagReport values and keeps the tamper alarm.
@@ -42,7 +45,6 @@ public:
     // A report that arrives already decoded (published by another instance): the page check and the
     // type switches apply as to a line; the tamper marker does not (it is the sending host's).
     void acceptReport(const TTagReport &report, const QString &label);
-    bool switchedOn(ReportKind kind) const;
 
     // The line without tamper prefix, decoded alone (no tamper state, no page check). With a cache,
     // repeated UIDs and sensor texts are shared instead of made anew.
