@@ -1,6 +1,7 @@
 #include "publish/MqttClient.h"
 
 #include <QFileInfo>
+#include <QUuid>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -235,6 +236,24 @@ void MqttClient::Shared::finish(Shared &s, bool graceful)
     } else {
         ::shutdown(mosquitto_socket(s.mosq), SHUT_RDWR);
     }
+}
+
+MqttClientOptions MqttClientOptions::from(const PublishSettings &settings, const BrokerAddress &broker,
+                                          const QString &idPrefix)
+{
+    MqttClientOptions o;
+    o.broker = broker;
+    o.clientId = settings.clientId.isEmpty() ? idPrefix + QUuid::createUuid().toString(QUuid::Id128).left(12)
+                                             : settings.clientId;
+    o.cleanSession = settings.qos == 0;
+    o.user = settings.user;
+    o.password = settings.password;
+    o.caFile = settings.caFile;
+    o.keepAliveSec = settings.keepAliveSec;
+    o.reconnectFirstMs = settings.reconnectFirstMs;
+    o.reconnectMaxMs = settings.reconnectMaxMs;
+    o.connectTimeoutMs = settings.connectTimeoutMs;
+    return o;
 }
 
 MqttClient::MqttClient(const MqttClientOptions &options, QObject *parent)

@@ -32,6 +32,12 @@ struct MqttClientOptions
     // a detour through the owner's thread. With publishedHook set, published() is not signalled.
     std::function<void(int mid)> publishedHook;
     std::function<void(bool up)> sessionHook; // the connection is up (after the broker's answer) or down
+
+    // The connection values of `settings` for `broker`: credentials, times, and a client id made up
+    // as `idPrefix` + a random part when none is set. With QoS 1 the session is kept across lost
+    // connections (the broker holds what is unacknowledged or arrives meanwhile).
+    static MqttClientOptions from(const PublishSettings &settings, const BrokerAddress &broker,
+                                  const QString &idPrefix);
 };
 
 // One connection to an MQTT broker, kept up by a thread of its own: the thread connects, runs the

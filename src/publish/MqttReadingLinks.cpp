@@ -4,8 +4,6 @@
 #include "publish/MqttClient.h"
 #include "publish/ReportJson.h"
 
-#include <QUuid>
-
 namespace {
 constexpr qint64 kBadReportGapMs = 1000; // bad messages are named at most this often; all are counted
 }
@@ -36,20 +34,7 @@ void MqttReadingLinks::open()
         emit opened();
         return;
     }
-    MqttClientOptions o;
-    o.broker = *broker;
-    o.clientId = m_settings.clientId.isEmpty()
-                     ? QStringLiteral("talvo-in-") + QUuid::createUuid().toString(QUuid::Id128).left(12)
-                     : m_settings.clientId;
-    // With QoS 1 the broker keeps the subscription and what arrives for it while this side is away.
-    o.cleanSession = m_settings.qos == 0;
-    o.user = m_settings.user;
-    o.password = m_settings.password;
-    o.caFile = m_settings.caFile;
-    o.keepAliveSec = m_settings.keepAliveSec;
-    o.reconnectFirstMs = m_settings.reconnectFirstMs;
-    o.reconnectMaxMs = m_settings.reconnectMaxMs;
-    o.connectTimeoutMs = m_settings.connectTimeoutMs;
+    MqttClientOptions o = MqttClientOptions::from(m_settings, *broker, QStringLiteral("talvo-in-"));
     o.subscriptions = {topicFilter().toUtf8()};
     o.subscribeQos = m_settings.qos;
     o.maxPayload = kMaxPayload;

@@ -4,8 +4,6 @@
 #include "publish/PublishPipe.h"
 #include "publish/ReportJson.h"
 
-#include <QUuid>
-
 namespace {
 
 // Messages handed to the library and not yet out (QoS 0) or acknowledged (QoS 1). QoS 1 stays within
@@ -17,20 +15,7 @@ constexpr size_t kBatch = 512;
 
 MqttClientOptions clientOptions(const PublishSettings &s, const BrokerAddress &broker, const QByteArray &will)
 {
-    MqttClientOptions o;
-    o.broker = broker;
-    o.clientId = s.clientId.isEmpty()
-                     ? QStringLiteral("talvo-pub-") + QUuid::createUuid().toString(QUuid::Id128).left(12)
-                     : s.clientId;
-    // With QoS 1 the session outlives a lost connection, so unacknowledged reports are sent again.
-    o.cleanSession = s.qos == 0;
-    o.user = s.user;
-    o.password = s.password;
-    o.caFile = s.caFile;
-    o.keepAliveSec = s.keepAliveSec;
-    o.reconnectFirstMs = s.reconnectFirstMs;
-    o.reconnectMaxMs = s.reconnectMaxMs;
-    o.connectTimeoutMs = s.connectTimeoutMs;
+    MqttClientOptions o = MqttClientOptions::from(s, broker, QStringLiteral("talvo-pub-"));
     o.willPayload = will;
     o.maxInflight = kMaxInflightQos1;
     return o;
