@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -134,6 +135,9 @@ private slots:
                     w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-tagpanel-") + page + ".png")));
             clipped = clippedCaptions(&w);
             QVERIFY2(clipped.isEmpty(), qPrintable(page + ": " + clipped.join(QStringLiteral(", "))));
+            // Every control of the page is in view: the page does not scroll.
+            auto *scroll = qobject_cast<QScrollArea *>(pcSelTagType->currentWidget());
+            QVERIFY2(scroll && !scroll->verticalScrollBar()->isVisible(), qPrintable(page));
         }
         w.findChild<QPushButton *>(QStringLiteral("btnTagExit"))->click();
         w.resize(TfrmModule::startupSize({1024, 768}));
