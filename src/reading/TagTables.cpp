@@ -291,9 +291,8 @@ void TagTables::selectTag(int tagListRow)
 
 void TagTables::unselect(int selectionRow)
 {
-    if (selectionRow < 0 || selectionRow >= m_selection.size())
-        return;
-    const QString uid = m_selection.uidAt(selectionRow);
+    const bool valid = selectionRow >= 0 && selectionRow < m_selection.size();
+    const QString uid = valid ? m_selection.uidAt(selectionRow) : QString();
     m_selection.removeAt(selectionRow);
     // A tag no longer selected may leave a bounded table again.
     if (const int row = m_all.findRow(uid); m_maxTags > 0 && row >= 0 && !m_selection.contains(uid))

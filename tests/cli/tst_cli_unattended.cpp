@@ -150,10 +150,10 @@ private slots:
         sim.start(simPath(), simArgs(port));
         QTRY_VERIFY_WITH_TIMEOUT(sim.out.contains('\n'), 10000); // listening
         Run cli;
-        cli.start(cliPath(), {"read", "--tcp", endpoint, "--reconnect", "--idle-timeout", "1"});
+        cli.start(cliPath(), {"read", "--tcp", endpoint, "--reconnect", "--idle-timeout", "2"});
         QTRY_VERIFY_WITH_TIMEOUT(cli.out.count('\n') >= 3, 10000);
         sim.signal(SIGSTOP);
-        QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("taken as lost: nothing received for 1 s"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("taken as lost: nothing received for 2 s"), 10000);
         QVERIFY2(cli.err.contains("reconnecting to " + endpoint), cli.err.constData());
         sim.signal(SIGCONT);
         QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("reconnected: " + endpoint), 15000);
@@ -165,7 +165,7 @@ private slots:
 
         // Without --reconnect the session ends: its only reader is gone.
         Run once;
-        once.start(cliPath(), {"read", "--tcp", endpoint, "--idle-timeout", "1"});
+        once.start(cliPath(), {"read", "--tcp", endpoint, "--idle-timeout", "2"});
         QTRY_VERIFY_WITH_TIMEOUT(once.out.count('\n') >= 3, 10000);
         sim.signal(SIGSTOP);
         QVERIFY(once.finish());
