@@ -470,12 +470,23 @@ void ReadTagPage::setModels(QAbstractItemModel *allTags, QAbstractItemModel *sel
     }
 }
 
+int ReadTagPage::uidWidth(const QFontMetrics &fm)
+{
+    int digit = 0;
+    for (char c : QByteArrayLiteral("0123456789ABCDEF"))
+        if (c)
+            digit = std::max(digit, fm.horizontalAdvance(QLatin1Char(c)));
+    return 16 * digit;
+}
+
 void ReadTagPage::fitGridColumns()
 {
-    // No. | UID | RSSI | LQI | DI | T1 | T2 [| Count]: the short columns are as wide as their header or
-    // their widest value; UID, T1 and T2 share the rest, so every column is on screen at the window's
-    // default size. Widths come from the font, not from the rows, so reports never resize columns.
-    const char *samples[] = {"00000", nullptr, "000", "000", "[BAT=00]", nullptr, nullptr, "000000"};
+    // No. | UID | RSSI | LQI | DI | T1 | T2 [| Count]: the short columns and UID are as wide as their
+    // header or their widest value (all 16 characters of a UID); T1 and T2 share the rest, so every
+    // column is on screen at the window's default size (a longer DI or T2 text is elided and shown
+    // whole in its tooltip). Widths come from the font, not from the rows, so reports never resize
+    // columns.
+    const char *samples[] = {"00000", "", "000", "000", "[BAT=00]", nullptr, nullptr, "000000"};
     for (QTableView *grid : {m_grdUID, m_grdSel}) {
         QHeaderView *header = grid->horizontalHeader();
         header->setStretchLastSection(false);
@@ -488,8 +499,8 @@ void ReadTagPage::fitGridColumns()
                 continue;
             }
             const QString title = grid->model()->headerData(c, Qt::Horizontal).toString();
-            const int width =
-                std::max(fm.horizontalAdvance(QLatin1String(samples[c])), headerFm.horizontalAdvance(title));
+            const int sample = *samples[c] ? fm.horizontalAdvance(QLatin1String(samples[c])) : uidWidth(fm);
+            const int width = std::max(sample, headerFm.horizontalAdvance(title));
             header->setSectionResizeMode(c, QHeaderView::Interactive);
             header->resizeSection(c, width + 16);
         }

@@ -16,6 +16,7 @@ class QAbstractItemModel;
 class QAbstractItemView;
 class QCheckBox;
 class QFileDialog;
+class QFontMetrics;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -89,6 +90,8 @@ public:
                    QAbstractItemModel *selection);
     // Gives the grid columns room for their texts (after a model or font change).
     void fitGridColumns();
+    // Room for the 16 characters of a UID in the widest hex digits of `fm`.
+    static int uidWidth(const QFontMetrics &fm);
     void followRow(Grid grid, int row);
     void focusSelectionRow(int row);
     void showTagCount(const QString &text);

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,6 +22,16 @@
 using namespace Controls;
 
 namespace {
+// A link page's rows, close together: the same panel stands in the tag settings panel, where the
+// tag type pages need the height.
+QFormLayout *compactForm(QWidget *page)
+{
+    auto *form = new QFormLayout(page);
+    form->setContentsMargins(6, 4, 6, 4);
+    form->setVerticalSpacing(3);
+    return form;
+}
+
 QComboBox *combo(QWidget *parent, const char *name)
 {
     auto *c = new QComboBox(parent);
@@ -70,6 +81,10 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(m_commands);
     layout->addWidget(scroll, 1);
+    // It scrolls only down: it is kept as wide as the panel needs, whatever is shown and in whatever
+    // language, so nothing is cut at its side.
+    m_commandScroll = scroll;
+    m_commands->installEventFilter(this);
     setLanguage(Language::English);
 }
 
@@ -214,6 +229,22 @@ void SetReaderPage::releaseAcceptedReader()
     ip->setReadOnly(false);
 }
 
+bool SetReaderPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // Set once the panel's own layout pass is over, so that the page lays itself out again.
+    if (watched == m_commands && event->type() == QEvent::LayoutRequest)
+        QMetaObject::invokeMethod(this, &SetReaderPage::fitCommandWidth, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
+}
+
+void SetReaderPage::fitCommandWidth()
+{
+    const int width =
+        m_commands->minimumSizeHint().width() + m_commandScroll->verticalScrollBar()->sizeHint().width();
+    if (width != m_commandScroll->minimumWidth())
+        m_commandScroll->setMinimumWidth(width);
+}
+
 void SetReaderPage::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
@@ -233,7 +264,7 @@ void SetReaderPage::resetMessages(Language language)
 QWidget *SetReaderPage::buildComPage()
 {
     auto *page = new QWidget;
-    auto *form = new QFormLayout(page);
+    QFormLayout *form = compactForm(page);
     m_cbxCom = combo(page, "cbxCom");
     // A device path can be typed as well as picked.
     m_cbxCom->setEditable(true);
@@ -249,7 +280,7 @@ QWidget *SetReaderPage::buildComPage()
 QWidget *SetReaderPage::buildUdpPage()
 {
     auto *page = new QWidget;
-    auto *form = new QFormLayout(page);
+    QFormLayout *form = compactForm(page);
     form->addRow(label(page, "lblUdpDesIP", QStringLiteral("IP :")),
                  edit(page, QStringLiteral("edtUdpDesIP"), QStringLiteral("192.168.1.101")));
     form->addRow(label(page, "lblUdpDesPort", QStringLiteral("Destination Port :")),
@@ -262,7 +293,7 @@ QWidget *SetReaderPage::buildUdpPage()
 QWidget *SetReaderPage::buildTcpServerPage()
 {
     auto *page = new QWidget;
-    auto *form = new QFormLayout(page);
+    QFormLayout *form = compactForm(page);
     form->addRow(label(page, "lblTcpServerIP", QStringLiteral("IP :")),
                  edit(page, QStringLiteral("edtTcpServerIP"), QStringLiteral("192.168.1.101")));
     form->addRow(label(page, "lblTcpServerPort", QStringLiteral("Port :")),
@@ -273,7 +304,7 @@ QWidget *SetReaderPage::buildTcpServerPage()
 QWidget *SetReaderPage::buildTcpClientPage()
 {
     auto *page = new QWidget;
-    auto *form = new QFormLayout(page);
+    QFormLayout *form = compactForm(page);
     form->addRow(label(page, "lblLisPort", QStringLiteral("Local Listen Port :")),
                  edit(page, QStringLiteral("edtLisPort"), PortText::defaultText()));
     form->addRow(label(page, "lblTcpClientIP", QStringLiteral("IP :")),

@@ -14,6 +14,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 // The "Set Reader" page (`tsSetReader`). It owns the configuration link panel `pnlTagMain` with
@@ -65,9 +66,11 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildPage(LinkKind kind);
+    void fitCommandWidth();
     QWidget *buildComPage();
     QWidget *buildUdpPage();
     QWidget *buildTcpServerPage();
@@ -82,6 +85,7 @@ private:
     QComboBox *m_cbxCom = nullptr;
     QComboBox *m_cmbBaud = nullptr;
     ReaderCommandPanel *m_commands = nullptr;
+    QScrollArea *m_commandScroll = nullptr;
     QLabel *m_pnMsg = nullptr;
     QLineEdit *m_edSend = nullptr;
     QLineEdit *m_edRecv = nullptr;

@@ -1,6 +1,7 @@
 #include "app/SetTagController.h"
 
 #include "app/ProvisionController.h"
+#include "app/ProvisionPanel.h"
 #include "app/SetTagPage.h"
 
 #include <QMessageBox>
@@ -45,6 +46,12 @@ void SetTagController::connectProvisioning(TonePlayer &tone)
     m_provision = new ProvisionController(m_page->provisionPanel(), tone, m_clock, m_request, this);
     connect(m_provision, &ProvisionController::runningChanged, m_page, &SetTagPage::setSequenceRunning);
     connect(m_provision, &ProvisionController::runningChanged, this, &SetTagController::updateProvisioning);
+    // A plan chosen or under way shows its bar, also when the user had folded it.
+    connect(m_page->provisionPanel(), &ProvisionPanel::planChosen, m_page, &SetTagPage::unfoldProvisioning);
+    connect(m_provision, &ProvisionController::runningChanged, m_page, [this](bool running) {
+        if (running)
+            m_page->unfoldProvisioning();
+    });
     connect(m_provision, &ProvisionController::messageChanged, m_page, &SetTagPage::showMessage);
     connect(m_provision, &ProvisionController::planRefused, this,
             [this](const QString &text) { showMessageBox(m_page->window(), text); });
@@ -82,9 +89,14 @@ void SetTagController::connectRun()
             m_page->showValue(m_button->page, target, position);
     });
     connect(&m_run, &TagButtonRun::problem, this, &SetTagController::problemReported);
+    // The alarm page's buttons keep the panel and put the caret in "TAG ID:"; the others go back to
+    // "Read TAG".
     connect(&m_run, &TagButtonRun::guardRefused, this, [this](const QString &text) {
         showMessageBox(m_page->window(), text);
-        emit guardRefused();
+        if (m_button && m_button->page == TagPage::PvPj)
+            m_page->focusTagId();
+        else
+            emit guardRefused();
     });
 }
 

@@ -11,6 +11,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollArea>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -18,6 +20,8 @@ using namespace Controls;
 
 namespace {
 const QString kNoTag = QStringLiteral("0000000000000000");
+constexpr int kSpacing = 4;
+constexpr int kReadPanelHeight = 150; // its buttons and a few rows of its grid
 
 struct TypePage
 {
@@ -36,31 +40,110 @@ SetTagPage::SetTagPage(QWidget *parent) : QWidget(parent)
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(kSpacing);
     auto *panelFrame = frame(this, "pnlSetTagMain");
     m_pnlSetTagMain = panelFrame;
     m_layout = new QVBoxLayout(panelFrame);
+    m_layout->setContentsMargins(kSpacing, kSpacing, kSpacing, 0);
+    m_layout->setSpacing(kSpacing);
+    // "OK" and the tag being configured share the top line, so the tag type pages keep the height.
+    auto *topRow = new QHBoxLayout;
     m_btnTagExit = button(panelFrame, "btnTagExit", QStringLiteral("OK"));
     connect(m_btnTagExit, &QPushButton::clicked, this, &SetTagPage::doneRequested);
-    m_layout->addWidget(m_btnTagExit);
-    auto *idRow = new QHBoxLayout;
-    idRow->addWidget(label(panelFrame, "lblSetTagID", QStringLiteral("TAG ID:")));
+    topRow->addWidget(m_btnTagExit);
+    topRow->addWidget(label(panelFrame, "lblSetTagID", QStringLiteral("TAG ID:")));
     m_pnTagID = edit(panelFrame, QStringLiteral("pnTagID"), kNoTag);
     connect(m_pnTagID, &QLineEdit::textEdited, this, &SetTagPage::tagIdEdited);
-    idRow->addWidget(m_pnTagID, 1);
-    m_layout->addLayout(idRow);
+    topRow->addWidget(m_pnTagID, 1);
+    m_layout->addLayout(topRow);
     m_pnlTagMsg = panel(panelFrame, "pnlTagMsg", QStringLiteral("Select Function"));
+    keepReadableWhenDisabled(m_pnlTagMsg);
     m_layout->addWidget(m_pnlTagMsg);
     addTagPages(panelFrame);
-    m_layout->addWidget(m_pcSelTagType, 3); // the tag type pages get most of the height
-    m_layout->addWidget(buildReadPanel(panelFrame), 1);
+    // Hiding the pages while the read loop runs keeps their room, so nothing below them moves.
+    QSizePolicy pagesPolicy = m_pcSelTagType->sizePolicy();
+    pagesPolicy.setRetainSizeWhenHidden(true);
+    m_pcSelTagType->setSizePolicy(pagesPolicy);
+    m_layout->addWidget(m_pcSelTagType, 1);
+    m_pnlReadTag = buildReadPanel(panelFrame);
+    m_layout->addWidget(m_pnlReadTag);
     outer->addWidget(panelFrame, 1);
     // Outside the locked panel: a run's table can be scrolled while its rows go out.
     m_provision = new ProvisionPanel(this);
     outer->addWidget(m_provision);
+    outer->addLayout(buildFoot());
+    setFolded(true, true);
+}
+
+// The foot line: the switches that unfold the panel's read loop and the provisioning bar (both are
+// extras, folded unless the user opens them), and "Cancel", outside the panel that a run locks.
+QHBoxLayout *SetTagPage::buildFoot()
+{
+    auto *foot = new QHBoxLayout;
+    foot->setContentsMargins(kSpacing, 0, kSpacing, kSpacing);
+    const auto fold = [this, foot](const char *name, const char *caption) {
+        QPushButton *b = button(this, name, QLatin1String(caption));
+        b->setCheckable(true);
+        b->setFlat(true);
+        connect(b, &QPushButton::toggled, this, [this] {
+            showFolds();
+            emit foldsChanged(isReadFolded(), isProvisionFolded());
+        });
+        foot->addWidget(b);
+        return b;
+    };
+    m_btnShowReadTag = fold("btnShowReadTag", "Read TAG");
+    m_btnShowProvision = fold("btnShowProvision", "Provisioning");
+    foot->addStretch(1);
     m_btnTagCancel = button(this, "btnTagCancel", QStringLiteral("Cancel"));
     m_btnTagCancel->setEnabled(false);
     connect(m_btnTagCancel, &QPushButton::clicked, this, &SetTagPage::cancelRequested);
-    outer->addWidget(m_btnTagCancel);
+    foot->addWidget(m_btnTagCancel);
+    return foot;
+}
+
+// The progress line stays legible while a run locks the panel around it.
+void SetTagPage::keepReadableWhenDisabled(QWidget *w)
+{
+    QPalette p = w->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::Window})
+        p.setColor(QPalette::Disabled, role, p.color(QPalette::Active, role));
+    w->setPalette(p);
+}
+
+void SetTagPage::setFolded(bool readFolded, bool provisionFolded)
+{
+    const QSignalBlocker readBlocker(m_btnShowReadTag);
+    const QSignalBlocker provisionBlocker(m_btnShowProvision);
+    m_btnShowReadTag->setChecked(!readFolded);
+    m_btnShowProvision->setChecked(!provisionFolded);
+    showFolds();
+}
+
+bool SetTagPage::isReadFolded() const
+{
+    return !m_btnShowReadTag->isChecked();
+}
+
+bool SetTagPage::isProvisionFolded() const
+{
+    return !m_btnShowProvision->isChecked();
+}
+
+void SetTagPage::showFolds()
+{
+    // The read loop's panel stays out while it runs (its button is how the loop stops).
+    m_pnlReadTag->setVisible(!isReadFolded() || m_reading);
+    m_provision->setVisible(!isProvisionFolded());
+    const QStyle::StandardPixmap arrow[2] = {QStyle::SP_ArrowRight, QStyle::SP_ArrowDown};
+    m_btnShowReadTag->setIcon(style()->standardIcon(arrow[m_btnShowReadTag->isChecked()]));
+    m_btnShowProvision->setIcon(style()->standardIcon(arrow[m_btnShowProvision->isChecked()]));
+}
+
+void SetTagPage::unfoldProvisioning()
+{
+    if (isProvisionFolded())
+        m_btnShowProvision->setChecked(true);
 }
 
 void SetTagPage::addTagPages(QWidget *parent)
@@ -117,6 +200,7 @@ void SetTagPage::refitTagPages()
 QWidget *SetTagPage::buildReadPanel(QWidget *parent)
 {
     auto *readPanel = frame(parent, "pnlReadTag");
+    readPanel->setFixedHeight(kReadPanelHeight);
     auto *readSide = new QVBoxLayout(readPanel);
     readSide->setContentsMargins(0, 0, 0, 0);
     auto *buttons = new QHBoxLayout;
@@ -234,10 +318,17 @@ void SetTagPage::setSequenceRunning(bool running)
 
 void SetTagPage::setReading(bool reading, const QString &caption)
 {
+    m_reading = reading;
     WindowTranslator::setKey(m_btnRead, caption);
     m_btnRead->setText(caption);
     m_btnTagExit->setEnabled(!reading);
     m_pcSelTagType->setVisible(!reading);
+    showFolds();
+}
+
+void SetTagPage::focusTagId()
+{
+    m_pnTagID->setFocus(Qt::OtherFocusReason);
 }
 
 // Esc ends a running sequence, as "Cancel" does.

@@ -9,6 +9,7 @@
 
 class PageControl;
 class PowerKeyPanel;
+class QHBoxLayout;
 class ProvisionPanel;
 class QAbstractItemModel;
 class QLabel;
@@ -22,8 +23,9 @@ class TagButtonPage;
 // being configured (`pnTagID`), the message line `pnlTagMsg`, the tag type pages of `pcSelTagType`
 // with their buttons and sliders, the panel's own tag reading (`pnlReadTag`: "Read T&AG", "&Clear",
 // the count and `grdTagUID`), the borrowed configuration link panel, and "Cancel" for a running
-// sequence or provisioning run, with the provisioning panel above it. The page shows what it is
-// given and says what the user asked for.
+// sequence or provisioning run, with the provisioning panel above it. The read loop's panel and the
+// provisioning panel fold away (switches beside "Cancel"), so the tag type pages have the room. The
+// page shows what it is given and says what the user asked for.
 class SetTagPage : public QWidget
 {
     Q_OBJECT
@@ -55,6 +57,14 @@ public:
 
     // Provisioning from a plan file, below the panel.
     ProvisionPanel *provisionPanel() const { return m_provision; }
+    // The read loop's panel and the provisioning bar are folded away unless the user opens them.
+    void setFolded(bool readFolded, bool provisionFolded);
+    bool isReadFolded() const;
+    bool isProvisionFolded() const;
+    // A plan being loaded or run shows its bar.
+    void unfoldProvisioning();
+    // The caret in "TAG ID:" (the alarm page's guard).
+    void focusTagId();
 
     // A sequence runs: the panel is locked, only "Cancel" (or Esc) is offered.
     void setSequenceRunning(bool running);
@@ -74,12 +84,17 @@ signals:
     void readRowClicked(int row);
     // The user chose the tag type page `page`.
     void tagTypeShown(TagPage page);
+    // The user folded or unfolded the read loop's panel or the provisioning bar.
+    void foldsChanged(bool readFolded, bool provisionFolded);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QWidget *buildReadPanel(QWidget *parent);
+    QHBoxLayout *buildFoot();
+    static void keepReadableWhenDisabled(QWidget *w);
+    void showFolds();
     TagButtonPage *tagPage(TagPage page) const;
     void addTagPages(QWidget *parent);
     void shareValue(TagValue value, int position);
@@ -90,6 +105,9 @@ private:
     QPushButton *m_btnTagExit = nullptr;
     QPushButton *m_btnTagCancel = nullptr;
     QPushButton *m_btnRead = nullptr;
+    QPushButton *m_btnShowReadTag = nullptr;
+    QPushButton *m_btnShowProvision = nullptr;
+    QWidget *m_pnlReadTag = nullptr;
     QLineEdit *m_pnTagID = nullptr;
     QLabel *m_pnlTagMsg = nullptr;
     QLabel *m_pnlCount = nullptr;
@@ -100,4 +118,5 @@ private:
     PowerKeyPanel *m_powerKey = nullptr;
     QVBoxLayout *m_layout = nullptr;
     bool m_sequenceRunning = false;
+    bool m_reading = false;
 };

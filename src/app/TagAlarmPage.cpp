@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr int kMargin = 4;
+constexpr int kSpacing = 1;
+
 // The button that writes `value`, or the buttons that write the fixed values of register `reg`.
 const TagButton *writerOf(TagValue value)
 {
@@ -35,7 +38,10 @@ std::vector<const TagButton *> pairOf(quint8 reg)
 
 TagAlarmPage::TagAlarmPage(QWidget *parent) : TagButtonPage(TagPage::PvPj, parent)
 {
+    // Twelve rows of buttons: close together, so that all of them are in view at once.
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, 0, kMargin, 0);
+    layout->setSpacing(kSpacing);
     layout->addWidget(buildGroup(
         "GroupBox3", "Anti-Tamper",
         {TagValue::IrDetectTimes, TagValue::IrDetectInterval, TagValue::TempDifference, TagValue::AlarmCount},
@@ -53,6 +59,8 @@ QWidget *TagAlarmPage::buildGroup(const char *name, const char *title, const std
     auto *group = new QGroupBox(QLatin1String(title), this);
     group->setObjectName(QLatin1String(name));
     auto *grid = new QGridLayout(group);
+    grid->setContentsMargins(kMargin, kSpacing, kMargin, kSpacing);
+    grid->setVerticalSpacing(kSpacing);
     for (TagValue value : rows)
         addSliderRow(value, grid, group);
     for (const Pair &pair : pairs)

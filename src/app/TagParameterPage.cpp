@@ -9,6 +9,9 @@
 
 namespace {
 
+constexpr int kMargin = 4;
+constexpr int kSpacing = 3;
+
 struct AreaNames
 {
     TagPage page;
@@ -62,9 +65,12 @@ TagValue rowOf(const TagButton &button)
 TagParameterPage::TagParameterPage(TagPage page, QWidget *parent) : TagButtonPage(page, parent)
 {
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->setSpacing(kSpacing);
     auto *area = Controls::frame(this, areaOf(page).area);
     auto *rows = new QVBoxLayout(area);
     rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(kSpacing);
     for (TagValue key : kRows)
         rows->addWidget(buildRow(key, area));
     rows->addStretch(1);
@@ -75,13 +81,15 @@ TagParameterPage::TagParameterPage(TagPage page, QWidget *parent) : TagButtonPag
     layout->addWidget(m_powerKeyHost, 1);
 }
 
-// A row: its sliders (or check boxes) with their read-outs, and under them the buttons that send or
-// read its values (beside the check boxes, and alone for the row of buttons without a value).
+// A row: its sliders (or check boxes) with their read-outs, and the buttons that send or read its
+// values: a lone button beside them, a pair under them (and alone for the row of buttons without a
+// value), so that a page's rows stay few and short.
 QWidget *TagParameterPage::buildRow(TagValue key, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     auto *lines = new QVBoxLayout(row);
     lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(kSpacing);
     auto *line = new QHBoxLayout;
     lines->addLayout(line);
     QHBoxLayout *buttons = line;
@@ -95,18 +103,22 @@ QWidget *TagParameterPage::buildRow(TagValue key, QWidget *parent)
     } else if (control) {
         addSliderWithLabel(*control, line, row);
     }
-    if (line->count() > 0 && key != TagValue::Led1) {
+    // Buttons of all four pages are found from each of them; the power-key button stands in its
+    // panel.
+    std::vector<const TagButton *> rowButtons;
+    for (const TagButton &button : TagButtons::all()) {
+        const bool onThisPage = TagButtons::find(button.id, tagPage()) == &button;
+        if (onThisPage && rowOf(button) == key && button.id != TagButton::Id::PowerKeyMode)
+            rowButtons.push_back(&button);
+    }
+    if (line->count() > 0 && rowButtons.size() > 1 && key != TagValue::Led1) {
         buttons = new QHBoxLayout;
         lines->addLayout(buttons);
     }
-    for (const TagButton &button : TagButtons::all()) {
-        // Buttons of all four pages are found from each of them; the power-key button stands in its
-        // panel.
-        const bool onThisPage = TagButtons::find(button.id, tagPage()) == &button;
-        if (onThisPage && rowOf(button) == key && button.id != TagButton::Id::PowerKeyMode)
-            buttons->addWidget(addButton(button, row));
-    }
-    buttons->addStretch(1);
+    for (const TagButton *button : rowButtons)
+        buttons->addWidget(addButton(*button, row));
+    if (buttons != line || !control) // a slider's line is filled by the slider
+        buttons->addStretch(1);
     if (control && control->hidden) {
         row->setVisible(false);
         m_hiddenRows.push_back(row);
@@ -133,9 +145,12 @@ void TagParameterPage::addSliderWithLabel(const TagValueSpec &control, QBoxLayou
 {
     const Slider &s = addSlider(control, parent);
     auto *column = new QVBoxLayout;
+    column->setSpacing(0);
     column->addWidget(s.bar);
+    // Named after its slider ("sbTagRecv1" -> "lblTagRecv1"), so the language switch finds it.
     if (control.label)
-        column->addWidget(new QLabel(QLatin1String(control.label), parent));
+        column->addWidget(Controls::label(parent, ("lbl" + QByteArray(control.slider).mid(2)).constData(),
+                                          QLatin1String(control.label)));
     row->addLayout(column, 1);
     row->addWidget(s.readout);
 }

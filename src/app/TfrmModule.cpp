@@ -29,6 +29,7 @@
 #include <QScreen>
 #include <QSerialPortInfo>
 #include <QStatusBar>
+#include <QTabBar>
 
 TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString &selectionListFile,
                        QWidget *parent)
@@ -36,7 +37,9 @@ TfrmModule::TfrmModule(SettingsStore *settings, TonePlayer *tone, const QString 
       m_selectionListFile(selectionListFile.isEmpty() ? SelectionListFile::defaultPath() : selectionListFile)
 {
     setObjectName(QStringLiteral("frmModule"));
-    QGuiApplication::setApplicationDisplayName(QLatin1String(kApplicationTitle));
+    // The application's title is the window's icon text only: an application display name would be
+    // appended to the caption of every window and message box by the X11 window system.
+    setWindowIconText(QLatin1String(kApplicationTitle));
     // A system menu and a maximise button, no minimise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -129,6 +132,9 @@ void TfrmModule::connectTagPanel()
         m_setTag, m_tone, request, [this] { return m_readTag->rssiThreshold(); }, this);
     connect(m_readTag, &ReadTagPage::setTagRequested, this, &TfrmModule::openTagPanel);
     connect(m_setTag, &SetTagPage::doneRequested, this, &TfrmModule::closeTagPanel);
+    connect(m_setTag, &SetTagPage::foldsChanged, this, [this](bool readFolded, bool provisionFolded) {
+        m_settings->writeTagPanelFolds(readFolded, provisionFolded);
+    });
     connect(m_tagPanel, &SetTagController::guardRefused, this, &TfrmModule::closeTagPanel);
     connect(m_tagPanel, &SetTagController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_tagPanel, &SetTagController::problemReported, this, &TfrmModule::reportProblem);
@@ -187,10 +193,12 @@ void TfrmModule::closeTagPanel()
     m_pcMain->showPage(QStringLiteral("tsReadTag"));
 }
 
-// While the panel is shown the other main pages cannot be chosen, and no page or status panel holds
-// the window above the panel's size (what does not fit is clipped, as on a small screen).
+// While the panel is shown the other main pages cannot be chosen and their tabs give their line to
+// the panel, and no page or status panel holds the window above the panel's size (what does not fit
+// is clipped, as on a small screen).
 void TfrmModule::setTagPanelShown(bool shown)
 {
+    m_pcMain->tabBar()->setVisible(!shown);
     const QSizePolicy::Policy policy = shown ? QSizePolicy::Ignored : QSizePolicy::Preferred;
     for (int i = 0; i < m_pcMain->count(); ++i) {
         QWidget *page = m_pcMain->widget(i);
@@ -263,6 +271,7 @@ void TfrmModule::applyStoredValues(const SettingsStore::Values &v)
     m_language = v.language;
     m_linkKind = v.page;
     m_readTag->applySettings(v);
+    m_setTag->setFolded(v.tagReadFolded, v.tagProvisionFolded);
 }
 
 void TfrmModule::setLanguage(Language language)

@@ -24,7 +24,7 @@ class TfrmModule : public QMainWindow
     Q_OBJECT
 public:
     static constexpr const char *kTitle = "Talvo Utility V0304";
-    // The application's own title (task bar, window-manager lists), older than the caption's version.
+    // The application's own title (the window's icon text), older than the caption's version.
     static constexpr const char *kApplicationTitle = "Talvo Utility V0303";
 
     // `selectionListFile`: where the tag selection is kept between runs (empty: the documents folder).
@@ -36,8 +36,10 @@ public:
     ReadTagController *reading() const { return m_reading; }
     SetReaderController *readerCommands() const { return m_readerCommands; }
     SetTagController *tagPanel() const { return m_tagPanel; }
-    // Window sizes while the tag settings panel is shown and after it is closed.
-    static constexpr QSize kTagPanelSize{470, 688};
+    // Window sizes while the tag settings panel is shown and after it is closed. The panel is taller
+    // than its first layout's 688 pixels so that every control of a tag type page is in view; it
+    // still fits a 1366 x 768 screen with its frame.
+    static constexpr QSize kTagPanelSize{470, 720};
     static constexpr QSize kNormalSize{920, 680};
     static constexpr int kStatusPanelWidth = 320;
     Language language() const { return m_language; }

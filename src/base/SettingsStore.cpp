@@ -64,16 +64,28 @@ struct TableEntry
 
 using Type = SettingsStore::StoredType;
 constexpr TableEntry kTable[] = {
-    {SettingsStore::kLanguageIndex, Type::Integer, "0"}, {SettingsStore::kPage, Type::Integer, "0"},
-    {SettingsStore::kTagFilterUid, Type::Text, ""},      {SettingsStore::kTcpRemotePort, Type::Port, nullptr},
-    {SettingsStore::kLocalPort, Type::Port, nullptr},    {SettingsStore::kDesPort, Type::Port, nullptr},
-    {SettingsStore::kListenPort, Type::Port, nullptr},   {SettingsStore::kFileName, Type::Text, nullptr},
-    {SettingsStore::kAutoSaveFile, Type::Boolean, "0"},  {SettingsStore::kAllTags, Type::Boolean, "0"},
-    {SettingsStore::kMqttPublish, Type::Boolean, "0"},   {SettingsStore::kMqttUrl, Type::Text, ""},
-    {SettingsStore::kMqttPrefix, Type::Text, ""},        {SettingsStore::kMqttSite, Type::Text, ""},
-    {SettingsStore::kMqttQos, Type::Integer, "0"},       {SettingsStore::kMqttUser, Type::Text, ""},
-    {SettingsStore::kMqttPasswordFile, Type::Text, ""},  {SettingsStore::kMqttCaFile, Type::Text, ""},
-    {SettingsStore::kMqttInUrl, Type::Text, ""},         {SettingsStore::kMqttInPrefix, Type::Text, ""},
+    {SettingsStore::kLanguageIndex, Type::Integer, "0"},
+    {SettingsStore::kPage, Type::Integer, "0"},
+    {SettingsStore::kTagFilterUid, Type::Text, ""},
+    {SettingsStore::kTcpRemotePort, Type::Port, nullptr},
+    {SettingsStore::kLocalPort, Type::Port, nullptr},
+    {SettingsStore::kDesPort, Type::Port, nullptr},
+    {SettingsStore::kListenPort, Type::Port, nullptr},
+    {SettingsStore::kFileName, Type::Text, nullptr},
+    {SettingsStore::kAutoSaveFile, Type::Boolean, "0"},
+    {SettingsStore::kAllTags, Type::Boolean, "0"},
+    {SettingsStore::kMqttPublish, Type::Boolean, "0"},
+    {SettingsStore::kMqttUrl, Type::Text, ""},
+    {SettingsStore::kMqttPrefix, Type::Text, ""},
+    {SettingsStore::kMqttSite, Type::Text, ""},
+    {SettingsStore::kMqttQos, Type::Integer, "0"},
+    {SettingsStore::kMqttUser, Type::Text, ""},
+    {SettingsStore::kMqttPasswordFile, Type::Text, ""},
+    {SettingsStore::kMqttCaFile, Type::Text, ""},
+    {SettingsStore::kMqttInUrl, Type::Text, ""},
+    {SettingsStore::kMqttInPrefix, Type::Text, ""},
+    {SettingsStore::kTagReadFolded, Type::Boolean, "1"},
+    {SettingsStore::kTagProvisionFolded, Type::Boolean, "1"},
 };
 constexpr TableEntry kNumberedTable[] = {
     {SettingsStore::kComPrefix, Type::Integer, "0"}, // ticked only when exactly 1
@@ -258,6 +270,8 @@ std::optional<SettingsStore::Values> SettingsStore::load() const
     v.mqtt.caFile = get(kMqttCaFile).toString();
     v.mqtt.inUrl = get(kMqttInUrl).toString();
     v.mqtt.inPrefix = get(kMqttInPrefix).toString();
+    v.tagReadFolded = get(kTagReadFolded).toBool();
+    v.tagProvisionFolded = get(kTagProvisionFolded).toBool();
     return v;
 }
 
@@ -332,6 +346,13 @@ void SettingsStore::writeMqtt(const MqttValues &values)
     writeValue(kMqttCaFile, values.caFile);
     writeValue(kMqttInUrl, values.inUrl);
     writeValue(kMqttInPrefix, values.inPrefix);
+    sync();
+}
+
+void SettingsStore::writeTagPanelFolds(bool readFolded, bool provisionFolded)
+{
+    writeValue(kTagReadFolded, readFolded);
+    writeValue(kTagProvisionFolded, provisionFolded);
     sync();
 }
 

@@ -51,6 +51,9 @@ public:
     static constexpr const char *kMqttCaFile = "MqttCaFile";
     static constexpr const char *kMqttInUrl = "MqttInUrl";
     static constexpr const char *kMqttInPrefix = "MqttInPrefix";
+    // The tag settings panel's read loop and provisioning bar are folded away (1) or open (0).
+    static constexpr const char *kTagReadFolded = "TagReadFolded";
+    static constexpr const char *kTagProvisionFolded = "TagProvisionFolded";
     // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
     static constexpr const char *kComDevices = "ComDevices";
     // Beside the table: the "Set Reader" page shows its installer's controls (0/1).
@@ -108,6 +111,8 @@ public:
         std::array<bool, kNumberedCount> net{};
         std::array<QString, kNumberedCount> ip;
         MqttValues mqtt;
+        bool tagReadFolded = true;
+        bool tagProvisionFolded = true;
     };
 
     // What the reading start writes.
@@ -163,6 +168,7 @@ public:
     void writeFileName(const QString &fileName);
     void writeAutoSave(bool autoSaveFile, bool allTags);
     void writeMqtt(const MqttValues &values);
+    void writeTagPanelFolds(bool readFolded, bool provisionFolded);
     QVariantMap comDevices() const;
     // "255.255.255.255" unless the store names another IPv4 address.
     QString udpBroadcastAddress() const;

@@ -125,12 +125,16 @@ void TagCli::handleFinished(const TagButtonRun::Result &result)
         QJsonArray sent;
         for (const QByteArray &command : result.sent)
             sent.append(QString::fromLatin1(command));
-        const QJsonObject object{{QStringLiteral("command"), m_options.commandName},
-                                 {QStringLiteral("uid"), m_options.uid},
-                                 {QStringLiteral("ok"), result.ok},
-                                 {QStringLiteral("text"), result.text},
-                                 {QStringLiteral("values"), values},
-                                 {QStringLiteral("sent"), sent}};
+        QJsonObject object{{QStringLiteral("command"), m_options.commandName},
+                           {QStringLiteral("uid"), m_options.uid},
+                           {QStringLiteral("ok"), result.ok},
+                           {QStringLiteral("text"), result.text},
+                           {QStringLiteral("values"), values},
+                           {QStringLiteral("sent"), sent}};
+        // The temperature-alarm commands are done once "X0000" went out: false says the tag never
+        // confirmed the end of its session.
+        if (result.sessionClosed)
+            object.insert(QStringLiteral("session_closed"), *result.sessionClosed);
         std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
     } else {
         const QString values = valuesText(result);

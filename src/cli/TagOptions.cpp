@@ -115,8 +115,10 @@ void TagOptions::addTo(QCommandLineParser &p)
         {opt("retry-failed"), QStringLiteral("Run the failed rows of an earlier result."),
          QStringLiteral("RESULT.csv")},
         {opt("result"), QStringLiteral("Where a plan's result goes."), QStringLiteral("RESULT.csv")},
-        {opt("format"), QStringLiteral("Output: text or json."), QStringLiteral("text|json"),
-         QStringLiteral("text")},
+        {opt("format"),
+         QStringLiteral("Output: text or json (command, uid, ok, text, values, sent, and "
+                        "session_closed for a register command)."),
+         QStringLiteral("text|json"), QStringLiteral("text")},
     });
     ConfigLinkOptions::addTimingTo(p);
     p.addPositionalArgument(QStringLiteral("COMMAND"), commandsHelp(), QStringLiteral("COMMAND [ARGS]"));

@@ -149,6 +149,7 @@ constexpr MessageRow kMessages[] = {
     // a file name or a reason); the result table's columns are the result file's header fields.
     {"Provision from file...", "從檔案批次設定...", "从文件批量设定..."},
     {"Retry failed", "重試失敗項目", "重试失败项目"},
+    {"Provisioning", "批次設定", "批量设定"},
     {"Save result...", "儲存結果...", "保存结果..."},
     {"Open provisioning plan", "開啟設定計畫", "打开设定计划"},
     {"Save provisioning result", "儲存設定結果", "保存设定结果"},
@@ -221,7 +222,10 @@ constexpr MessageRow kMessages[] = {
      "标签序号错误 (须为 16 个字符 0-9 A-F, 不可全为 0): "},
     {" (TAG answered a value that is no hex number: ", " (標籤回覆的數值不是十六進位數字: ",
      " (标签回复的数值不是十六进制数字: "},
-    {" (end of TAG session not confirmed)", " (標籤未確認結束)", " (标签未确认结束)"},
+    // Tag page captions beside the table's upper-case "TAG ON"/"TAG OFF", and the PA row's label.
+    {"TAG On", "開機", "开机"},
+    {"TAG Off", "關機", "关机"},
+    {"default 100", "預設 100", "默认 100"},
     // The configuration link could not open or was lost ("%1": device or address, "%2": port or line
     // settings, the last value: the system's reason).
     {"Cannot open %1: line settings \"%2\" are not valid", "無法開啟 %1：通訊參數 \"%2\" 無效",

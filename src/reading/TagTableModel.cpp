@@ -58,7 +58,9 @@ int TagTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant TagTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    // The tooltip is the whole text of a cell its column is too narrow for.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     return cellText(index.row(), index.column());
 }

@@ -244,6 +244,7 @@ void SendTagCommand::advance()
     ++m_step;
     m_result.stepsAcknowledged = int(m_step);
     if (m_step >= m_steps.size()) {
+        m_result.sessionClosed = true;
         end(Status::Ok); // the closing command was acknowledged
         return;
     }
@@ -345,11 +346,9 @@ QString SendTagCommand::successText() const
         return it == m_result.values.end() ? m_button->success(m_language)
                                            : TagCodes::versionText(it->second);
     }
-    QString text = m_button->success(m_language);
-    // Done once "X0000" went out: say that the tag never confirmed the end of its session.
-    if (m_button->endsWhenCloseSent)
-        text += TagFlowTexts::closeNotConfirmedNote(m_language);
-    return text;
+    // A command that is done once "X0000" went out ends with the same text; whether the tag confirmed
+    // the end of its session is in the result (sessionClosed), not in the words.
+    return m_button->success(m_language);
 }
 
 // Links and exchanges of earlier runs go once their own signals have returned.

@@ -58,6 +58,9 @@ public:
         QList<QByteArray> sent;    // reader commands in the order they went out
         std::map<int, int> values; // read values by register
         int stepsAcknowledged = 0;
+        // The tag acknowledged the closing "X0000". A command that is done once "X0000" has gone
+        // out ends without waiting for it, so this stays false for it.
+        bool sessionClosed = false;
         QString detail; // why the link could not be opened
 
         bool ok() const { return status == Status::Ok; }

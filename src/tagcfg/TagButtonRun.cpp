@@ -106,6 +106,7 @@ void TagButtonRun::handleSequenceFinished(const SendTagCommand::Result &result)
     r.values = result.values;
     r.sent = result.sent;
     r.detail = result.detail;
+    r.sessionClosed = result.sessionClosed;
     emit finished(r);
 }
 

@@ -6,6 +6,7 @@
 #include "tagcfg/SendTagCommand.h"
 
 #include <QObject>
+#include <optional>
 
 // Runs any button of the tag settings panel for one tag: a register command through the tag
 // command sequence, an action (beep, LED) as one reader command with the same guard. The result
@@ -21,6 +22,9 @@ public:
         std::map<int, int> values; // read values by register
         QList<QByteArray> sent;    // reader commands of a register command, in order
         QString detail;            // why the link could not be opened
+        // A register command: whether the tag acknowledged the end of its session ("X0000").
+        // Empty for an action, which opens no tag session.
+        std::optional<bool> sessionClosed;
     };
 
     TagButtonRun(TonePlayer &tones, const Clock &clock, QObject *parent = nullptr);

@@ -45,9 +45,4 @@ QString valueNotHexNote(Language language, const QByteArray &valueText)
            QString::fromLatin1(valueText.toPercentEncoding()) + QLatin1Char(')');
 }
 
-QString closeNotConfirmedNote(Language language)
-{
-    return translate(language, QStringLiteral(" (end of TAG session not confirmed)"));
-}
-
 } // namespace TagFlowTexts

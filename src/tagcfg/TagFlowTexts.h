@@ -31,8 +31,5 @@ QString invalidUid(Language language, const QString &uid);
 // Added to the failure text when an acknowledgement for the step came with a value that is not
 // two hex digits and no good one followed.
 QString valueNotHexNote(Language language, const QByteArray &valueText);
-// Added to the success text of a command that is done once "X0000" has gone out: the tag did not
-// confirm the end of its session.
-QString closeNotConfirmedNote(Language language);
 
 } // namespace TagFlowTexts

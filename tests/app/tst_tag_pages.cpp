@@ -326,8 +326,21 @@ private slots:
         result = press("tsFZ", "btnTagLED4");
         QCOMPARE(result.sent, QList<QByteArray>{e + "L8301"});
 
+        // The alarm page's guard keeps the panel and puts the caret in "TAG ID:".
+        auto *tagId = control<QLineEdit>(m_w.get(), "pnTagID");
+        tagId->setText(QString());
+        showType("tsPV");
+        result = press("tsPV", "btnPV07");
+        QVERIFY(result.sent.isEmpty());
+        QCOMPARE(result.text, QStringLiteral("Please Read TAG First !"));
+        QTRY_VERIFY(m_w->findChild<QMessageBox *>(QStringLiteral("dlgMessage")));
+        QCOMPARE(control<QTabWidget>(m_w.get(), "pcMain")->currentWidget()->objectName(),
+                 QStringLiteral("tsSetTAG"));
+        QCOMPARE(m_w->focusWidget(), tagId);
+        delete m_w->findChild<QMessageBox *>(QStringLiteral("dlgMessage"));
+
         // The action's guard is the register commands' one: message box, back to "Read TAG".
-        control<QLineEdit>(m_w.get(), "pnTagID")->setText(QString());
+        showType("tsFZ");
         result = press("tsFZ", "btnTagBeep1");
         QVERIFY(!result.ok);
         QVERIFY(result.sent.isEmpty());
@@ -429,7 +442,15 @@ private slots:
             QCOMPARE(control<QPushButton>(w, "btnPV04_1")->text(), translate(l, QStringLiteral("ON")));
             QCOMPARE(control<QLabel>(w, "Label33")->text(),
                      translate(l, QStringLiteral("Temperature alarm:")));
-            QCOMPARE(control<QPushButton>(w, "btnSendOn")->text(), QStringLiteral("TAG On"));
+            // "TAG On"/"TAG Off" take the table's upper-case rows' texts; the slider labels theirs.
+            QCOMPARE(control<QPushButton>(w, "btnSendOn")->text(), translate(l, QStringLiteral("TAG ON")));
+            QCOMPARE(control<QPushButton>(w, "btnSendOff")->text(), translate(l, QStringLiteral("TAG OFF")));
+            QCOMPARE(control<QLabel>(w, "lblTagRecv3")->text(),
+                     translate(l, QStringLiteral("0-255 (0=No Receive)")));
+            QCOMPARE(control<QLabel>(w, "lblTagBeepSecond2")->text(),
+                     translate(l, QStringLiteral("X 0.1 second")));
+            QCOMPARE(control<QLabel>(w, "lblTagLED4")->text(), translate(l, QStringLiteral("X 0.1 second")));
+            QVERIFY(control<QLabel>(w, "lblTagLED4")->text() != QStringLiteral("X 0.1 second"));
             QCOMPARE(control<QPushButton>(w, "btnONOFFMode")->text(),
                      translate(l, QStringLiteral("Power On/Off Mode")));
             QCOMPARE(control<QLabel>(w, "Label34")->text(), QStringLiteral("Alarm Beep:"));

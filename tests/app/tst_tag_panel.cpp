@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -270,6 +271,10 @@ private slots:
         for (const char *name :
              {"btnSetTagTime", "btnGetTagTime", "sbTime", "pnlTime1", "sbRange", "pnRange"})
             QVERIFY(control<QWidget>(w, "tsTAG")->isAncestorOf(control<QWidget>(w, name)));
+        QVERIFY(!pcMain->tabBar()->isVisible()); // the panel has the window's whole height
+        // The read loop's panel is folded until the user opens it.
+        QVERIFY(!control<QPushButton>(w, "btnRead")->isVisible());
+        control<QPushButton>(w, "btnShowReadTag")->click();
         QVERIFY(control<QPushButton>(w, "btnRead")->isVisible());
         QCOMPARE(control<QPushButton>(w, "btnRead")->text(), QStringLiteral("Read T&AG"));
         QCOMPARE(control<QTableView>(w, "grdTagUID")->model()->columnCount(), 7);
@@ -286,6 +291,7 @@ private slots:
         QTRY_COMPARE(w->size(), TfrmModule::kNormalSize);
         QCOMPARE(currentPage(w, "pcMain"), QStringLiteral("tsReadTag"));
         QVERIFY(pcMain->isTabEnabled(pcMain->indexOf(control<QWidget>(w, "tsSetReader"))));
+        QVERIFY(pcMain->tabBar()->isVisible());
         QVERIFY(control<QWidget>(w, "tsSetReader")->isAncestorOf(control<QWidget>(w, "pnlTagMain")));
     }
 
@@ -312,6 +318,10 @@ private slots:
         QSignalSpy finished(&w->tagPanel()->sequence(), &SendTagCommand::finished);
         control<QPushButton>(w, "btnSetTagTime")->click();
         QVERIFY(!control<QWidget>(w, "pnlSetTagMain")->isEnabled());
+        // The progress line inside the locked panel is drawn as when it is enabled.
+        const QPalette progress = control<QLabel>(w, "pnlTagMsg")->palette();
+        QCOMPARE(progress.color(QPalette::Disabled, QPalette::WindowText),
+                 progress.color(QPalette::Active, QPalette::WindowText));
         QVERIFY(control<QPushButton>(w, "btnTagCancel")->isEnabled());
         QVERIFY(finished.wait(30000));
         auto result = finished.first().first().value<SendTagCommand::Result>();
@@ -342,16 +352,21 @@ private slots:
         m_pacer->start();
         typeTagId(simUid());
         QVERIFY(openPanel());
+        control<QPushButton>(w, "btnShowReadTag")->click();
         auto *read = control<QPushButton>(w, "btnRead");
         auto *grid = control<QTableView>(w, "grdTagUID");
-        read->click();
+        QTRY_VERIFY(read->isVisible());
+        const QPoint at = read->mapTo(w, read->rect().center());
+        QTest::mouseClick(w->childAt(at), Qt::LeftButton);
         QVERIFY(w->tagPanel()->readLoop().isRunning());
         QCOMPARE(read->text(), QStringLiteral("Stop Read"));
         QVERIFY(!control<QWidget>(w, "pcSelTagType")->isVisible());
         QVERIFY(!control<QPushButton>(w, "btnTagExit")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(grid->model()->rowCount() >= 2, 15000);
         QCOMPARE(control<QLabel>(w, "pnlCount")->text().toInt(), w->tagPanel()->readLoop().count());
-        read->click();
+        // "Stop Read" stands where "Read T&AG" stood: a second click at the same place stops it.
+        QCOMPARE(w->childAt(at), read);
+        QTest::mouseClick(w->childAt(at), Qt::LeftButton);
         QTRY_VERIFY(!w->tagPanel()->readLoop().isRunning());
         QCOMPARE(read->text(), QStringLiteral("Read T&AG"));
         QVERIFY(control<QWidget>(w, "pcSelTagType")->isVisible());

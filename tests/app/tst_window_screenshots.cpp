@@ -9,6 +9,10 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -102,6 +106,42 @@ private slots:
             const QStringList clipped = clippedCaptions(&w);
             QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
         }
+        // "Set Reader" with the installer's controls shown.
+        pcMain->setCurrentIndex(0);
+        auto *showHidden = w.findChild<QAbstractButton *>(QStringLiteral("chkShowHidden"));
+        showHidden->setChecked(true);
+        auto *commands = w.findChild<QScrollArea *>(QStringLiteral("scrSetup"));
+        QTRY_VERIFY(commands->mapTo(&w, QPoint(commands->width(), 0)).x() <= w.width());
+        QTRY_COMPARE(clippedCaptions(&w), QStringList());
+        if (!outDir.isEmpty())
+            QVERIFY(w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-setreader-hidden.png"))));
+        QStringList clipped;
+        showHidden->setChecked(false);
+
+        // The tag settings panel opened for a typed tag, on each tag type page.
+        pcMain->setCurrentIndex(1);
+        auto *tagId = w.findChild<QLineEdit *>(QStringLiteral("edtTagID"));
+        tagId->clear();
+        QTest::keyClicks(tagId, QStringLiteral("0000000000001148"));
+        w.findChild<QPushButton *>(QStringLiteral("btnSetTag"))->click();
+        QTRY_COMPARE(w.size(), TfrmModule::kTagPanelSize);
+        auto *pcSelTagType = w.findChild<QTabWidget *>(QStringLiteral("pcSelTagType"));
+        for (int i = 0; i < pcSelTagType->count(); ++i) {
+            pcSelTagType->setCurrentIndex(i);
+            QApplication::processEvents();
+            const QString page = pcSelTagType->currentWidget()->objectName();
+            if (!outDir.isEmpty())
+                QVERIFY(
+                    w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-tagpanel-") + page + ".png")));
+            clipped = clippedCaptions(&w);
+            QVERIFY2(clipped.isEmpty(), qPrintable(page + ": " + clipped.join(QStringLiteral(", "))));
+            // Every control of the page is in view: the page does not scroll.
+            auto *scroll = qobject_cast<QScrollArea *>(pcSelTagType->currentWidget());
+            QVERIFY2(scroll && !scroll->verticalScrollBar()->isVisible(), qPrintable(page));
+        }
+        w.findChild<QPushButton *>(QStringLiteral("btnTagExit"))->click();
+        w.resize(TfrmModule::startupSize({1024, 768}));
+
         // The reading page with tags in its grid.
         pcMain->setCurrentIndex(1);
         DemoReader demo;

@@ -50,6 +50,9 @@ private slots:
         QCOMPARE(v->tcpRemotePort, quint16(4001));
         QCOMPARE(v->fileName, SettingsStore::defaultCsvFile());
         QVERIFY(!v->autoSaveFile);
+        // The tag settings panel's extras start folded.
+        QVERIFY(v->tagReadFolded && v->tagProvisionFolded);
+        QCOMPARE(SettingsStore::storedType("TagReadFolded"), SettingsStore::StoredType::Boolean);
     }
 
     void pageMapping()

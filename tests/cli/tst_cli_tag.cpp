@@ -117,6 +117,7 @@ private slots:
         QCOMPARE(o.value("ok").toBool(), true);
         QCOMPARE(o.value("text").toString(), QStringLiteral("Set TAG Ok"));
         QCOMPARE(o.value("values").toObject(), (QJsonObject{{"40", 12}, {"41", 100}}));
+        QCOMPARE(o.value("session_closed").toBool(false), true);
         QStringList sent;
         for (const QJsonValue &v : o.value("sent").toArray())
             sent.append(v.toString());
@@ -146,6 +147,7 @@ private slots:
         QCOMPARE(o.value("ok").toBool(), false);
         QCOMPARE(o.value("text").toString(), QStringLiteral("Set TAG Active Time Error!"));
         QCOMPARE(o.value("values").toObject(), QJsonObject());
+        QCOMPARE(o.value("session_closed").toBool(true), false);
         QVERIFY(r.err.contains("Setting TAG ......30\n"));
         QVERIFY(r.err.endsWith("Set TAG Active Time Error!\n"));
     }
@@ -191,8 +193,15 @@ private slots:
         QCOMPARE(m_tags.tag(1).registers[0x45], quint8(1));
         r = run(link + tag + QStringList{"anti-tamper", "off"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QByteArray("Set TAG Ok (end of TAG session not confirmed)\n"));
+        QCOMPARE(r.out, QByteArray("Set TAG Ok\n"));
         QTRY_COMPARE(m_tags.tag(1).registers[0x54], quint8(0));
+        // Done once "X0000" went out: the text is the plain success text, the JSON says the end of
+        // the tag session was not confirmed.
+        r = run(link + tag + QStringList{"--format", "json", "alarm-beep", "on"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject alarmBeep = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(alarmBeep.value("text").toString(), QStringLiteral("Set TAG Ok"));
+        QCOMPARE(alarmBeep.value("session_closed").toBool(true), false);
         m_heard.clear();
         r = run(link + tag + QStringList{"led", "--led1", "off", "--led2", "off", "--time", "30"});
         QCOMPARE(r.exitCode, 0);
