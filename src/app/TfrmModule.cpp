@@ -1,9 +1,7 @@
 #include "app/TfrmModule.h"
 
-#include "app/ConfigLinkForm.h"
 #include "app/LanguageFonts.h"
 #include "app/PageControl.h"
-#include "app/ReadLinkPages.h"
 #include "app/ReadTagPage.h"
 #include "app/ReaderCommandPanel.h"
 #include "app/SetReaderController.h"
@@ -120,11 +118,8 @@ void TfrmModule::buildUi()
 
 void TfrmModule::connectTagPanel()
 {
-    const auto request = [this] {
-        return ConfigLinkForm::request(m_setReader->configPanel(), m_setReader->linkKind(), [this](int n) {
-            return n >= 1 && n <= ReadLinkPages::kCount ? m_readTag->comDevice(n) : QString();
-        });
-    };
+    // The tag buttons, the read loop and provisioning read the link panel as "Set Reader" does.
+    const auto request = [this] { return m_setReader->configLinkRequest(); };
     m_tagPanel = new SetTagController(
         m_setTag, m_tone, request, [this] { return m_readTag->rssiThreshold(); }, this);
     connect(m_readTag, &ReadTagPage::setTagRequested, this, &TfrmModule::openTagPanel);
