@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <utility>
-
 ProvisionController::ProvisionController(ProvisionPanel *panel, TonePlayer &tones, const Clock &clock,
                                          RequestSource request, QObject *parent)
     : QObject(parent), m_panel(panel), m_run(tones, clock), m_request(std::move(request))
@@ -144,7 +142,6 @@ void ProvisionController::handleFinished(bool)
     showSummary(text);
     updateActions();
     const bool closing = std::exchange(m_closing, false);
-    m_closeSaveError.clear();
     if (closing)
         m_closeSaveError = writeResult(unusedResultPath());
     emit runningChanged(false);

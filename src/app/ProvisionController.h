@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class ProvisionPanel;
@@ -34,8 +35,9 @@ public:
     bool isRunning() const { return m_run.isRunning(); }
     ProvisioningRun &run() { return m_run; }
     ProvisioningResultModel *model() { return &m_model; }
-    // Why the rows of a run ended for the window's close could not be written (empty when they were).
-    QString closeSaveError() const { return m_closeSaveError; }
+    // Why the rows of a run ended for the window's close could not be written (empty when they
+    // were), said once: it is forgotten as it is taken.
+    QString takeCloseSaveError() { return std::exchange(m_closeSaveError, QString()); }
 
 public slots:
     // Reads and checks the plan at `planPath` and runs it (what choosing it in the dialog does).

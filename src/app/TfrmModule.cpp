@@ -363,7 +363,7 @@ void TfrmModule::handleTagPanelBusy(bool busy)
 {
     if (busy || !m_closing)
         return;
-    const QString saveError = m_tagPanel->provisioning()->closeSaveError();
+    const QString saveError = m_tagPanel->provisioning()->takeCloseSaveError();
     if (!saveError.isEmpty()) {
         m_closing = false;
         m_tagPanel->showMessageBox(this, saveError);
