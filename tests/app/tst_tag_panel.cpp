@@ -2,7 +2,8 @@
 // choosing a tag (grid click, double click, typing), the "Please Read TAG First!" guards, opening and
 // closing the panel (sizes, pages, the link panel moved in), Set then Get Active Time through the
 // buttons and sliders, the panel's read loop filling its grid, Cancel and Esc, the language of the
-// new texts, and how long the UI thread stalls while a tag is polled.
+// new texts, closing the window while a tag is polled, and how long the UI thread stalls while a tag
+// is polled.
 #include "app/SetTagController.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
@@ -426,6 +427,28 @@ private slots:
         QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
         QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
+    }
+
+    // Closing the window while a tag is polled ends its session as Cancel does, then the window goes.
+    void closingTheWindowEndsTheTagSession()
+    {
+        TfrmModule *w = window();
+        QVERIFY(startSim(QStringLiteral("serial"), true));
+        Timing t = fastTiming();
+        t.tagWindowMs = 30000;
+        w->tagPanel()->setTiming(t);
+        typeTagId(simUid());
+        QVERIFY(openPanel());
+        QSignalSpy finished(&w->tagPanel()->sequence(), &SendTagCommand::finished);
+        QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
+        control<QPushButton>(w, "btnSetTagTime")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(sent.contains(QVariantList{QByteArray("C")}), 10000);
+        QVERIFY(!w->close());
+        QVERIFY(finished.wait(10000));
+        const auto result = finished.first().first().value<SendTagCommand::Result>();
+        QCOMPARE(result.status, SendTagCommand::Status::Cancelled);
+        QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
+        QTRY_VERIFY(!w->isVisible());
     }
 
     void languageOfTheNewTexts()
