@@ -105,6 +105,14 @@ void ProvisionController::cancel()
     m_run.cancel();
 }
 
+void ProvisionController::cancelForClose()
+{
+    if (!isRunning())
+        return;
+    m_closing = true;
+    cancel();
+}
+
 void ProvisionController::handleRowStarted(int index)
 {
     if (index >= 0 && index < int(m_runIndexes.size()))
@@ -133,8 +141,11 @@ void ProvisionController::handleFinished(bool)
         text += QStringLiteral(" - ") + TagFlowTexts::cancelled(m_language);
     showSummary(text);
     updateActions();
+    const bool closing = std::exchange(m_closing, false);
+    if (closing)
+        m_closeSaveError = writeResult(unusedResultPath());
     emit runningChanged(false);
-    if (!m_model.finishedRows().empty())
+    if (!closing && !m_model.finishedRows().empty())
         m_panel->askResultFile(suggestedResultPath());
 }
 
@@ -145,14 +156,28 @@ QString ProvisionController::suggestedResultPath() const
     return plan.absoluteDir().filePath(plan.completeBaseName() + QStringLiteral("-result.csv"));
 }
 
+QString ProvisionController::unusedResultPath() const
+{
+    const QString suggested = suggestedResultPath();
+    QString path = suggested;
+    for (int n = 2; QFileInfo::exists(path) && n < 10000; ++n)
+        path = suggested.chopped(4) + QStringLiteral("-%1.csv").arg(n);
+    return path;
+}
+
 void ProvisionController::showSummary(const QString &text)
 {
     m_summary = text;
     m_panel->showSummary(text);
 }
 
-// The result never replaces the plan it came from; the summary stays above the outcome.
 void ProvisionController::saveResult(const QString &path)
+{
+    writeResult(path);
+}
+
+// The result never replaces the plan it came from; the summary stays above the outcome.
+QString ProvisionController::writeResult(const QString &path)
 {
     QString error;
     if (!m_planPath.isEmpty() &&
@@ -165,4 +190,5 @@ void ProvisionController::saveResult(const QString &path)
             ? translate(m_language, QStringLiteral("Result saved to %1")).arg(path)
             : translate(m_language, QStringLiteral("The result could not be saved: %1")).arg(error);
     m_panel->showSummary(m_summary + QLatin1Char('\n') + outcome);
+    return error.isEmpty() ? QString() : outcome;
 }

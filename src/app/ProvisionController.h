@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class ProvisionPanel;
@@ -34,6 +35,9 @@ public:
     bool isRunning() const { return m_run.isRunning(); }
     ProvisioningRun &run() { return m_run; }
     ProvisioningResultModel *model() { return &m_model; }
+    // Why the rows of a run ended for the window's close could not be written (empty when they
+    // were), said once: it is forgotten as it is taken.
+    QString takeCloseSaveError() { return std::exchange(m_closeSaveError, QString()); }
 
 public slots:
     // Reads and checks the plan at `planPath` and runs it (what choosing it in the dialog does).
@@ -43,6 +47,9 @@ public slots:
     void saveResult(const QString &path);
     // Ends the run after telling the tag under way that its session is over.
     void cancel();
+    // Ends the run because the window closes: as cancel(), and instead of being offered, the rows
+    // done so far are written to a new result file beside the plan before runningChanged(false).
+    void cancelForClose();
 
 signals:
     void runningChanged(bool running);
@@ -60,6 +67,10 @@ private:
     void updateActions();
     void showSummary(const QString &text);
     QString suggestedResultPath() const;
+    // The suggested result file, or "plan-result-2.csv" and so on when it is there already.
+    QString unusedResultPath() const;
+    // Writes the rows that have run to `path`; the outcome joins the summary. Empty or why not.
+    QString writeResult(const QString &path);
 
     ProvisionPanel *m_panel;
     ProvisioningRun m_run;
@@ -71,6 +82,8 @@ private:
     QString m_summary;
     std::vector<int> m_runIndexes; // plan row of each row of the run under way
     bool m_cancelled = false;
+    bool m_closing = false; // the run ends because the window closes
+    QString m_closeSaveError;
     int m_done = 0;
     int m_total = 0;
     int m_failures = 0;

@@ -1,6 +1,7 @@
 #include "app/ProvisionPanel.h"
 
 #include "app/Controls.h"
+#include "app/ProvisionRowMarks.h"
 #include "app/WindowTranslator.h"
 
 #include <QFileDialog>
@@ -61,7 +62,8 @@ QTableView *ProvisionPanel::buildTable()
 {
     m_grdProvision = new QTableView(this);
     m_grdProvision->setObjectName(QStringLiteral("grdProvision"));
-    m_grdProvision->verticalHeader()->hide();
+    // The row headers number the rows and name the failed ones.
+    m_grdProvision->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_grdProvision->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grdProvision->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grdProvision->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -78,12 +80,17 @@ QTableView *ProvisionPanel::buildTable()
 
 void ProvisionPanel::setModel(QAbstractItemModel *model)
 {
-    m_grdProvision->setModel(model);
+    if (!m_marks)
+        m_marks = new ProvisionRowMarks(this);
+    m_marks->setSourceModel(model);
+    m_grdProvision->setModel(m_marks);
 }
 
 void ProvisionPanel::setLanguage(Language language)
 {
     m_language = language;
+    if (m_marks)
+        m_marks->setLanguage(language);
     for (QFileDialog *d : {m_planDialog, m_resultDialog}) {
         if (!d)
             continue;

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 
+class ProvisionRowMarks;
 class QAbstractItemModel;
 class QFileDialog;
 class QLabel;
@@ -14,7 +15,8 @@ class QTableView;
 // The provisioning part of the tag settings panel (`pnlProvision`): "Provision from file..."
 // (`btnProvision`), "Retry failed" (`btnRetryFailed`) and "Save result..." (`btnSaveProvision`);
 // once a plan is loaded, the progress bar `pbProvision` (rows done / total), the summary line
-// `lblProvision` and the result table `grdProvision`. The plan and the result file are chosen in
+// `lblProvision` and the result table `grdProvision` (failed rows marked by colour and by their row
+// header's text). The plan and the result file are chosen in
 // file dialogs that leave the event loop running (`dlgOpenPlan`, `dlgSaveProvision`). The panel
 // shows what it is given and says what the user asked for.
 class ProvisionPanel : public QFrame
@@ -56,6 +58,7 @@ private:
     QProgressBar *m_pbProvision = nullptr;
     QLabel *m_lblProvision = nullptr;
     QTableView *m_grdProvision = nullptr;
+    ProvisionRowMarks *m_marks = nullptr; // the result model with its failed rows marked
     QFileDialog *m_planDialog = nullptr;
     QFileDialog *m_resultDialog = nullptr;
 };

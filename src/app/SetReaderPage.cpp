@@ -135,6 +135,12 @@ void SetReaderPage::setComPorts(const QStringList &ports, const SerialPortMap &m
     }
     std::sort(numbers.begin(), numbers.end());
     const QString chosen = m_cbxCom->currentText();
+    QVariant chosenNumber = m_cbxCom->itemData(m_cbxCom->findText(chosen), kNumberRole);
+    bool typedNumber = false; // "COM7" or "COM7  /dev/..." typed
+    const int typed = chosen.section(QLatin1Char(' '), 0, 0).mid(3).toInt(&typedNumber);
+    if (!chosenNumber.isValid() && typedNumber &&
+        chosen.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+        chosenNumber = typed;
     m_cbxCom->clear();
     for (int n : numbers) {
         const QString name = QStringLiteral("COM%1").arg(n);
@@ -143,16 +149,20 @@ void SetReaderPage::setComPorts(const QStringList &ports, const SerialPortMap &m
         m_cbxCom->setItemData(m_cbxCom->count() - 1, n, kNumberRole);
         m_cbxCom->setItemData(m_cbxCom->count() - 1, device, kDeviceRole);
     }
+    // A system device is a device of its own, not one of the numbered ports.
     for (const QString &device : devices) {
         m_cbxCom->addItem(device);
-        m_cbxCom->setItemData(m_cbxCom->count() - 1, 1, kNumberRole);
         m_cbxCom->setItemData(m_cbxCom->count() - 1, device, kDeviceRole);
     }
-    // A refill keeps the port chosen before.
-    const int index = m_cbxCom->findText(chosen);
+    // A refill keeps the port chosen before, also when its number now stands for another device.
+    int index = m_cbxCom->findText(chosen);
+    if (index < 0 && chosenNumber.isValid())
+        index = m_cbxCom->findData(chosenNumber, kNumberRole);
     m_cbxCom->setCurrentIndex(std::max(0, index));
-    if (index < 0 && !chosen.isEmpty() && !chosen.startsWith(QLatin1String("COM")))
-        m_cbxCom->setEditText(chosen); // a typed device stays
+    // Text no item holds now (a typed port or device, a device gone) stays: a command must not go
+    // to another port than the one the user chose.
+    if (index < 0 && !chosen.isEmpty())
+        m_cbxCom->setEditText(chosen);
 }
 
 QLineEdit *SetReaderPage::lineEdit(const char *name) const
@@ -166,21 +176,37 @@ QString SetReaderPage::editText(const char *name) const
     return e ? e->text().trimmed() : QString();
 }
 
+// A listed port carries its number and device. Other text is a port name ("COM7": the device
+// listed for that number, if any), a port name with its device ("COM3  /dev/ttyUSB0", as the items
+// read) or a device path.
+void SetReaderPage::readSerialTarget(ConfigLinkRequest &r) const
+{
+    const QString text = m_cbxCom->currentText().trimmed();
+    int item = m_cbxCom->findText(text);
+    if (item < 0 || !m_cbxCom->itemData(item, kDeviceRole).isValid()) {
+        if (!text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+            r.comDevice = text;
+            return;
+        }
+        const QString name = text.section(QLatin1Char(' '), 0, 0);
+        r.comNumber = ConfigLinkRequest::comNumberFromText(name.toUpper());
+        r.comDevice = text.mid(name.size()).trimmed();
+        item = r.comDevice.isEmpty() ? m_cbxCom->findData(r.comNumber, kNumberRole) : -1;
+        if (item < 0)
+            return;
+    }
+    // A system device has no number of its own.
+    r.comNumber = std::max(1, m_cbxCom->itemData(item, kNumberRole).toInt());
+    r.comDevice = m_cbxCom->itemData(item, kDeviceRole).toString();
+}
+
+// The one reading of the link panel: the "Set Reader" buttons, the tag buttons, the tag read loop
+// and provisioning all take their link from here, whichever page shows the panel.
 ConfigLinkRequest SetReaderPage::configLinkRequest() const
 {
     ConfigLinkRequest r;
     r.kind = linkKind();
-    // A listed port carries its number and device; typed text is a port name ("COM7") or a device.
-    const QString text = m_cbxCom->currentText().trimmed();
-    const int item = m_cbxCom->findText(text);
-    if (item >= 0) {
-        r.comNumber = m_cbxCom->itemData(item, kNumberRole).toInt();
-        r.comDevice = m_cbxCom->itemData(item, kDeviceRole).toString();
-    } else if (text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
-        r.comNumber = ConfigLinkRequest::comNumberFromText(text.toUpper());
-    } else {
-        r.comDevice = text;
-    }
+    readSerialTarget(r);
     r.serialMode = m_cmbBaud->currentText();
     r.tcpServerHost = editText("edtTcpServerIP");
     r.tcpServerPort = ConfigLinkRequest::portFromText(editText("edtTcpServerPort"));

@@ -77,6 +77,7 @@ private:
     QWidget *buildTcpClientPage();
     static QString pageName(LinkKind kind);
     QString editText(const char *name) const;
+    void readSerialTarget(ConfigLinkRequest &r) const;
     QLineEdit *lineEdit(const char *name) const;
 
     QVBoxLayout *m_configSlot = nullptr;

@@ -45,7 +45,7 @@ void SetTagController::connectProvisioning(TonePlayer &tone)
 {
     m_provision = new ProvisionController(m_page->provisionPanel(), tone, m_clock, m_request, this);
     connect(m_provision, &ProvisionController::runningChanged, m_page, &SetTagPage::setSequenceRunning);
-    connect(m_provision, &ProvisionController::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(m_provision, &ProvisionController::runningChanged, this, &SetTagController::updateBusy);
     // A plan chosen or under way shows its bar, also when the user had folded it.
     connect(m_page->provisionPanel(), &ProvisionPanel::planChosen, m_page, &SetTagPage::unfoldProvisioning);
     connect(m_provision, &ProvisionController::runningChanged, m_page, [this](bool running) {
@@ -56,9 +56,11 @@ void SetTagController::connectProvisioning(TonePlayer &tone)
     connect(m_provision, &ProvisionController::planRefused, this,
             [this](const QString &text) { showMessageBox(m_page->window(), text); });
     connect(m_page, &SetTagPage::cancelRequested, m_provision, &ProvisionController::cancel);
-    connect(&m_run.sequence(), &SendTagCommand::runningChanged, this, &SetTagController::updateProvisioning);
-    connect(&m_run.action(), &RunReaderCommand::runningChanged, this, &SetTagController::updateProvisioning);
-    connect(&m_readLoop, &TagReadLoop::runningChanged, this, &SetTagController::updateProvisioning);
+    connect(&m_run.sequence(), &SendTagCommand::runningChanged, this, &SetTagController::updateBusy);
+    connect(&m_run.action(), &RunReaderCommand::runningChanged, this, &SetTagController::updateBusy);
+    connect(&m_readLoop, &TagReadLoop::runningChanged, this, &SetTagController::updateBusy);
+    // An action refused before it sent anything ends without a running change.
+    connect(&m_run, &TagButtonRun::finished, this, &SetTagController::updateBusy);
 }
 
 bool SetTagController::isBusy() const
@@ -66,9 +68,20 @@ bool SetTagController::isBusy() const
     return m_run.isRunning() || m_readLoop.isRunning() || m_provision->isRunning();
 }
 
-void SetTagController::updateProvisioning()
+void SetTagController::updateBusy()
 {
     m_provision->setStartAllowed(!m_run.isRunning() && !m_readLoop.isRunning());
+    if (isBusy() == m_busy)
+        return;
+    m_busy = isBusy();
+    emit busyChanged(m_busy);
+}
+
+void SetTagController::endForClose()
+{
+    m_provision->cancelForClose();
+    m_run.cancel();
+    stopReading();
 }
 
 SetTagController::~SetTagController() = default;

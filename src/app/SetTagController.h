@@ -44,11 +44,17 @@ public:
     ProvisionController *provisioning() const { return m_provision; }
     bool isBusy() const;
     void stopReading();
+    // The window closes: a plan, a tag command or the read loop under way is ended, the tag under
+    // way hearing that its session is over ("X0000"), and a plan's rows done so far are kept in its
+    // result file. busyChanged(false) follows once everything has ended.
+    void endForClose();
 
     // The "Message" box with `text`; open, never modal in the sense of a nested loop.
     void showMessageBox(QWidget *parent, const QString &text);
 
 signals:
+    // A tag command, the read loop or a plan started, or the last of them ended.
+    void busyChanged(bool busy);
     // The guard refused a button: the window goes back to "Read TAG".
     void guardRefused();
     void statusText(const QString &text);
@@ -61,7 +67,7 @@ private:
     void handleReadRunning(bool running);
     void handleReadRowClicked(int row);
     void connectProvisioning(TonePlayer &tone);
-    void updateProvisioning();
+    void updateBusy();
     void connectRun();
 
     SetTagPage *m_page;
@@ -73,6 +79,7 @@ private:
     RssiSource m_rssi;
     Language m_language = Language::English;
     bool m_tagChosen = false;
+    bool m_busy = false;
     QPointer<QMessageBox> m_box;
     ProvisionController *m_provision = nullptr;
 };

@@ -1,9 +1,8 @@
 #include "app/TfrmModule.h"
 
-#include "app/ConfigLinkForm.h"
 #include "app/LanguageFonts.h"
 #include "app/PageControl.h"
-#include "app/ReadLinkPages.h"
+#include "app/ProvisionController.h"
 #include "app/ReadTagPage.h"
 #include "app/ReaderCommandPanel.h"
 #include "app/SetReaderController.h"
@@ -123,11 +122,8 @@ void TfrmModule::buildUi()
 
 void TfrmModule::connectTagPanel()
 {
-    const auto request = [this] {
-        return ConfigLinkForm::request(m_setReader->configPanel(), m_setReader->linkKind(), [this](int n) {
-            return n >= 1 && n <= ReadLinkPages::kCount ? m_readTag->comDevice(n) : QString();
-        });
-    };
+    // The tag buttons, the read loop and provisioning read the link panel as "Set Reader" does.
+    const auto request = [this] { return m_setReader->configLinkRequest(); };
     m_tagPanel = new SetTagController(
         m_setTag, m_tone, request, [this] { return m_readTag->rssiThreshold(); }, this);
     connect(m_readTag, &ReadTagPage::setTagRequested, this, &TfrmModule::openTagPanel);
@@ -136,6 +132,7 @@ void TfrmModule::connectTagPanel()
         m_settings->writeTagPanelFolds(readFolded, provisionFolded);
     });
     connect(m_tagPanel, &SetTagController::guardRefused, this, &TfrmModule::closeTagPanel);
+    connect(m_tagPanel, &SetTagController::busyChanged, this, &TfrmModule::handleTagPanelBusy);
     connect(m_tagPanel, &SetTagController::statusText, m_statusPanel, &QLabel::setText);
     connect(m_tagPanel, &SetTagController::problemReported, this, &TfrmModule::reportProblem);
     connect(m_tagPanel, &SetTagController::problemsCleared, this, &TfrmModule::clearProblem);
@@ -369,15 +366,32 @@ void TfrmModule::handleSessionEnded()
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+// A close waited for the tag panel. When the rows of a plan it ended could not be written, the
+// window stays and says why, so the user can save them elsewhere.
+void TfrmModule::handleTagPanelBusy(bool busy)
+{
+    if (busy || !m_closing)
+        return;
+    const QString saveError = m_tagPanel->provisioning()->takeCloseSaveError();
+    if (!saveError.isEmpty()) {
+        m_closing = false;
+        m_tagPanel->showMessageBox(this, saveError);
+        return;
+    }
+    handleSessionEnded();
+}
+
 void TfrmModule::closeEvent(QCloseEvent *event)
 {
     if (!m_shutDown) {
         // A running session is stopped first; the readers are told to stop and the links close,
         // then the close goes on.
         // A session's publisher also sends what it holds before the window goes.
-        if (m_reading->isBusy() || m_reading->isFlushing()) {
+        // A tag command or plan under way ends as on Cancel: its tag hears that the session is over.
+        if (m_reading->isBusy() || m_reading->isFlushing() || m_tagPanel->isBusy()) {
             m_closing = true;
             m_reading->stopIfRunning();
+            m_tagPanel->endForClose();
             event->ignore();
             return;
         }

@@ -76,6 +76,7 @@ private:
     // The steps of showing "Read TAG": the reading link page follows the configuration link page.
     void followConfigLinkPage();
     void handleSessionEnded();
+    void handleTagPanelBusy(bool busy);
     void resetGrids();
     // The second status panel: the latest problem of the reading or of a configuration link.
     void reportProblem(const Problem &problem);

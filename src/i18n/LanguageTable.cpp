@@ -161,6 +161,8 @@ constexpr MessageRow kMessages[] = {
     {"Result saved to %1", "結果已存至 %1", "结果已存至 %1"},
     {"The result could not be saved: %1", "無法儲存結果：%1", "无法保存结果：%1"},
     {"%1 is the plan file", "%1 是設定計畫檔案", "%1 是设定计划文件"},
+    // A failed row's header in the result table ("%1": the row's number).
+    {"%1 Failed", "%1 失敗", "%1 失败"},
     {"uid", "標籤序號", "标签序号"},
     {"command", "命令", "命令"},
     {"args", "參數", "参数"},

@@ -27,6 +27,8 @@ public:
     bool isRunning() const { return m_running; }
 
     const std::vector<ProvisioningRow> &rows() const { return m_rows; }
+    // What runs each row (its links, its sequence's progress).
+    TagButtonRun &buttonRun() { return m_runner; }
     int failures() const { return m_failures; }
 
 signals:

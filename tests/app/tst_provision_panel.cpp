@@ -1,7 +1,8 @@
 // Provisioning from a plan file in the tag settings panel, against the simulated reader on loopback
 // TCP: a plan with silent tags fills the result table with the right ok and failed rows, the
 // progress reaches the total, the result file is offered and written; "Retry failed" runs only the
-// failed rows; Cancel and Esc end a run with the tag session closed and leave the window usable; a
+// failed rows, which are marked; Cancel and Esc end a run with the tag session closed and leave the
+// window usable; closing the window ends a run the same way and keeps its rows in a result file; a
 // plan that does not parse names its line and sends nothing; the start button follows the link.
 #include "app/ProvisionController.h"
 #include "app/SetTagController.h"
@@ -13,6 +14,7 @@
 #include "sim/TcpServerTransport.h"
 #include "tagcfg/TagFlowTexts.h"
 
+#include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
@@ -163,6 +165,8 @@ private slots:
         TfrmModule *w = window();
         QVERIFY(startSim({uid(3), uid(7)}));
         QVERIFY(openPanel());
+        QAbstractItemModelTester tester(control<QTableView>(w, "grdProvision")->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QString plan = writePlan(activeTimePlan(10));
         QSignalSpy finished(&provisioning()->run(), &ProvisioningRun::finished);
         // The longest gap between two turns of the event loop while the plan runs.
@@ -212,6 +216,18 @@ private slots:
         QCOMPARE(progress->maximum(), 10);
         QCOMPARE(progress->value(), 10);
         QCOMPARE(control<QLabel>(w, "lblProvision")->text(), QStringLiteral("10/10 rows done, 2 failed"));
+        // Failed rows are marked by colour and by their row header's text, in the language.
+        QAbstractItemModel *shown = grid->model();
+        for (int i : {3, 4}) {
+            QCOMPARE(shown->headerData(i, Qt::Vertical).toString(),
+                     i == 3 ? QStringLiteral("4 Failed") : QStringLiteral("5"));
+            QCOMPARE(shown->index(i, kText).data(Qt::BackgroundRole).isValid(), i == 3);
+        }
+        w->setLanguage(Language::TraditionalChinese);
+        QCOMPARE(shown->headerData(7, Qt::Vertical).toString(), QStringLiteral("8 失敗"));
+        w->setLanguage(Language::SimplifiedChinese);
+        QCOMPARE(shown->headerData(7, Qt::Vertical).toString(), QStringLiteral("8 失败"));
+        w->setLanguage(Language::English);
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
         QVERIFY(!control<QPushButton>(w, "btnTagCancel")->isEnabled());
         QVERIFY(control<QPushButton>(w, "btnRetryFailed")->isEnabled());
@@ -245,6 +261,8 @@ private slots:
             QCOMPARE(commandsFor(i) > 0, i == 3 || i == 7);
             QCOMPARE(cell(i, kOk), QStringLiteral("1"));
         }
+        QCOMPARE(shown->headerData(3, Qt::Vertical).toString(), QStringLiteral("4"));
+        QVERIFY(!shown->index(3, kText).data(Qt::BackgroundRole).isValid());
         QCOMPARE(progress->maximum(), 2);
         QCOMPARE(progress->value(), 2);
         QCOMPARE(control<QLabel>(w, "lblProvision")->text(), QStringLiteral("2/2 rows done, 0 failed"));
@@ -298,6 +316,62 @@ private slots:
         control<QPushButton>(w, "btnGetTagTime")->click();
         QVERIFY(single.wait(20000));
         QVERIFY(single.first().first().value<SendTagCommand::Result>().ok());
+    }
+
+    void closingTheWindowMidRun_data()
+    {
+        QTest::addColumn<bool>("folderGone");
+        QTest::newRow("result written") << false;
+        QTest::newRow("result cannot be written") << true;
+    }
+
+    // The window is closed while the second tag is polled: its tag session is closed as on Cancel,
+    // and the rows done so far go to a new result file beside the plan (an earlier result there is
+    // kept). When that file cannot be written the window stays and says why; the next close goes.
+    void closingTheWindowMidRun()
+    {
+        QFETCH(bool, folderGone);
+        TfrmModule *w = window(30000);
+        QVERIFY(startSim({uid(1)}));
+        QVERIFY(openPanel());
+        QDir folder(m_dir.filePath(QStringLiteral("close%1").arg(++m_files)));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        const QString plan = folder.filePath(QStringLiteral("plan.csv"));
+        QVERIFY(QFile::copy(writePlan(activeTimePlan(4)), plan));
+        QFile earlier(folder.filePath(QStringLiteral("plan-result.csv")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier result\n");
+        earlier.close();
+        QSignalSpy finished(&provisioning()->run(), &ProvisioningRun::finished);
+        provisioning()->startProvisioning(plan);
+        QTRY_COMPARE_WITH_TIMEOUT(cell(0, kOk), QStringLiteral("1"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(commandsFor(1) > 0 && m_heard.last() == "C", 20000);
+        if (folderGone)
+            QVERIFY(folder.removeRecursively());
+
+        QVERIFY(!w->close());
+        QVERIFY(finished.wait(10000));
+        QVERIFY(m_heard.contains("E" + uid(1) + "X0000"));
+        QCOMPARE(commandsFor(2), 0);
+        QVERIFY(!saveDialog());
+        if (folderGone) {
+            QTRY_VERIFY(w->findChild<QMessageBox *>(QStringLiteral("dlgMessage")));
+            QVERIFY(w->findChild<QMessageBox *>(QStringLiteral("dlgMessage"))
+                        ->text()
+                        .startsWith(QStringLiteral("The result could not be saved: ")));
+            QVERIFY(w->isVisible());
+            QVERIFY(w->close());
+            return;
+        }
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("an earlier result\n"));
+        QFile result(folder.filePath(QStringLiteral("plan-result-2.csv")));
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = result.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(1).startsWith(uid(0) + ",set-active-time,--interval 3 --count 7,1,"));
+        QVERIFY(lines.at(2).startsWith(uid(1) + ",set-active-time,--interval 3 --count 7,0,"));
     }
 
     // A bad row on line 3: the whole plan is refused with the line and the reason; nothing is sent.

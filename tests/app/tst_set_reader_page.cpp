@@ -403,6 +403,27 @@ private slots:
         QCOMPARE(message(), QStringLiteral("Command Ok."));
     }
 
+    // The port list is filled again each time the page is shown: the chosen port stays chosen when
+    // its number now stands for another device, and typed text stays as typed, never the first item.
+    void refillKeepsTheChosenPort()
+    {
+        openOnPty();
+        auto *main = control<QTabWidget>(m_window.get(), "pcMain");
+        auto *com = control<QComboBox>(m_window.get(), "cbxCom");
+        const auto showAgain = [&] {
+            main->setCurrentWidget(control<QWidget>(m_window.get(), "tsReadTag"));
+            main->setCurrentWidget(control<QWidget>(m_window.get(), "tsSetReader"));
+        };
+        m_store->writeComDevices({{QStringLiteral("3"), QStringLiteral("/dev/talvo-moved")}});
+        showAgain();
+        QCOMPARE(com->currentText(), QStringLiteral("COM3  /dev/talvo-moved"));
+        for (const QString &typed : {QStringLiteral("/dev/talvo-typed"), QStringLiteral("COM97")}) {
+            com->setEditText(typed);
+            showAgain();
+            QCOMPARE(com->currentText(), typed);
+        }
+    }
+
     void emptyAcceptAddressFailsToOpen()
     {
         openWindow("tsTcpClient");

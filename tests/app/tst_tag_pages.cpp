@@ -83,7 +83,7 @@ class TestTagPages : public QObject
         control<QTabWidget>(m_w.get(), "pcSelTagType")->setCurrentWidget(page(name));
     }
 
-    // The simulated reader on a pty as COM1, its first tag chosen and the panel open.
+    // The simulated reader on a pty as COM2, its first tag chosen and the panel open.
     bool openPanelOnSim()
     {
         ReaderChannel::Settings s;
@@ -94,15 +94,16 @@ class TestTagPages : public QObject
             return false;
         TfrmModule *w = m_w.get();
         control<QTabWidget>(w, "pcTagMain")->setCurrentWidget(control<QWidget>(w, "tsCOM"));
-        auto *cbxCom = control<QComboBox>(w, "cbxCom");
-        if (cbxCom->findText(QStringLiteral("COM1")) < 0)
-            cbxCom->addItem(QStringLiteral("COM1"));
-        cbxCom->setCurrentIndex(cbxCom->findText(QStringLiteral("COM1")));
-        w->reading()->setComDevice(1, m_sim->transport().endpoint());
+        w->reading()->setComDevice(2, m_sim->transport().endpoint());
         auto *edit = control<QLineEdit>(w, "edtTagID");
         edit->clear();
         QTest::keyClicks(edit, uid());
         control<QPushButton>(w, "btnSetTag")->click();
+        // The panel's list offers the pty as COM2's device; the user picks it.
+        auto *cbxCom = control<QComboBox>(w, "cbxCom");
+        cbxCom->setCurrentIndex(cbxCom->findText(QStringLiteral("COM2  ") + m_sim->transport().endpoint()));
+        if (cbxCom->currentIndex() < 0)
+            return false;
         return control<QTabWidget>(w, "pcMain")->currentWidget()->objectName() == QLatin1String("tsSetTAG");
     }
 

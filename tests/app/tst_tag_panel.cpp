@@ -2,7 +2,8 @@
 // choosing a tag (grid click, double click, typing), the "Please Read TAG First!" guards, opening and
 // closing the panel (sizes, pages, the link panel moved in), Set then Get Active Time through the
 // buttons and sliders, the panel's read loop filling its grid, Cancel and Esc, the language of the
-// new texts, and how long the UI thread stalls while a tag is polled.
+// new texts, closing the window while a tag is polled, and how long the UI thread stalls while a tag
+// is polled.
 #include "app/SetTagController.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
@@ -89,6 +90,7 @@ class TestTagPanel : public QObject
     std::unique_ptr<ReportPacer> m_pacer;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<TfrmModule> m_w;
+    QString m_comItem; // the "COM" item the panel picks, e.g. "COM4  /dev/pts/3"
 
     QString selectionFile() const { return m_dir.filePath(QStringLiteral("MERAN/TalvoDemo/QZKDTAG.CSV")); }
 
@@ -122,12 +124,10 @@ class TestTagPanel : public QObject
         TfrmModule *w = m_w.get();
         auto *pcTagMain = control<QTabWidget>(w, "pcTagMain");
         if (serial) {
+            // The pty is COM4's device on the reading page; the panel's list offers it.
             pcTagMain->setCurrentWidget(control<QWidget>(w, "tsCOM"));
-            auto *cbxCom = control<QComboBox>(w, "cbxCom");
-            if (cbxCom->findText(QStringLiteral("COM1")) < 0)
-                cbxCom->addItem(QStringLiteral("COM1"));
-            cbxCom->setCurrentIndex(cbxCom->findText(QStringLiteral("COM1")));
-            w->reading()->setComDevice(1, m_sim->transport().endpoint());
+            w->reading()->setComDevice(4, m_sim->transport().endpoint());
+            m_comItem = QStringLiteral("COM4  ") + m_sim->transport().endpoint();
         } else {
             pcTagMain->setCurrentWidget(control<QWidget>(w, "tsNET"));
             control<QLineEdit>(w, "edtTcpServerIP")->setText(QStringLiteral("127.0.0.1"));
@@ -146,9 +146,14 @@ class TestTagPanel : public QObject
         QTest::keyClicks(edit, uid);
     }
 
+    // Opens the panel and, on the "COM" page, picks the port item m_comItem as the user does.
     bool openPanel()
     {
         control<QPushButton>(m_w.get(), "btnSetTag")->click();
+        if (!m_comItem.isEmpty()) {
+            auto *cbxCom = control<QComboBox>(m_w.get(), "cbxCom");
+            cbxCom->setCurrentIndex(cbxCom->findText(m_comItem));
+        }
         return currentPage(m_w.get(), "pcMain") == QLatin1String("tsSetTAG");
     }
 
@@ -172,6 +177,7 @@ private slots:
         m_store.reset();
         m_pacer.reset();
         m_sim.reset();
+        m_comItem.clear();
     }
 
     // No tag chosen: the panel does not open; a chosen tag whose box was emptied is refused by the
@@ -383,11 +389,8 @@ private slots:
     {
         TfrmModule *w = window();
         control<QTabWidget>(w, "pcTagMain")->setCurrentWidget(control<QWidget>(w, "tsCOM"));
-        auto *cbxCom = control<QComboBox>(w, "cbxCom");
-        if (cbxCom->findText(QStringLiteral("COM1")) < 0)
-            cbxCom->addItem(QStringLiteral("COM1"));
-        cbxCom->setCurrentIndex(cbxCom->findText(QStringLiteral("COM1")));
-        w->reading()->setComDevice(1, QStringLiteral("/dev/talvo-no-such-port"));
+        w->reading()->setComDevice(5, QStringLiteral("/dev/talvo-no-such-port"));
+        m_comItem = QStringLiteral("COM5  /dev/talvo-no-such-port");
         typeTagId(QStringLiteral("0000000000001234"));
         QVERIFY(openPanel());
         control<QPushButton>(w, "btnRead")->click();
@@ -439,6 +442,28 @@ private slots:
         QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
         QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
+    }
+
+    // Closing the window while a tag is polled ends its session as Cancel does, then the window goes.
+    void closingTheWindowEndsTheTagSession()
+    {
+        TfrmModule *w = window();
+        QVERIFY(startSim(QStringLiteral("serial"), true));
+        Timing t = fastTiming();
+        t.tagWindowMs = 30000;
+        w->tagPanel()->setTiming(t);
+        typeTagId(simUid());
+        QVERIFY(openPanel());
+        QSignalSpy finished(&w->tagPanel()->sequence(), &SendTagCommand::finished);
+        QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
+        control<QPushButton>(w, "btnSetTagTime")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(sent.contains(QVariantList{QByteArray("C")}), 10000);
+        QVERIFY(!w->close());
+        QVERIFY(finished.wait(10000));
+        const auto result = finished.first().first().value<SendTagCommand::Result>();
+        QCOMPARE(result.status, SendTagCommand::Status::Cancelled);
+        QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
+        QTRY_VERIFY(!w->isVisible());
     }
 
     void languageOfTheNewTexts()
