@@ -39,7 +39,7 @@ replay=$(mktemp)
 cp demo/demo-reports.txt "$replay"
 chmod 0644 "$replay"
 # shellcheck disable=SC2086 # the unit's command line is split into words as systemd splits it
-out=$(cd /var/lib/talvo && $SUDO runuser -u talvo -- $exec_line --replay "$replay" --count 5)
+out=$($SUDO runuser -u talvo -- env -C /var/lib/talvo $exec_line --replay "$replay" --count 5)
 rm -f "$replay"
 [ "$(printf '%s\n' "$out" | grep -c '"uid"')" -eq 5 ] || { echo "the service read: $out" >&2; exit 1; }
 
