@@ -24,7 +24,7 @@ struct Options
 int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("talvo-utility"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("V0304"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
     // The options are read before the window system is touched, so --help and --version work anywhere.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (parser.isSet(version)) {
-        std::printf("Talvo Utility %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        std::printf("talvo-utility %s\n", TALVO_VERSION);
         return 0;
     }
 

@@ -1,24 +1,10 @@
 #include "link/NativeSocketIo.h"
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <sys/socket.h>
-#endif
+#include "platform/Socket.h"
 
 #include <algorithm>
 
 namespace NativeSocketIo {
-
-#ifdef Q_OS_UNIX
-
-namespace {
-
-bool wouldWait(int error)
-{
-    return error == EAGAIN || error == EWOULDBLOCK;
-}
-
-} // namespace
 
 Received receiveWaiting(qintptr fd, QByteArray &out, qint64 limit)
 {
@@ -30,20 +16,18 @@ Received receiveWaiting(qintptr fd, QByteArray &out, qint64 limit)
     while (limit < 0 || taken < limit) {
         const qint64 want =
             limit < 0 ? qint64(sizeof buffer) : std::min(qint64(sizeof buffer), limit - taken);
-        const ssize_t n = ::recv(int(fd), buffer, size_t(want), MSG_DONTWAIT);
-        if (n > 0) {
-            out.append(buffer, n);
-            taken += n;
+        const platform::IoResult r = platform::receiveNow(fd, buffer, std::size_t(want));
+        if (r.status == platform::IoStatus::Done) {
+            out.append(buffer, qsizetype(r.bytes));
+            taken += qint64(r.bytes);
             continue;
         }
-        if (n == 0) {
+        if (r.status == platform::IoStatus::Closed) {
             result.ended = true;
             result.reason = QStringLiteral("The remote host closed the connection");
-        } else if (errno == EINTR) {
-            continue;
-        } else if (!wouldWait(errno)) {
+        } else if (r.status == platform::IoStatus::Failed) {
             result.ended = true;
-            result.reason = qt_error_string(errno);
+            result.reason = qt_error_string(r.error);
         }
         break;
     }
@@ -52,37 +36,12 @@ Received receiveWaiting(qintptr fd, QByteArray &out, qint64 limit)
 
 qint64 sendNow(qintptr fd, QByteArrayView bytes)
 {
-#ifdef MSG_NOSIGNAL
     if (fd < 0)
         return -1;
-    for (;;) {
-        const ssize_t n = ::send(int(fd), bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n >= 0)
-            return n;
-        if (errno == EINTR)
-            continue;
-        return wouldWait(errno) ? 0 : -1;
-    }
-#else
-    // No write without the risk of a broken-pipe signal here: the socket writes it all.
-    Q_UNUSED(fd);
-    Q_UNUSED(bytes);
-    return 0;
-#endif
+    const platform::IoResult r = platform::sendNow(fd, bytes.data(), std::size_t(bytes.size()));
+    if (r.status == platform::IoStatus::Done)
+        return qint64(r.bytes);
+    return r.status == platform::IoStatus::WouldWait ? 0 : -1;
 }
-
-#else
-
-Received receiveWaiting(qintptr, QByteArray &, qint64)
-{
-    return {};
-}
-
-qint64 sendNow(qintptr, QByteArrayView)
-{
-    return 0;
-}
-
-#endif
 
 } // namespace NativeSocketIo

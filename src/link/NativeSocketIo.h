@@ -8,15 +8,8 @@
 // Reads and writes on a connected TCP socket's descriptor directly, never waiting. A socket that fails
 // a write discards the bytes it has received and not yet handed over, and a socket only hands bytes
 // over in the event loop: a connection that ends must still give up everything the system received
-// on it, so these calls go around the socket. Where the system offers no such calls (kAvailable is
-// false) nothing is read and nothing is written.
+// on it, so these calls go around the socket (the system's calls are in platform/Socket).
 namespace NativeSocketIo {
-
-#ifdef Q_OS_UNIX
-inline constexpr bool kAvailable = true;
-#else
-inline constexpr bool kAvailable = false;
-#endif
 
 struct Received
 {

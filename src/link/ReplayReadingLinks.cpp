@@ -5,11 +5,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "platform/StandardInput.h"
 
 ReplayReadingLinks::ReplayReadingLinks(const QString &path, const QString &label, QObject *parent)
     : ReadingLinks(parent), m_path(path), m_label(label)
@@ -36,17 +32,12 @@ void ReplayReadingLinks::open()
     m_source = std::make_unique<ReadingSource>(m_label);
     emit sourceAdded(1, m_source.get());
     emit opened();
-#ifdef Q_OS_UNIX
     // A pipe or terminal is read as bytes arrive; a plain file is read chunk by chunk.
-    struct stat st
-    {
-    };
-    if (fromStdin && ::fstat(0, &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (fromStdin && platform::kStandardInputWatchable && platform::standardInputIsStream()) {
         m_notifier = std::make_unique<QSocketNotifier>(0, QSocketNotifier::Read);
         connect(m_notifier.get(), &QSocketNotifier::activated, this, &ReplayReadingLinks::readFromNotifier);
         return;
     }
-#endif
     QMetaObject::invokeMethod(this, &ReplayReadingLinks::readNextChunk, Qt::QueuedConnection);
 }
 
@@ -72,22 +63,18 @@ void ReplayReadingLinks::readNextChunk()
 
 void ReplayReadingLinks::readFromNotifier()
 {
-#ifdef Q_OS_UNIX
     char buf[kChunk];
-    const ssize_t n = ::read(0, buf, sizeof buf);
-    if (n > 0) {
-        m_source->appendBytes(QByteArrayView(buf, n));
+    const platform::IoResult r = platform::readStandardInput(buf, sizeof buf);
+    if (r.status == platform::IoStatus::Done) {
+        m_source->appendBytes(QByteArrayView(buf, qsizetype(r.bytes)));
         return;
     }
+    if (r.status == platform::IoStatus::WouldWait)
+        return;
     m_notifier->setEnabled(false);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-        m_notifier->setEnabled(true);
-        return;
-    }
-    if (n < 0)
+    if (r.status == platform::IoStatus::Failed)
         raiseProblem(QStringLiteral("standard input: read failed"));
     finish();
-#endif
 }
 
 void ReplayReadingLinks::finish()

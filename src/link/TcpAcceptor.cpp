@@ -1,69 +1,54 @@
 #include "link/TcpAcceptor.h"
 
+#include "platform/Socket.h"
+
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QtEndian>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
 // Connections taken per wake-up; more wait for the next turn of the event loop.
 constexpr int kAcceptBatch = 1024;
 
+QHostAddress addressOf(const platform::Accepted &peer)
+{
+    if (!peer.ipv6) {
+        const quint32 v4 = (quint32(peer.address[0]) << 24) | (quint32(peer.address[1]) << 16) |
+                           (quint32(peer.address[2]) << 8) | quint32(peer.address[3]);
+        return QHostAddress(v4);
+    }
+    QHostAddress address(peer.address);
+    if (peer.scopeId != 0)
+        address.setScopeId(QString::number(peer.scopeId));
+    return address;
+}
+
 } // namespace
-#endif
 
 TcpAcceptor::TcpAcceptor(QTcpServer *server, QObject *parent) : QObject(parent), m_server(server)
 {
-#ifdef Q_OS_UNIX
     server->pauseAccepting();
     m_notifier = new QSocketNotifier(server->socketDescriptor(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TcpAcceptor::acceptWaiting);
-#else
-    connect(server, &QTcpServer::newConnection, this, &TcpAcceptor::takePending);
-#endif
 }
 
 void TcpAcceptor::acceptWaiting()
 {
-#ifdef Q_OS_UNIX
-    const int listening = int(m_server->socketDescriptor());
+    const platform::SocketHandle listening = m_server->socketDescriptor();
     for (int n = 0; n < kAcceptBatch; ++n) {
-        sockaddr_storage peer{};
-        socklen_t length = sizeof peer;
-        const int fd = ::accept(listening, reinterpret_cast<sockaddr *>(&peer), &length);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
-                continue;
+        platform::Accepted peer;
+        const platform::AcceptStatus status = platform::acceptNow(listening, &peer);
+        if (status == platform::AcceptStatus::TryAgain)
+            continue;
+        if (status == platform::AcceptStatus::NoneWaiting)
             return; // none left (or none can be taken now)
-        }
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         auto *socket = new QTcpSocket(m_server);
-        if (!socket->setSocketDescriptor(fd)) {
-            ::close(fd);
+        if (!socket->setSocketDescriptor(peer.socket)) {
+            platform::closeSocket(peer.socket);
             delete socket;
             continue;
         }
-        const QHostAddress address(reinterpret_cast<const sockaddr *>(&peer));
-        quint16 port = 0;
-        if (peer.ss_family == AF_INET)
-            port = qFromBigEndian(reinterpret_cast<const sockaddr_in *>(&peer)->sin_port);
-        else if (peer.ss_family == AF_INET6)
-            port = qFromBigEndian(reinterpret_cast<const sockaddr_in6 *>(&peer)->sin6_port);
-        emit accepted(socket, address, port);
+        emit accepted(socket, addressOf(peer), peer.port);
     }
-#endif
-}
-
-void TcpAcceptor::takePending()
-{
-    while (QTcpSocket *socket = m_server->nextPendingConnection())
-        emit accepted(socket, socket->peerAddress(), socket->peerPort());
 }

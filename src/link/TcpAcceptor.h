@@ -10,7 +10,7 @@ class QTcpSocket;
 // Takes the connections a listening server receives, each with the address and port the system
 // names when it hands the connection over. A reader that resets its connection before it is taken
 // has still left its bytes in it, but the socket can no longer tell whose they are: the address must
-// be kept from this moment. Where the system offers no such call, the server's own peer is used.
+// be kept from this moment (the system's call is in platform/Socket).
 class TcpAcceptor : public QObject
 {
     Q_OBJECT
@@ -24,7 +24,6 @@ signals:
 
 private:
     void acceptWaiting();
-    void takePending();
 
     QTcpServer *m_server;
     QSocketNotifier *m_notifier = nullptr;

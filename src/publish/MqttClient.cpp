@@ -1,5 +1,7 @@
 #include "publish/MqttClient.h"
 
+#include "platform/Socket.h"
+
 #include <QFileInfo>
 #include <QUuid>
 #include <atomic>
@@ -7,7 +9,6 @@
 #include <condition_variable>
 #include <mosquitto.h>
 #include <mutex>
-#include <sys/socket.h>
 #include <vector>
 
 namespace {
@@ -247,7 +248,7 @@ void MqttClient::Shared::runConnection(Shared &s)
             s.postProblem(
                 MqttProblem::Kind::NoAnswer,
                 QStringLiteral("no answer to the connection in %1 ms").arg(s.options.connectTimeoutMs));
-            ::shutdown(mosquitto_socket(s.mosq), SHUT_RDWR);
+            platform::shutdownSocket(mosquitto_socket(s.mosq));
             mosquitto_loop(s.mosq, 0, 1);
             return;
         }
@@ -263,7 +264,7 @@ void MqttClient::Shared::finish(Shared &s, bool graceful)
              ++i) {
         }
     } else {
-        ::shutdown(mosquitto_socket(s.mosq), SHUT_RDWR);
+        platform::shutdownSocket(mosquitto_socket(s.mosq));
     }
 }
 

@@ -1,59 +1,42 @@
 #include "reading/LogTarget.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/FileIdentity.h"
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <QFile>
 
 namespace LogTarget {
 
-#ifdef Q_OS_UNIX
 namespace {
 
-bool statOf(const QString &name, struct stat *st)
+platform::NativePath nativePath(const QString &name)
+{
+#ifdef Q_OS_WIN
+    return name.toStdWString();
+#else
+    return QFile::encodeName(name).toStdString();
+#endif
+}
+
+bool idOf(const QString &name, platform::FileId *id)
 {
     if (name == QLatin1String("-"))
-        return ::fstat(STDIN_FILENO, st) == 0;
-    return ::stat(QFile::encodeName(name).constData(), st) == 0;
+        return platform::standardInputFileId(id);
+    return platform::fileId(nativePath(name), id);
 }
 
 } // namespace
 
 bool isRegularOrAbsent(const QString &fileName)
 {
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
-        return true; // nothing there (or a dangling link, which opening creates as a regular file)
-    return S_ISREG(st.st_mode);
+    // A dangling link counts as absent: opening it creates a regular file.
+    return platform::fileKind(nativePath(fileName)) != platform::FileKind::Other;
 }
 
 bool sameFile(const QString &a, const QString &b)
 {
-    struct stat sa
-    {
-    };
-    struct stat sb
-    {
-    };
-    return statOf(a, &sa) && statOf(b, &sb) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    platform::FileId ia;
+    platform::FileId ib;
+    return idOf(a, &ia) && idOf(b, &ib) && ia == ib;
 }
-#else
-bool isRegularOrAbsent(const QString &fileName)
-{
-    const QFileInfo info(fileName);
-    return !info.exists() || info.isFile();
-}
-
-bool sameFile(const QString &a, const QString &b)
-{
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca.compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
-}
-#endif
 
 } // namespace LogTarget

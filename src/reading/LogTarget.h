@@ -8,7 +8,7 @@
 namespace LogTarget {
 // True when nothing is at `fileName`, or a regular file (also through a symbolic link).
 bool isRegularOrAbsent(const QString &fileName);
-// True when both names lead to one existing file: same device and inode on Unix (hard and symbolic
-// links included), same canonical path elsewhere. "-" stands for whatever standard input is.
+// True when both names lead to one existing file: same volume and file number (device and inode on
+// Unix), so hard and symbolic links count too. "-" stands for whatever standard input is.
 bool sameFile(const QString &a, const QString &b);
 } // namespace LogTarget

@@ -1,6 +1,7 @@
 #include "sim/SimOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <limits>
@@ -237,7 +238,7 @@ std::optional<SimOptions> SimOptions::parse(const QStringList &arguments, QStrin
         return std::nullopt;
     }
     if (p.isSet("version")) {
-        *exitText = QStringLiteral("talvo-sim 1.0\n");
+        *exitText = QStringLiteral("talvo-sim %1\n").arg(QCoreApplication::applicationVersion());
         return std::nullopt;
     }
     if (!p.positionalArguments().isEmpty()) {

@@ -11,7 +11,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("talvo-sim");
-    QCoreApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
 
     QString error;
     QString exitText;
