@@ -14,6 +14,7 @@
 
 class Clock;
 class PublishingBinding;
+class WebView;
 class ReadingLinks;
 class TonePlayer;
 
@@ -72,6 +73,7 @@ private:
     void finish();
     void diagnostic(const QString &text);
     bool startPublisher();
+    bool startWebView(QString *error);
     void reportPublished();
 
     ReadOptions m_options;
@@ -92,4 +94,5 @@ private:
     QTimer m_closerTimer;
     bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
+    std::unique_ptr<WebView> m_webView;              // --http
 };

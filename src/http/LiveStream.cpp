@@ -1,0 +1,118 @@
+#include "http/LiveStream.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+namespace {
+constexpr auto kTryAgainLater = QWebSocketProtocol::CloseCode(1013);
+}
+
+LiveStream::LiveStream(const Limits &limits, QObject *parent) : QObject(parent), m_limits(limits)
+{
+    m_timer.setInterval(m_limits.batchMs);
+    connect(&m_timer, &QTimer::timeout, this, &LiveStream::flush);
+}
+
+LiveStream::~LiveStream()
+{
+    for (Client &c : m_clients)
+        c.socket->abort();
+}
+
+void LiveStream::addClient(std::unique_ptr<QWebSocket> socket)
+{
+    removeClosed();
+    if (int(m_clients.size()) >= m_limits.maxClients) {
+        ++m_counters.refusedClients;
+        socket->close(kTryAgainLater, QStringLiteral("too many live clients"));
+        socket.release()->deleteLater();
+        return;
+    }
+    QWebSocket *raw = socket.get();
+    // A client only listens: whatever it sends is ignored, and a huge message is refused.
+    raw->setMaxAllowedIncomingMessageSize(4096);
+    raw->setMaxAllowedIncomingFrameSize(4096);
+    connect(raw, &QWebSocket::disconnected, this,
+            [this] { QMetaObject::invokeMethod(this, &LiveStream::removeClosed, Qt::QueuedConnection); });
+    m_clients.push_back(Client{std::move(socket), 0, 0});
+    m_timer.start();
+}
+
+void LiveStream::refuseClient(std::unique_ptr<QWebSocket> socket)
+{
+    ++m_counters.refusedClients;
+    socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("authorization required"));
+    socket.release()->deleteLater();
+}
+
+void LiveStream::append(const QByteArray &eventJson)
+{
+    ++m_counters.events;
+    if (m_batch.size() + eventJson.size() > m_limits.maxBatchBytes) {
+        ++m_overflowEvents;
+        return;
+    }
+    m_batch += m_batchEvents == 0 ? '[' : ',';
+    m_batch += eventJson;
+    ++m_batchEvents;
+}
+
+void LiveStream::flush()
+{
+    removeClosed();
+    if (m_clients.empty()) {
+        m_timer.stop();
+        m_batch.clear();
+        m_batchEvents = 0;
+        m_overflowEvents = 0;
+        return;
+    }
+    if (m_batchEvents == 0 && m_overflowEvents == 0)
+        return;
+    if (m_overflowEvents > 0) {
+        for (Client &c : m_clients)
+            c.skipped += quint64(m_overflowEvents);
+        m_counters.skippedEvents += quint64(m_overflowEvents) * m_clients.size();
+        ++m_counters.gaps;
+    }
+    const QByteArray message = m_batchEvents > 0 ? m_batch + ']' : QByteArray();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (Client &c : m_clients)
+        sendTo(c, message, m_batchEvents, now);
+    m_batch.clear();
+    m_batchEvents = 0;
+    m_overflowEvents = 0;
+}
+
+void LiveStream::sendTo(Client &c, const QByteArray &message, int events, qint64 now)
+{
+    if (c.socket->bytesToWrite() > m_limits.backlogBytes) {
+        if (c.behindSinceMs == 0)
+            c.behindSinceMs = now;
+        c.skipped += quint64(events);
+        m_counters.skippedEvents += quint64(events);
+        ++m_counters.gaps;
+        if (now - c.behindSinceMs > m_limits.stallMs) {
+            ++m_counters.droppedClients;
+            c.socket->abort();
+        }
+        return;
+    }
+    c.behindSinceMs = 0;
+    if (c.skipped > 0) {
+        c.socket->sendBinaryMessage("[{\"type\":\"gap\",\"skipped\":" + QByteArray::number(c.skipped) + "}]");
+        c.skipped = 0;
+    }
+    if (!message.isEmpty())
+        c.socket->sendBinaryMessage(message);
+}
+
+void LiveStream::removeClosed()
+{
+    const auto gone = std::remove_if(m_clients.begin(), m_clients.end(), [](const Client &c) {
+        return c.socket->state() == QAbstractSocket::UnconnectedState;
+    });
+    for (auto it = gone; it != m_clients.end(); ++it)
+        it->socket.release()->deleteLater();
+    m_clients.erase(gone, m_clients.end());
+}
