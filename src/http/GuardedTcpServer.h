@@ -3,14 +3,18 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <functional>
 #include <vector>
+
+class QWebSocketServer;
 
 // The listening socket of the web view, with the limits that keep clients from costing the session
 // memory: at most so many open connections (more are answered 503 and closed), at most so many bytes
 // in one request (431 while the header is still coming, 413 after), a whole request within the request
 // time (408), and no connection left open without a request for longer than the idle time. The HTTP
-// itself is read by Qt HttpServer; this only counts bytes and watches the time. A connection upgraded
-// to a WebSocket leaves its watch (the live stream has limits of its own).
+// itself is read by Qt HttpServer; this only counts bytes and watches the time. A connection whose
+// first request is a GET of the live stream's path goes to the WebSocket server instead, and leaves
+// its watch (the live stream has limits of its own).
 class GuardedTcpServer : public QTcpServer
 {
     Q_OBJECT
@@ -35,9 +39,9 @@ public:
 
     const Counters &counters() const { return m_counters; }
     int openConnections();
-
-    // Answers with a short response of its own and closes the connection (after at most a second).
-    static void refuse(QTcpSocket *socket, int status, const char *reason);
+    // Requests "GET <path>" are handed to `server` (which does the WebSocket handshake) while `admit`
+    // says yes, and answered 503 otherwise.
+    void setWebSocketServer(QWebSocketServer *server, const QByteArray &path, std::function<bool()> admit);
 
 protected:
     void incomingConnection(qintptr handle) override;
@@ -46,5 +50,9 @@ private:
     friend class ConnectionWatch;
     Limits m_limits;
     Counters m_counters;
+    QWebSocketServer *m_webSockets = nullptr;
+    QByteArray m_streamRequest; // "GET <path>"
+    std::function<bool()> m_admitLiveClient;
+
     std::vector<QPointer<QTcpSocket>> m_open;
 };

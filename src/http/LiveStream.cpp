@@ -3,10 +3,6 @@
 #include <QDateTime>
 #include <algorithm>
 
-namespace {
-constexpr auto kTryAgainLater = QWebSocketProtocol::CloseCode(1013);
-}
-
 LiveStream::LiveStream(const Limits &limits, QObject *parent) : QObject(parent), m_limits(limits)
 {
     m_timer.setInterval(m_limits.batchMs);
@@ -24,7 +20,7 @@ void LiveStream::addClient(std::unique_ptr<QWebSocket> socket)
     removeClosed();
     if (int(m_clients.size()) >= m_limits.maxClients) {
         ++m_counters.refusedClients;
-        socket->close(kTryAgainLater, QStringLiteral("too many live clients"));
+        socket->close(QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("too many live clients"));
         socket.release()->deleteLater();
         return;
     }

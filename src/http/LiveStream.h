@@ -38,7 +38,7 @@ public:
     ~LiveStream() override;
     Q_DISABLE_COPY_MOVE(LiveStream)
 
-    // Takes a client; a client over the limit is closed with "try again later" and counted.
+    // Takes a client; a client over the limit is closed ("going away") and counted.
     void addClient(std::unique_ptr<QWebSocket> socket);
     // Closes a client that may not connect (no or a wrong token).
     void refuseClient(std::unique_ptr<QWebSocket> socket);

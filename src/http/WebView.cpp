@@ -10,6 +10,7 @@
 #include <QHttpServerRequest>
 #include <QJsonDocument>
 #include <QNetworkInterface>
+#include <QWebSocketServer>
 
 namespace {
 
@@ -50,7 +51,10 @@ WebView::WebView(ReadingPipeline &pipeline, const WebViewSettings &settings, QOb
     WebServer::Policy policy{settings.token, settings.corsOrigin.toUtf8(), settings.maxHeaders};
     m_server = std::make_unique<WebServer>(
         policy, [this](const QString &path, const QHttpServerRequest &r) { return route(path, r); });
-    connect(m_server.get(), &WebServer::newWebSocketConnection, this, &WebView::acceptLiveClient);
+    m_webSockets =
+        std::make_unique<QWebSocketServer>(QStringLiteral("talvo"), QWebSocketServer::NonSecureMode);
+    m_webSockets->setMaxPendingConnections(settings.maxLiveClients);
+    connect(m_webSockets.get(), &QWebSocketServer::newConnection, this, &WebView::acceptLiveClient);
 
     TagTables &tables = pipeline.tables();
     connect(&tables, &TagTables::reportEntered, this, &WebView::enterReport);
@@ -82,6 +86,9 @@ bool WebView::start(QString *error)
                                     m_settings.requestTimeoutMs, m_settings.idleTimeoutMs};
     auto listener = std::make_unique<GuardedTcpServer>(limits);
     listener->setMaxPendingConnections(64);
+    listener->setListenBacklogSize(1024);
+    listener->setWebSocketServer(m_webSockets.get(), "/api/v1/stream",
+                                 [this] { return m_stream->clientCount() < m_settings.maxLiveClients; });
     if (!listener->listen(m_settings.address, m_settings.port)) {
         *error = QStringLiteral("cannot serve the web view on %1 port %2: %3")
                      .arg(m_settings.address.toString())
@@ -101,6 +108,11 @@ bool WebView::start(QString *error)
 quint16 WebView::serverPort() const
 {
     return m_listener ? m_listener->serverPort() : 0;
+}
+
+int WebView::openConnections() const
+{
+    return m_listener ? m_listener->openConnections() : 0;
 }
 
 QUrl WebView::url() const
@@ -169,8 +181,8 @@ void WebView::noteProblem(const Problem &problem)
 
 void WebView::acceptLiveClient()
 {
-    while (m_server->hasPendingWebSocketConnections()) {
-        std::unique_ptr<QWebSocket> socket = m_server->nextPendingWebSocketConnection();
+    while (m_webSockets->hasPendingConnections()) {
+        std::unique_ptr<QWebSocket> socket(m_webSockets->nextPendingConnection());
         if (!socket)
             break;
         const QByteArray header = socket->request().rawHeader("Authorization");

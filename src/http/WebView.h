@@ -16,6 +16,7 @@
 class GuardedTcpServer;
 class LiveStream;
 class QHttpServerRequest;
+class QWebSocketServer;
 class ReadingPipeline;
 struct Problem;
 struct TTagReport;
@@ -43,6 +44,8 @@ public:
     const TagDirectory &tags() const { return m_tags; }
     const ReaderDirectory &readers() const { return m_readers; }
     const LiveStream &stream() const { return *m_stream; }
+    // Open HTTP connections (live-stream clients included).
+    int openConnections() const;
 
 private:
     void enterReport(const TTagReport &report, const QString &label);
@@ -66,6 +69,7 @@ private:
     ReaderDirectory m_readers;
     IsoTime m_time;
     std::unique_ptr<LiveStream> m_stream;
+    std::unique_ptr<QWebSocketServer> m_webSockets; // outlives the listener that hands it sockets
     std::unique_ptr<WebServer> m_server;
     GuardedTcpServer *m_listener = nullptr; // owned by m_server once bound
     bool m_tamperPending = false;
