@@ -74,6 +74,7 @@ constexpr TableEntry kTable[] = {
     {SettingsStore::kMqttQos, Type::Integer, "0"},       {SettingsStore::kMqttUser, Type::Text, ""},
     {SettingsStore::kMqttPasswordFile, Type::Text, ""},  {SettingsStore::kMqttCaFile, Type::Text, ""},
     {SettingsStore::kMqttInUrl, Type::Text, ""},         {SettingsStore::kMqttInPrefix, Type::Text, ""},
+    {SettingsStore::kWebView, Type::Boolean, "0"},       {SettingsStore::kWebViewPort, Type::Integer, "8080"},
 };
 constexpr TableEntry kNumberedTable[] = {
     {SettingsStore::kComPrefix, Type::Integer, "0"}, // ticked only when exactly 1
@@ -258,6 +259,9 @@ std::optional<SettingsStore::Values> SettingsStore::load() const
     v.mqtt.caFile = get(kMqttCaFile).toString();
     v.mqtt.inUrl = get(kMqttInUrl).toString();
     v.mqtt.inPrefix = get(kMqttInPrefix).toString();
+    v.webView = get(kWebView).toBool();
+    const int webPort = get(kWebViewPort).toInt();
+    v.webViewPort = webPort >= 1 && webPort <= 65535 ? quint16(webPort) : kDefaultWebViewPort;
     return v;
 }
 
@@ -332,6 +336,13 @@ void SettingsStore::writeMqtt(const MqttValues &values)
     writeValue(kMqttCaFile, values.caFile);
     writeValue(kMqttInUrl, values.inUrl);
     writeValue(kMqttInPrefix, values.inPrefix);
+    sync();
+}
+
+void SettingsStore::writeWebView(bool on, quint16 port)
+{
+    writeValue(kWebView, on);
+    writeValue(kWebViewPort, int(port));
     sync();
 }
 

@@ -51,6 +51,9 @@ public:
     static constexpr const char *kMqttCaFile = "MqttCaFile";
     static constexpr const char *kMqttInUrl = "MqttInUrl";
     static constexpr const char *kMqttInPrefix = "MqttInPrefix";
+    static constexpr const char *kWebView = "WebView";
+    static constexpr const char *kWebViewPort = "WebViewPort";
+    static constexpr quint16 kDefaultWebViewPort = 8080;
     // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
     static constexpr const char *kComDevices = "ComDevices";
     // Beside the table: the "Set Reader" page shows its installer's controls (0/1).
@@ -108,6 +111,8 @@ public:
         std::array<bool, kNumberedCount> net{};
         std::array<QString, kNumberedCount> ip;
         MqttValues mqtt;
+        bool webView = false; // serve a web view of the reading on this computer
+        quint16 webViewPort = kDefaultWebViewPort;
     };
 
     // What the reading start writes.
@@ -163,6 +168,7 @@ public:
     void writeFileName(const QString &fileName);
     void writeAutoSave(bool autoSaveFile, bool allTags);
     void writeMqtt(const MqttValues &values);
+    void writeWebView(bool on, quint16 port);
     QVariantMap comDevices() const;
     // "255.255.255.255" unless the store names another IPv4 address.
     QString udpBroadcastAddress() const;

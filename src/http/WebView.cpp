@@ -90,6 +90,7 @@ bool WebView::start(QString *error)
     listener->setWebSocketServer(m_webSockets.get(), "/api/v1/stream",
                                  [this] { return m_stream->clientCount() < m_settings.maxLiveClients; });
     if (!listener->listen(m_settings.address, m_settings.port)) {
+        m_systemError = listener->errorString();
         *error = QStringLiteral("cannot serve the web view on %1 port %2: %3")
                      .arg(m_settings.address.toString())
                      .arg(m_settings.port)

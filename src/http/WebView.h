@@ -33,8 +33,10 @@ public:
     ~WebView() override;
     Q_DISABLE_COPY_MOVE(WebView)
 
-    // Listens; false and a reason for the user when the address or port cannot be had.
+    // Listens; false and a reason for the user when the address or port cannot be had (systemError()
+    // is the system's part of it).
     bool start(QString *error);
+    QString systemError() const { return m_systemError; }
     quint16 serverPort() const;
     QUrl url() const; // "http://address:port/"
 
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<WebServer> m_server;
     GuardedTcpServer *m_listener = nullptr; // owned by m_server once bound
     bool m_tamperPending = false;
+    QString m_systemError;
     qint64 m_startedMs = 0;
     QElapsedTimer m_uptime;
     QTimer m_rateTimer;
