@@ -21,10 +21,11 @@ void LiveStream::addClient(std::unique_ptr<QWebSocket> socket)
     if (int(m_clients.size()) >= m_limits.maxClients) {
         ++m_counters.refusedClients;
         socket->close(QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("too many live clients"));
-        socket.release()->deleteLater();
+        dispose(std::move(socket));
         return;
     }
     QWebSocket *raw = socket.get();
+    raw->setParent(nullptr); // the server made it its child; the stream owns it now
     // A client only listens: whatever it sends is ignored, and a huge message is refused.
     raw->setMaxAllowedIncomingMessageSize(4096);
     raw->setMaxAllowedIncomingFrameSize(4096);
@@ -38,6 +39,13 @@ void LiveStream::refuseClient(std::unique_ptr<QWebSocket> socket)
 {
     ++m_counters.refusedClients;
     socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("authorization required"));
+    dispose(std::move(socket));
+}
+
+// Deleted from the event loop (it may be in one of its own signals), and with the stream at the latest.
+void LiveStream::dispose(std::unique_ptr<QWebSocket> socket)
+{
+    socket->setParent(this);
     socket.release()->deleteLater();
 }
 
@@ -109,6 +117,6 @@ void LiveStream::removeClosed()
         return c.socket->state() == QAbstractSocket::UnconnectedState;
     });
     for (auto it = gone; it != m_clients.end(); ++it)
-        it->socket.release()->deleteLater();
+        dispose(std::move(it->socket));
     m_clients.erase(gone, m_clients.end());
 }

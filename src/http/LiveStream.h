@@ -62,6 +62,7 @@ private:
     };
     void sendTo(Client &client, const QByteArray &message, int events, qint64 nowMs);
     void removeClosed();
+    void dispose(std::unique_ptr<QWebSocket> socket);
 
     Limits m_limits;
     Counters m_counters;

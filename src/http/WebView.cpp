@@ -73,7 +73,13 @@ WebView::WebView(ReadingPipeline &pipeline, const WebViewSettings &settings, QOb
     connect(&m_rateTimer, &QTimer::timeout, this, &WebView::sampleRate);
 }
 
-WebView::~WebView() = default;
+// The live clients go first: their connections were the listener's sockets.
+WebView::~WebView()
+{
+    m_stream.reset();
+    m_server.reset();
+    m_webSockets.reset();
+}
 
 bool WebView::isLoopback(const QHostAddress &address)
 {
