@@ -15,7 +15,7 @@ LiveStream::~LiveStream()
         c.socket->abort();
 }
 
-void LiveStream::addClient(std::unique_ptr<QWebSocket> socket)
+void LiveStream::addClient(std::unique_ptr<QWebSocket> socket, Mode mode)
 {
     removeClosed();
     if (int(m_clients.size()) >= m_limits.maxClients) {
@@ -31,7 +31,8 @@ void LiveStream::addClient(std::unique_ptr<QWebSocket> socket)
     raw->setMaxAllowedIncomingFrameSize(4096);
     connect(raw, &QWebSocket::disconnected, this,
             [this] { QMetaObject::invokeMethod(this, &LiveStream::removeClosed, Qt::QueuedConnection); });
-    m_clients.push_back(Client{std::move(socket), 0, 0});
+    m_clients.push_back(Client{std::move(socket), mode, 0, 0});
+    m_reportClients += mode == Mode::Reports;
     m_timer.start();
 }
 
@@ -49,16 +50,35 @@ void LiveStream::dispose(std::unique_ptr<QWebSocket> socket)
     socket.release()->deleteLater();
 }
 
+void LiveStream::add(Batch &batch, const QByteArray &eventJson)
+{
+    if (batch.json.size() + eventJson.size() > m_limits.maxBatchBytes) {
+        ++batch.overflow;
+        return;
+    }
+    batch.json += batch.events == 0 ? '[' : ',';
+    batch.json += eventJson;
+    ++batch.events;
+}
+
 void LiveStream::append(const QByteArray &eventJson)
 {
     ++m_counters.events;
-    if (m_batch.size() + eventJson.size() > m_limits.maxBatchBytes) {
-        ++m_overflowEvents;
-        return;
-    }
-    m_batch += m_batchEvents == 0 ? '[' : ',';
-    m_batch += eventJson;
-    ++m_batchEvents;
+    add(m_tags, eventJson);
+    if (m_reportClients > 0)
+        add(m_reports, eventJson);
+}
+
+void LiveStream::appendReport(const QByteArray &eventJson)
+{
+    ++m_counters.events;
+    add(m_reports, eventJson);
+}
+
+void LiveStream::appendTag(const QByteArray &eventJson)
+{
+    ++m_counters.events;
+    add(m_tags, eventJson);
 }
 
 void LiveStream::flush()
@@ -66,35 +86,36 @@ void LiveStream::flush()
     removeClosed();
     if (m_clients.empty()) {
         m_timer.stop();
-        m_batch.clear();
-        m_batchEvents = 0;
-        m_overflowEvents = 0;
+        m_tags = {};
+        m_reports = {};
         return;
     }
-    if (m_batchEvents == 0 && m_overflowEvents == 0)
-        return;
-    if (m_overflowEvents > 0) {
-        for (Client &c : m_clients)
-            c.skipped += quint64(m_overflowEvents);
-        m_counters.skippedEvents += quint64(m_overflowEvents) * m_clients.size();
-        ++m_counters.gaps;
-    }
-    const QByteArray message = m_batchEvents > 0 ? m_batch + ']' : QByteArray();
+    emit flushing();
+    m_counters.gaps += quint64(m_tags.overflow > 0) + quint64(m_reports.overflow > 0);
+    const QByteArray tags = m_tags.events > 0 ? m_tags.json + ']' : QByteArray();
+    const QByteArray reports = m_reports.events > 0 ? m_reports.json + ']' : QByteArray();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    for (Client &c : m_clients)
-        sendTo(c, message, m_batchEvents, now);
-    m_batch.clear();
-    m_batchEvents = 0;
-    m_overflowEvents = 0;
+    for (Client &c : m_clients) {
+        if (c.mode == Mode::Tags)
+            sendTo(c, m_tags, tags, now);
+        else
+            sendTo(c, m_reports, reports, now);
+    }
+    m_tags = {};
+    m_reports = {};
 }
 
-void LiveStream::sendTo(Client &c, const QByteArray &message, int events, qint64 now)
+void LiveStream::sendTo(Client &c, const Batch &batch, const QByteArray &message, qint64 now)
 {
+    if (batch.events == 0 && batch.overflow == 0 && c.skipped == 0)
+        return;
+    c.skipped += quint64(batch.overflow);
+    m_counters.skippedEvents += quint64(batch.overflow);
     if (c.socket->bytesToWrite() > m_limits.backlogBytes) {
         if (c.behindSinceMs == 0)
             c.behindSinceMs = now;
-        c.skipped += quint64(events);
-        m_counters.skippedEvents += quint64(events);
+        c.skipped += quint64(batch.events);
+        m_counters.skippedEvents += quint64(batch.events);
         ++m_counters.gaps;
         if (now - c.behindSinceMs > m_limits.stallMs) {
             ++m_counters.droppedClients;
@@ -116,7 +137,9 @@ void LiveStream::removeClosed()
     const auto gone = std::remove_if(m_clients.begin(), m_clients.end(), [](const Client &c) {
         return c.socket->state() == QAbstractSocket::UnconnectedState;
     });
-    for (auto it = gone; it != m_clients.end(); ++it)
+    for (auto it = gone; it != m_clients.end(); ++it) {
+        m_reportClients -= it->mode == Mode::Reports;
         dispose(std::move(it->socket));
+    }
     m_clients.erase(gone, m_clients.end());
 }

@@ -13,20 +13,31 @@ const TagDirectory::Entry &TagDirectory::enter(const TTagReport &report, const Q
     e.reader = reader;
     ++e.count;
     e.lastSeenMs = nowMs;
+    if (!e.changed) {
+        e.changed = true;
+        m_changed.push_back(*it);
+    }
     return e;
 }
 
 void TagDirectory::markTamper(const QString &uid)
 {
     const auto it = m_index.constFind(uid);
-    if (it != m_index.constEnd())
-        m_entries[size_t(*it)].tamper = true;
+    if (it == m_index.constEnd())
+        return;
+    Entry &e = m_entries[size_t(*it)];
+    e.tamper = true;
+    if (!e.changed) {
+        e.changed = true;
+        m_changed.push_back(*it);
+    }
 }
 
 void TagDirectory::clear()
 {
     m_entries.clear();
     m_index.clear();
+    m_changed.clear();
 }
 
 const TagDirectory::Entry *TagDirectory::find(const QString &uid) const

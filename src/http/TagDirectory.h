@@ -20,7 +20,8 @@ public:
         qint64 count = 0;
         qint64 firstSeenMs = 0; // milliseconds since the epoch, UTC
         qint64 lastSeenMs = 0;
-        bool tamper = false; // a report of this tag carried a raised tamper marker since it was first seen
+        bool tamper = false;  // a report of this tag carried a raised tamper marker since it was first seen
+        bool changed = false; // listed in the changed tags
 
         // The battery nibble is sent only when it is not 0xF: the tag says its battery is low.
         bool lowBattery() const { return (report.di >> 4) != 0xF; }
@@ -29,11 +30,21 @@ public:
         bool anyAlarm() const { return tamper || lowBattery() || temperatureAlarm(); }
     };
 
-    // A report entered into the all-tags table at `nowMs`.
+    // A report entered into the all-tags table at `nowMs`. The tag is also noted as changed.
     const Entry &enter(const TTagReport &report, const QString &reader, qint64 nowMs);
     // The tag's latest report raised the tamper alarm.
     void markTamper(const QString &uid);
     void clear();
+
+    // The tags changed since the last call, each once, in the order they first changed.
+    template <typename F> void takeChanged(F each)
+    {
+        for (int i : m_changed) {
+            m_entries[size_t(i)].changed = false;
+            each(m_entries[size_t(i)]);
+        }
+        m_changed.clear();
+    }
 
     const std::vector<Entry> &entries() const { return m_entries; }
     const Entry *find(const QString &uid) const;
@@ -42,4 +53,5 @@ public:
 private:
     std::vector<Entry> m_entries;
     QHash<QString, int> m_index; // UID -> position in m_entries
+    std::vector<int> m_changed;
 };

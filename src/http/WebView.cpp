@@ -10,6 +10,7 @@
 #include <QHttpServerRequest>
 #include <QJsonDocument>
 #include <QNetworkInterface>
+#include <QUrlQuery>
 #include <QWebSocketServer>
 
 namespace {
@@ -69,6 +70,7 @@ WebView::WebView(ReadingPipeline &pipeline, const WebViewSettings &settings, QOb
         readerStateChanged(label, ReaderDirectory::State::Disconnected);
     });
     connect(&pipeline, &ReadingPipeline::problem, this, &WebView::noteProblem);
+    connect(m_stream.get(), &LiveStream::flushing, this, &WebView::appendChangedTags);
     m_rateTimer.setInterval(kRateSampleMs);
     connect(&m_rateTimer, &QTimer::timeout, this, &WebView::sampleRate);
 }
@@ -141,8 +143,8 @@ void WebView::enterReport(const TTagReport &report, const QString &label)
         return;
     if (stateChanged)
         readerStateChanged(label, ReaderDirectory::State::Reporting);
-    if (!m_tamperPending) // a tamper-bearing report goes out once it is marked (noteTamper)
-        m_stream->append(ApiJson::tag(
+    if (m_stream->wantsReports() && !m_tamperPending) // a tamper-bearing one goes out once marked
+        m_stream->appendReport(ApiJson::tag(
             entry, m_time, "\"type\":\"report\",\"seq\":" + QByteArray::number(m_stream->nextSeq()) + ','));
 }
 
@@ -154,8 +156,8 @@ void WebView::noteTamper(const TTagReport &report)
         return;
     m_tags.markTamper(report.uid);
     const TagDirectory::Entry *entry = m_tags.find(report.uid);
-    if (entry && entry->lastSeenMs > 0 && m_stream->hasClients())
-        m_stream->append(ApiJson::tag(
+    if (entry && entry->lastSeenMs > 0 && m_stream->wantsReports())
+        m_stream->appendReport(ApiJson::tag(
             *entry, m_time, "\"type\":\"report\",\"seq\":" + QByteArray::number(m_stream->nextSeq()) + ','));
 }
 
@@ -186,6 +188,15 @@ void WebView::noteProblem(const Problem &problem)
     m_stream->append(QJsonDocument(event).toJson(QJsonDocument::Compact));
 }
 
+// Each tag that changed since the last batch goes out once, with its latest values.
+void WebView::appendChangedTags()
+{
+    m_tags.takeChanged([this](const TagDirectory::Entry &e) {
+        m_stream->appendTag(ApiJson::tag(
+            e, m_time, "\"type\":\"tag\",\"seq\":" + QByteArray::number(m_stream->nextSeq()) + ','));
+    });
+}
+
 void WebView::acceptLiveClient()
 {
     while (m_webSockets->hasPendingConnections()) {
@@ -193,10 +204,13 @@ void WebView::acceptLiveClient()
         if (!socket)
             break;
         const QByteArray header = socket->request().rawHeader("Authorization");
+        const bool everyReport =
+            QUrlQuery(socket->requestUrl()).queryItemValue(QStringLiteral("reports")) == QLatin1String("all");
         if (!WebServer::authorized(header, m_settings.token))
             m_stream->refuseClient(std::move(socket));
         else
-            m_stream->addClient(std::move(socket));
+            m_stream->addClient(std::move(socket),
+                                everyReport ? LiveStream::Mode::Reports : LiveStream::Mode::Tags);
     }
 }
 

@@ -55,6 +55,7 @@ private:
     void readerStateChanged(const QString &label, ReaderDirectory::State state);
     void noteProblem(const Problem &problem);
     void acceptLiveClient();
+    void appendChangedTags();
     void sampleRate();
 
     WebServer::Reply route(const QString &path, const QHttpServerRequest &request);

@@ -187,7 +187,7 @@ private slots:
                 events.append(v.toObject());
         });
         QSignalSpy connected(&client, &QWebSocket::connected);
-        QUrl ws = s.base.resolved(QUrl(QStringLiteral("/api/v1/stream")));
+        QUrl ws = s.base.resolved(QUrl(QStringLiteral("/api/v1/stream?reports=all")));
         ws.setScheme(QStringLiteral("ws"));
         client.open(ws);
         QVERIFY(connected.wait(10000));

@@ -202,7 +202,7 @@ function setLinkState(s) {
 }
 
 function handleEvent(e) {
-  if (e.type === 'report') {
+  if (e.type === 'tag' || e.type === 'report') {
     state.tags.set(e.uid, e);
   } else if (e.type === 'gap') {
     state.skipped += e.skipped;
