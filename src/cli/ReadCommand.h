@@ -7,12 +7,14 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class Clock;
+class MqttReadingLinks;
 class PublishingBinding;
 class WebView;
 class ReadingLinks;
@@ -75,6 +77,7 @@ private:
     bool startPublisher();
     bool startWebView(QString *error);
     void reportPublished();
+    QString summary();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -94,5 +97,6 @@ private:
     QTimer m_closerTimer;
     bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
+    QPointer<MqttReadingLinks> m_mqttIn;             // --mqtt-in, while its links live
     std::unique_ptr<WebView> m_webView;              // --http
 };
