@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -34,11 +35,70 @@ PublishGroup::PublishGroup(QWidget *parent) : QGroupBox(QStringLiteral("Publish"
     v->addLayout(line);
     m_details = buildDetails();
     v->addWidget(m_details);
+    v->addLayout(buildWebViewLine());
     showDetails(false);
     connect(m_btnDetails, &QToolButton::toggled, this, &PublishGroup::showDetails);
     connect(m_chkPublish, &QCheckBox::clicked, this, &PublishGroup::edited);
     connect(m_cmbQos, &QComboBox::activated, this, &PublishGroup::edited);
     renderState();
+}
+
+QLayout *PublishGroup::buildWebViewLine()
+{
+    auto *line = new QHBoxLayout;
+    m_chkWebView = check(this, QStringLiteral("chkWebView"), QStringLiteral("Serve a web view on port"));
+    line->addWidget(m_chkWebView);
+    m_spnWebViewPort = new QSpinBox(this);
+    m_spnWebViewPort->setObjectName(QStringLiteral("spnWebViewPort"));
+    m_spnWebViewPort->setRange(1, 65535);
+    m_spnWebViewPort->setValue(SettingsStore::kDefaultWebViewPort);
+    line->addWidget(m_spnWebViewPort);
+    m_lblWebViewState = label(this, "lblWebViewState", QString());
+    m_lblWebViewState->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    WindowTranslator::exclude(m_lblWebViewState);
+    line->addWidget(m_lblWebViewState, 1);
+    const auto changed = [this] {
+        emit webViewEdited();
+        emit webViewChanged();
+    };
+    connect(m_chkWebView, &QCheckBox::clicked, this, changed);
+    connect(m_spnWebViewPort, &QSpinBox::editingFinished, this, changed);
+    return line;
+}
+
+void PublishGroup::applyWebView(bool on, quint16 port)
+{
+    m_chkWebView->setChecked(on);
+    m_spnWebViewPort->setValue(port);
+    emit webViewChanged();
+}
+
+bool PublishGroup::webViewOn() const
+{
+    return m_chkWebView->isChecked();
+}
+
+quint16 PublishGroup::webViewPort() const
+{
+    return quint16(m_spnWebViewPort->value());
+}
+
+void PublishGroup::showWebViewState(const QString &url, const QString &error)
+{
+    m_webViewUrl = url;
+    m_webViewError = error;
+    renderWebViewState();
+}
+
+void PublishGroup::renderWebViewState()
+{
+    if (!m_webViewUrl.isEmpty())
+        m_lblWebViewState->setText(translate(m_language, QStringLiteral("Web view: %1")).arg(m_webViewUrl));
+    else if (!m_webViewError.isEmpty())
+        m_lblWebViewState->setText(
+            translate(m_language, QStringLiteral("Web view not served: %1")).arg(m_webViewError));
+    else
+        m_lblWebViewState->clear();
 }
 
 QLineEdit *PublishGroup::addEdit(const char *name)
@@ -147,6 +207,8 @@ void PublishGroup::setLanguage(Language language)
     setTitle(translate(language, QStringLiteral("Publish")));
     m_btnDetails->setToolTip(translate(language, QStringLiteral("Broker settings")));
     m_edtPrefix->setToolTip(translate(language, QStringLiteral("Empty: talvo/SITE")));
+    m_chkWebView->setToolTip(translate(language, QStringLiteral("Only this computer can open it")));
+    renderWebViewState();
     m_edtSite->setToolTip(translate(language, QStringLiteral("Empty: this computer's name")));
     m_edtPasswordFile->setToolTip(
         translate(language, QStringLiteral("A file whose first line is the password")));

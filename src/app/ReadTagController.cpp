@@ -2,6 +2,7 @@
 
 #include "app/ReadTagPage.h"
 #include "app/ReadTagPublishing.h"
+#include "app/ReadTagWebView.h"
 #include "app/TagTablesBinding.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
@@ -42,6 +43,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(page, &ReadTagPage::typeSwitchesChanged, this,
             [this] { m_pipeline.decoder().setTypeSwitches(m_page->typeSwitches()); });
     m_publishing = new ReadTagPublishing(m_pipeline, this);
+    m_webView = new ReadTagWebView(m_pipeline, page->publishGroup(), settings, this);
     connect(m_publishing, &ReadTagPublishing::problem, this, &ReadTagController::problemReported);
     connect(m_publishing, &ReadTagPublishing::stateChanged, page, &ReadTagPage::showPublishState);
     connect(m_publishing, &ReadTagPublishing::finished, this, &ReadTagController::finishSessionEnd);

@@ -15,6 +15,7 @@
 
 class ReadTagPage;
 class ReadTagPublishing;
+class ReadTagWebView;
 struct PublishSettings;
 class ReadingLinks;
 class SettingsStore;
@@ -108,6 +109,7 @@ private:
     LinksFactory m_factory;
     TagTablesBinding *m_binding = nullptr;
     ReadTagPublishing *m_publishing = nullptr;
+    ReadTagWebView *m_webView = nullptr;
     bool m_linksProblemShown = false; // the links' maker said why there are none
     QString m_brokerProblemText;      // the latest broker problem, shown in the user's language
     bool m_snapshotPending = false;   // "Save" during a session writes once the session is over

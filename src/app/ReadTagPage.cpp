@@ -322,6 +322,7 @@ void ReadTagPage::applySettings(const SettingsStore::Values &v)
     m_chbAutoSave->setChecked(v.autoSaveFile);
     m_chbAllTags->setChecked(v.allTags);
     m_publish->applyValues(v.mqtt);
+    m_publish->applyWebView(v.webView, v.webViewPort);
     m_links->applyBrokerValues(v.mqtt);
     for (int n = 1; n <= ReadLinkPages::kCount; ++n) {
         m_links->comCheck(n)->setChecked(v.com[size_t(n - 1)]);

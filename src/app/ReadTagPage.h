@@ -58,6 +58,8 @@ public:
     void applySettings(const SettingsStore::Values &values);
     // The broker settings of the "Publish" group and the "MQTT" link page.
     SettingsStore::MqttValues mqttValues() const;
+    // The "Publish" group (broker and web view values, and their states).
+    PublishGroup *publishGroup() const { return m_publish; }
     bool publishing() const;
     void showPublishState(PublishGroup::State state, quint64 dropped);
     // Ticks COM port `number` alone.

@@ -86,6 +86,8 @@ constexpr TableEntry kTable[] = {
     {SettingsStore::kMqttInPrefix, Type::Text, ""},
     {SettingsStore::kTagReadFolded, Type::Boolean, "1"},
     {SettingsStore::kTagProvisionFolded, Type::Boolean, "1"},
+    {SettingsStore::kWebView, Type::Boolean, "0"},
+    {SettingsStore::kWebViewPort, Type::Integer, "8080"},
 };
 constexpr TableEntry kNumberedTable[] = {
     {SettingsStore::kComPrefix, Type::Integer, "0"}, // ticked only when exactly 1
@@ -272,6 +274,9 @@ std::optional<SettingsStore::Values> SettingsStore::load() const
     v.mqtt.inPrefix = get(kMqttInPrefix).toString();
     v.tagReadFolded = get(kTagReadFolded).toBool();
     v.tagProvisionFolded = get(kTagProvisionFolded).toBool();
+    v.webView = get(kWebView).toBool();
+    const int webPort = get(kWebViewPort).toInt();
+    v.webViewPort = webPort >= 1 && webPort <= 65535 ? quint16(webPort) : kDefaultWebViewPort;
     return v;
 }
 
@@ -353,6 +358,13 @@ void SettingsStore::writeTagPanelFolds(bool readFolded, bool provisionFolded)
 {
     writeValue(kTagReadFolded, readFolded);
     writeValue(kTagProvisionFolded, provisionFolded);
+    sync();
+}
+
+void SettingsStore::writeWebView(bool on, quint16 port)
+{
+    writeValue(kWebView, on);
+    writeValue(kWebViewPort, int(port));
     sync();
 }
 

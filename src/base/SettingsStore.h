@@ -54,6 +54,9 @@ public:
     // The tag settings panel's read loop and provisioning bar are folded away (1) or open (0).
     static constexpr const char *kTagReadFolded = "TagReadFolded";
     static constexpr const char *kTagProvisionFolded = "TagProvisionFolded";
+    static constexpr const char *kWebView = "WebView";
+    static constexpr const char *kWebViewPort = "WebViewPort";
+    static constexpr quint16 kDefaultWebViewPort = 8080;
     // Beside the table: the device each serial port number opens on this system ("3" -> "/dev/ttyUSB0").
     static constexpr const char *kComDevices = "ComDevices";
     // Beside the table: the "Set Reader" page shows its installer's controls (0/1).
@@ -113,6 +116,8 @@ public:
         MqttValues mqtt;
         bool tagReadFolded = true;
         bool tagProvisionFolded = true;
+        bool webView = false; // serve a web view of the reading on this computer
+        quint16 webViewPort = kDefaultWebViewPort;
     };
 
     // What the reading start writes.
@@ -169,6 +174,7 @@ public:
     void writeAutoSave(bool autoSaveFile, bool allTags);
     void writeMqtt(const MqttValues &values);
     void writeTagPanelFolds(bool readFolded, bool provisionFolded);
+    void writeWebView(bool on, quint16 port);
     QVariantMap comDevices() const;
     // "255.255.255.255" unless the store names another IPv4 address.
     QString udpBroadcastAddress() const;

@@ -3,6 +3,7 @@
 #include "BellTonePlayer.h"
 #include "base/Clock.h"
 #include "base/TonePlayer.h"
+#include "http/WebView.h"
 #include "i18n/ProblemText.h"
 #include "link/ReplayReadingLinks.h"
 #include "link/SerialReadingLinks.h"
@@ -156,6 +157,8 @@ void ReadCommand::start()
         ready = false;
         error = QStringLiteral("MQTT publishing cannot start");
     }
+    if (ready && !startWebView(&error))
+        ready = false;
     if (!ready) {
         diagnostic(error);
         QMetaObject::invokeMethod(
@@ -270,6 +273,19 @@ bool ReadCommand::startPublisher()
     });
     addCloser([this](std::function<void()> done) { closePublisher(done); });
     return m_publishing->start();
+}
+
+// The web view listens before the links open, so that a page or script sees the session from its
+// first report; an address or port that cannot be had is a usage error (status 2).
+bool ReadCommand::startWebView(QString *error)
+{
+    if (!m_options.http.settings)
+        return true;
+    m_webView = std::make_unique<WebView>(m_pipeline, *m_options.http.settings);
+    if (!m_webView->start(error))
+        return false;
+    diagnostic(QStringLiteral("web view: %1").arg(m_webView->url().toString()));
+    return true;
 }
 
 void ReadCommand::closePublisher(const std::function<void()> &done)

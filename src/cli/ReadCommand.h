@@ -16,6 +16,7 @@
 class Clock;
 class MqttReadingLinks;
 class PublishingBinding;
+class WebView;
 class ReadingLinks;
 class TonePlayer;
 
@@ -74,6 +75,7 @@ private:
     void finish();
     void diagnostic(const QString &text);
     bool startPublisher();
+    bool startWebView(QString *error);
     void reportPublished();
     QString summary();
 
@@ -96,4 +98,5 @@ private:
     bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
     QPointer<MqttReadingLinks> m_mqttIn;             // --mqtt-in, while its links live
+    std::unique_ptr<WebView> m_webView;              // --http
 };

@@ -48,6 +48,9 @@ void ReadOptions::addTo(QCommandLineParser &p)
 
     // MQTT: publishing and reading from a broker.
     MqttOptions::addTo(p);
+
+    // A web view of the session.
+    HttpOptions::addTo(p);
 }
 
 namespace {
@@ -146,6 +149,8 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         return std::nullopt;
     o.table = *table;
     if (!o.mqtt.parse(p, error))
+        return std::nullopt;
+    if (!o.http.parse(p, error))
         return std::nullopt;
     if (o.linkKinds() == 0) {
         *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT, "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HttpOptions.h"
 #include "MqttOptions.h"
 #include "NetworkLinkOptions.h"
 #include "ReadTableOptions.h"
@@ -48,6 +49,9 @@ struct ReadOptions
 
     // MQTT: publishing (--mqtt) and reading from a broker (--mqtt-in, a kind of link).
     MqttOptions mqtt;
+
+    // The web view and JSON API (--http).
+    HttpOptions http;
 
     // Fills the parser with the options; parse() reads them back. An error message on bad input.
     static void addTo(QCommandLineParser &parser);

@@ -195,6 +195,11 @@ constexpr MessageRow kMessages[] = {
     {"Sending queued reports", "正在傳送佇列中的資料", "正在发送队列中的数据"},
     {"Not publishing: the settings are not usable", "未發佈：設定無法使用", "未发布：设置无法使用"},
     {"Dropped: %1", "已捨棄：%1", "已丢弃：%1"},
+    // The web view of a session (the "Publish" group).
+    {"Serve a web view on port", "提供網頁檢視，連接埠", "提供网页视图，端口"},
+    {"Web view: %1", "網頁檢視：%1", "网页视图：%1"},
+    {"Web view not served: %1", "未提供網頁檢視：%1", "未提供网页视图：%1"},
+    {"Only this computer can open it", "只有本電腦可以開啟", "只有本计算机可以打开"},
     {"MQTT settings not usable: %1", "MQTT 設定無法使用：%1", "MQTT 设置无法使用：%1"},
     {"MQTT broker not reachable: %1", "無法連線至 MQTT 伺服器：%1", "无法连接 MQTT 服务器：%1"},
     {"MQTT broker refused the connection: %1", "MQTT 伺服器拒絕連線：%1", "MQTT 服务器拒绝连接：%1"},
