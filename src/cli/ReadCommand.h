@@ -13,6 +13,7 @@
 #include <vector>
 
 class Clock;
+class CoverageMatrix;
 class PublishingBinding;
 class ReadingLinks;
 class TonePlayer;
@@ -73,6 +74,7 @@ private:
     void diagnostic(const QString &text);
     bool startPublisher();
     void reportPublished();
+    void writeCoverage();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -92,4 +94,5 @@ private:
     QTimer m_closerTimer;
     bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
+    std::unique_ptr<CoverageMatrix> m_coverage;      // --coverage
 };
