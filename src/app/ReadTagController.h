@@ -18,6 +18,7 @@ class ReadTagPublishing;
 struct PublishSettings;
 class ReadingLinks;
 class SettingsStore;
+class SignalViews;
 class TagTablesBinding;
 class TonePlayer;
 
@@ -64,6 +65,8 @@ public:
     ReportDecoder &decoder() { return m_pipeline.decoder(); }
     TagTables &tables() { return m_pipeline.tables(); }
     TagTablesBinding *binding() const { return m_binding; }
+    // The "Chart", "Coverage" and "Find TAG" views and their data.
+    SignalViews *signalViews() const { return m_signalViews; }
     // Start-up: the saved selection list goes into the tables; the controls' values go to the tables.
     void loadSelectionList();
     void syncFromControls();
@@ -108,6 +111,7 @@ private:
     LinksFactory m_factory;
     TagTablesBinding *m_binding = nullptr;
     ReadTagPublishing *m_publishing = nullptr;
+    SignalViews *m_signalViews = nullptr;
     bool m_linksProblemShown = false; // the links' maker said why there are none
     QString m_brokerProblemText;      // the latest broker problem, shown in the user's language
     bool m_snapshotPending = false;   // "Save" during a session writes once the session is over
