@@ -48,6 +48,7 @@ ChartView::ChartView(const TagHistory &history, QWidget *parent) : QWidget(paren
     layout->addWidget(bar);
     m_rssiView = makeChart("chtRssi", &m_rssiTime, &m_rssiAxis);
     m_rssiAxis->setRange(0, 255);
+    m_rssiAxis->setTickCount(6); // 0, 51, ... 255
     m_sensorView = makeChart("chtTemperature", &m_sensorTime, &m_sensorAxis);
     m_sensorAxis->setRange(0, 50);
     layout->addWidget(m_rssiView, 3);
@@ -94,6 +95,7 @@ void ChartView::buildControls(QWidget *bar)
     });
     row->addWidget(data);
     m_status = label(bar, "lblChartStatus", QString());
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     WindowTranslator::exclude(m_status);
     row->addWidget(m_status, 1);
 }
@@ -239,8 +241,10 @@ void ChartView::fillSeries()
         m_rssi[i]->replace(rssi);
         m_temperature[i]->replace(temperature);
     }
-    if (low <= high)
+    if (low <= high) {
         m_sensorAxis->setRange(std::floor(low) - 1, std::ceil(high) + 1);
+        m_sensorAxis->applyNiceNumbers();
+    }
 }
 
 QByteArray ChartView::plottedCsv() const

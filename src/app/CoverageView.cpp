@@ -28,6 +28,7 @@ CoverageView::CoverageView(const CoverageMatrix &matrix, QWidget *parent) : QWid
     auto *save = button(this, "btnCoverageSave", QStringLiteral("Save as CSV..."));
     bar->addWidget(save);
     m_status = label(this, "lblCoverageStatus", QString());
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // never squeezes the counts
     WindowTranslator::exclude(m_status);
     bar->addWidget(m_status, 1);
     layout->addLayout(bar);
@@ -45,7 +46,8 @@ CoverageView::CoverageView(const CoverageMatrix &matrix, QWidget *parent) : QWid
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(20);
     m_table->horizontalHeader()->setDefaultSectionSize(90);
-    m_table->setColumnWidth(0, 140);
+    m_table->setColumnWidth(0, m_table->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000 ")) +
+                                   16);
     layout->addWidget(m_table, 1);
 
     connect(save, &QPushButton::clicked, this, [this] {
@@ -85,9 +87,15 @@ void CoverageView::refresh()
 
 void CoverageView::showCounts()
 {
-    m_counts->setText(translate(m_language, QStringLiteral("%1 tags, %2 readers"))
-                          .arg(m_matrix.tagCount())
-                          .arg(m_matrix.readerCount()));
+    QString text = translate(m_language, QStringLiteral("%1 tags, %2 readers"))
+                       .arg(m_matrix.tagCount())
+                       .arg(m_matrix.readerCount());
+    // Reports of tags or readers beyond the matrix's bound are not counted: say so.
+    if (m_matrix.refusedReports() > 0)
+        text += QLatin1Char(' ') +
+                translate(m_language, QStringLiteral("(%1 reports beyond the bound not counted)"))
+                    .arg(m_matrix.refusedReports());
+    m_counts->setText(text);
 }
 
 bool CoverageView::saveCsv(const QString &file, QString *error)

@@ -29,7 +29,8 @@ FindTagMeter::FindTagMeter(const FindTagSignal &signal, QWidget *parent) : QWidg
 {
     setObjectName(QStringLiteral("pnlFindTag"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(label(this, "lblFindHint", QStringLiteral("Tag to find (TAG ID):")));
+    layout->addWidget(
+        label(this, "lblFindHint", QStringLiteral("Tag to find (click its row or type its UID in TAG ID):")));
     m_uid = bigLabel(this, "lblFindUid", 18);
     layout->addWidget(m_uid);
     m_meter = new QProgressBar(this);

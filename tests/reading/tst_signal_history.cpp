@@ -58,12 +58,16 @@ private slots:
         QTest::addColumn<bool>("second");
         QTest::addColumn<int>("hundredths");
         const int none = HistoryPoint::kNoSensor;
-        QTest::newRow("scale A") << int(ReportKind::OneTemperature) << QStringLiteral("25.00 C / 77.00 F") << false << 2500;
-        QTest::newRow("negative") << int(ReportKind::TwoTemperature) << QStringLiteral("-12.34 C / 9.79 F") << true << -1234;
-        QTest::newRow("humidity") << int(ReportKind::TemperatureHumidity) << QStringLiteral("33.70%") << true << 3370;
+        QTest::newRow("scale A") << int(ReportKind::OneTemperature) << QStringLiteral("25.00 C / 77.00 F")
+                                 << false << 2500;
+        QTest::newRow("negative") << int(ReportKind::TwoTemperature) << QStringLiteral("-12.34 C / 9.79 F")
+                                  << true << -1234;
+        QTest::newRow("humidity") << int(ReportKind::TemperatureHumidity) << QStringLiteral("33.70%") << true
+                                  << 3370;
         QTest::newRow("none") << int(ReportKind::Standard) << QStringLiteral("-") << false << none;
         QTest::newRow("raw word") << int(ReportKind::RawWord) << QStringLiteral("4001") << true << none;
-        QTest::newRow("one temp second") << int(ReportKind::OneTemperature) << QStringLiteral("-") << true << none;
+        QTest::newRow("one temp second")
+            << int(ReportKind::OneTemperature) << QStringLiteral("-") << true << none;
     }
     void sensorTexts()
     {
