@@ -147,7 +147,7 @@ int main(int argc, char *argv[])
     // Every source's reports must arrive in the order it sent them.
     quint64 received = 0;
     quint64 outOfOrder = 0;
-    std::vector<quint64> next(size_t(sources));
+    std::vector<quint64> next(static_cast<size_t>(sources));
     for (int k = 0; k < sources; ++k)
         next[size_t(k)] = quint64(k) * kTags;
     QObject::connect(&window.reading()->decoder(), &ReportDecoder::reportDecoded, &app,

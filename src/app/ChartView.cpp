@@ -60,8 +60,13 @@ ChartView::ChartView(const TagHistory &history, QWidget *parent) : QWidget(paren
 
 void ChartView::buildControls(QWidget *bar)
 {
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(4, 2, 4, 2);
+    // Two rows, so the page stays narrow in every language: viewing, then saving.
+    auto *rows = new QVBoxLayout(bar);
+    rows->setContentsMargins(4, 2, 4, 2);
+    auto *row = new QHBoxLayout;
+    auto *saveRow = new QHBoxLayout;
+    rows->addLayout(row);
+    rows->addLayout(saveRow);
     m_pause = button(bar, "btnChartPause", QStringLiteral("Pause"));
     connect(m_pause, &QPushButton::clicked, this, [this] { setPaused(!m_paused); });
     row->addWidget(m_pause);
@@ -76,6 +81,7 @@ void ChartView::buildControls(QWidget *bar)
         refresh();
     });
     row->addWidget(m_window);
+    row->addStretch(1);
     auto *image = button(bar, "btnChartImage", QStringLiteral("Save image..."));
     connect(image, &QPushButton::clicked, this, [this] {
         SaveAsDialog::ask(this, QStringLiteral("dlgChartImage"), QStringLiteral("PNG (*.png)"),
@@ -84,7 +90,7 @@ void ChartView::buildControls(QWidget *bar)
                               showResult(saveImage(file, &error), file, error);
                           });
     });
-    row->addWidget(image);
+    saveRow->addWidget(image);
     auto *data = button(bar, "btnChartData", QStringLiteral("Save data..."));
     connect(data, &QPushButton::clicked, this, [this] {
         SaveAsDialog::ask(this, QStringLiteral("dlgChartData"), QStringLiteral("CSV (*.csv)"),
@@ -93,11 +99,11 @@ void ChartView::buildControls(QWidget *bar)
                               showResult(saveData(file, &error), file, error);
                           });
     });
-    row->addWidget(data);
+    saveRow->addWidget(data);
     m_status = label(bar, "lblChartStatus", QString());
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     WindowTranslator::exclude(m_status);
-    row->addWidget(m_status, 1);
+    saveRow->addWidget(m_status, 1);
 }
 
 QChartView *ChartView::makeChart(const char *name, QDateTimeAxis **xAxis, QValueAxis **yAxis)

@@ -46,8 +46,6 @@ CoverageView::CoverageView(const CoverageMatrix &matrix, QWidget *parent) : QWid
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(20);
     m_table->horizontalHeader()->setDefaultSectionSize(90);
-    m_table->setColumnWidth(0, m_table->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000 ")) +
-                                   16);
     layout->addWidget(m_table, 1);
 
     connect(save, &QPushButton::clicked, this, [this] {
@@ -76,12 +74,19 @@ void CoverageView::setLanguage(Language language)
 {
     m_language = language;
     m_model->setUidHeader(translate(language, QStringLiteral("UID")));
+    // Room for large counts, so the text never gets cut while it grows.
+    m_counts->setMinimumWidth(m_counts->fontMetrics().horizontalAdvance(
+        translate(language, QStringLiteral("%1 tags, %2 readers")).arg(99999).arg(999)));
     showCounts();
 }
 
 void CoverageView::refresh()
 {
     m_model->sync();
+    // The UID column fits a whole UID once it exists.
+    const int uidWidth = m_table->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) + 24;
+    if (m_model->columnCount() > 0 && m_table->columnWidth(0) < uidWidth)
+        m_table->setColumnWidth(0, uidWidth);
     showCounts();
 }
 
