@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 
 class Clock;
 class CoverageMatrix;
+class MqttReadingLinks;
 class PublishingBinding;
 class ReadingLinks;
 class TonePlayer;
@@ -74,6 +76,7 @@ private:
     void diagnostic(const QString &text);
     bool startPublisher();
     void reportPublished();
+    QString summary();
     void writeCoverage();
 
     ReadOptions m_options;
@@ -94,5 +97,6 @@ private:
     QTimer m_closerTimer;
     bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
+    QPointer<MqttReadingLinks> m_mqttIn;             // --mqtt-in, while its links live
     std::unique_ptr<CoverageMatrix> m_coverage;      // --coverage
 };
