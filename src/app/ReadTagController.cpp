@@ -3,6 +3,7 @@
 #include "app/ReadTagPage.h"
 #include "app/ReadTagPublishing.h"
 #include "app/ReadTagWebView.h"
+#include "app/SignalViews.h"
 #include "app/TagTablesBinding.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
@@ -53,6 +54,8 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     m_pipeline.tables().csvLog()->setSessionInputs({selectionListFile});
     m_page->setRunning(false);
     m_pipeline.decoder().setTypeSwitches(m_page->typeSwitches());
+    m_signalViews = new SignalViews(page, &tables, m_clock, *tone, this);
+    m_signalViews->loadBound(*settings);
 }
 
 // The publisher goes before the pipeline it publishes from.
@@ -90,6 +93,7 @@ void ReadTagController::setLanguage(Language language)
 {
     m_language = language;
     m_page->setLanguage(language);
+    m_signalViews->setLanguage(language);
     handleTamper(m_pipeline.decoder().tamperShown(), m_tamperCountdown);
 }
 
@@ -177,6 +181,7 @@ void ReadTagController::start()
     }
     m_running = true;
     m_page->setRunning(true);
+    m_signalViews->setSessionRunning(true);
     m_settings->writeReadingStart(m_page->startSettings());
     writeMqttSettings();
     tables.setTagFilter(m_page->tagFilter());
@@ -198,6 +203,7 @@ void ReadTagController::start()
 void ReadTagController::requestStop()
 {
     m_running = false;
+    m_signalViews->setSessionRunning(false);
     m_page->setStopping();
     m_pipeline.stop();
 }
@@ -211,6 +217,7 @@ void ReadTagController::handleSessionEnded()
 void ReadTagController::finishSessionEnd()
 {
     m_running = false;
+    m_signalViews->setSessionRunning(false);
     m_page->setRunning(false);
     m_pipeline.decoder().resetTamper();
     handleTamper(false, ReportDecoder::kNoCountdown);

@@ -19,6 +19,7 @@ class ReadTagWebView;
 struct PublishSettings;
 class ReadingLinks;
 class SettingsStore;
+class SignalViews;
 class TagTablesBinding;
 class TonePlayer;
 
@@ -65,6 +66,8 @@ public:
     ReportDecoder &decoder() { return m_pipeline.decoder(); }
     TagTables &tables() { return m_pipeline.tables(); }
     TagTablesBinding *binding() const { return m_binding; }
+    // The "Chart", "Coverage" and "Find TAG" views and their data.
+    SignalViews *signalViews() const { return m_signalViews; }
     // Start-up: the saved selection list goes into the tables; the controls' values go to the tables.
     void loadSelectionList();
     void syncFromControls();
@@ -110,6 +113,7 @@ private:
     TagTablesBinding *m_binding = nullptr;
     ReadTagPublishing *m_publishing = nullptr;
     ReadTagWebView *m_webView = nullptr;
+    SignalViews *m_signalViews = nullptr;
     bool m_linksProblemShown = false; // the links' maker said why there are none
     QString m_brokerProblemText;      // the latest broker problem, shown in the user's language
     bool m_snapshotPending = false;   // "Save" during a session writes once the session is over

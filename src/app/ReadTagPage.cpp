@@ -101,6 +101,11 @@ ReadTagPage::ReadTagPage(QWidget *parent) : QWidget(parent)
     connectIntents();
 }
 
+void ReadTagPage::addTagView(QWidget *view, const QString &name, const QString &caption)
+{
+    m_pcReadTag->addPage(view, name, caption);
+}
+
 QWidget *ReadTagPage::buildViewAllPage()
 {
     auto *page = new QWidget;

@@ -66,6 +66,8 @@ public:
     void tickOnlyComPort(int number);
     // "View All TAG" in front.
     void showFirstTagView();
+    // Adds a view of the tag data as a page of its own after the tag tables.
+    void addTagView(QWidget *view, const QString &name, const QString &caption);
     QString comDevice(int number) const;
     void showComDevice(int number, const QString &device);
 

@@ -63,6 +63,9 @@ public:
     static constexpr const char *kShowHiddenControls = "ShowHiddenControls";
     // Beside the table: where UDP commands are broadcast (tests and demos point it at loopback).
     static constexpr const char *kUdpBroadcastAddress = "UdpBroadcastAddress";
+    // Beside the table: the history the "Chart" view keeps per selected tag, in points and minutes.
+    static constexpr const char *kChartPoints = "ChartPoints";
+    static constexpr const char *kChartMinutes = "ChartMinutes";
 
     // How a value is kept in the store.
     enum class StoredType

@@ -13,6 +13,8 @@
 #include "publish/MqttReading.h"
 #include "publish/PublishingBinding.h"
 #include "publish/ReportPublisher.h"
+#include "reading/CoverageCsv.h"
+#include "reading/CoverageMatrix.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +28,8 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
       m_writer(stdout, options.format == ReadOptions::Format::Csv ? ReportWriter::Format::Csv
                                                                   : ReportWriter::Format::JsonLines)
 {
+    if (!options.coverageFile.isEmpty())
+        m_coverage = std::make_unique<CoverageMatrix>(*m_clock);
     Timing timing;
     timing.replyWaitMs = options.replyWaitMs;
     timing.idleTimeoutMs = options.idleTimeoutMs;
@@ -199,6 +203,8 @@ void ReadCommand::handleReport(const TTagReport &report, const QString &label)
     if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
         return;
     m_writer.write(report, label);
+    if (m_coverage)
+        m_coverage->add(report, label);
     checkOutput();
     if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
         requestStop();
@@ -245,6 +251,7 @@ void ReadCommand::handleEnded()
                        .arg(m_pipeline.session().framesCut())
                        .arg(m_pipeline.session().bytesRead()));
     diagnostic(summary());
+    writeCoverage();
     runClosers();
 }
 
@@ -256,6 +263,23 @@ QString ReadCommand::summary()
                     .arg(m_mqttIn->receivedReports())
                     .arg(m_mqttIn->badMessages());
     return line;
+}
+
+void ReadCommand::writeCoverage()
+{
+    if (!m_coverage)
+        return;
+    if (m_coverage->refusedReports() > 0) {
+        diagnostic(
+            QStringLiteral("coverage: %1 reports of tags or readers beyond the matrix's bound not counted")
+                .arg(m_coverage->refusedReports()));
+    }
+    QString error;
+    if (!CoverageCsv::write(*m_coverage, m_options.coverageFile, &error)) {
+        diagnostic(
+            QStringLiteral("coverage file %1 could not be written: %2").arg(m_options.coverageFile, error));
+        m_exitCode = 1;
+    }
 }
 
 // The broker is never waited for while reading: reports queue in the publisher and its problems

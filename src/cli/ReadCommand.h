@@ -14,6 +14,7 @@
 #include <vector>
 
 class Clock;
+class CoverageMatrix;
 class MqttReadingLinks;
 class PublishingBinding;
 class WebView;
@@ -78,6 +79,7 @@ private:
     bool startWebView(QString *error);
     void reportPublished();
     QString summary();
+    void writeCoverage();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -99,4 +101,5 @@ private:
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
     QPointer<MqttReadingLinks> m_mqttIn;             // --mqtt-in, while its links live
     std::unique_ptr<WebView> m_webView;              // --http
+    std::unique_ptr<CoverageMatrix> m_coverage;      // --coverage
 };

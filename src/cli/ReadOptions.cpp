@@ -29,6 +29,12 @@ void ReadOptions::addTo(QCommandLineParser &p)
          QStringLiteral("Milliseconds a reader command waits for its reply (default 600)."),
          QStringLiteral("MS")},
         {QStringLiteral("verbose"), QStringLiteral("Also print link events (connections, command replies).")},
+        {QStringLiteral("coverage"),
+         QStringLiteral("At the end of the session write which reader heard which tag to FILE as CSV: one "
+                        "line per tag and reader, uid,reader,reports,last_rssi,max_rssi,last_seen "
+                        "(reader = the source label, last_seen in ISO 8601). A failed write is exit "
+                        "status 1."),
+         QStringLiteral("FILE")},
     });
     ReadTableOptions::addTo(p);
     NetworkLinkOptions::addTo(p);
@@ -141,6 +147,11 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         o.idleTimeoutMs = int(seconds * 1000);
     }
     o.verbose = p.isSet(QStringLiteral("verbose"));
+    o.coverageFile = p.value(QStringLiteral("coverage"));
+    if (p.isSet(QStringLiteral("coverage")) && o.coverageFile.isEmpty()) {
+        *error = QStringLiteral("--coverage needs a file name");
+        return std::nullopt;
+    }
     o.reconnect = p.isSet(QStringLiteral("reconnect"));
     if (!o.network.parse(p, error))
         return std::nullopt;

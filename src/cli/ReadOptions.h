@@ -40,6 +40,7 @@ struct ReadOptions
     double durationSec = 0; // stop after this long (0: no limit)
     int replyWaitMs = 600;
     bool verbose = false;
+    QString coverageFile;   // --coverage: the tag-by-reader matrix written at the end of the session
     ReadTableOptions table; // filters, selection, CSV logs, beep, snapshot
 
     // Unattended operation: serial ports and --tcp readers that are lost are tried again.

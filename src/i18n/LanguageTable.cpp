@@ -270,6 +270,29 @@ constexpr MessageRow kMessages[] = {
     {"More than %1 UDP senders; %2 and later ones are not read", "UDP 傳送端超過 %1 個；%2 及之後的不會讀取",
      "UDP 发送端超过 %1 个；%2 及之后的不会读取"},
     {"Cannot send to %1 Port:%2: %3", "無法傳送至 %1 連接埠:%2：%3", "无法发送至 %1 端口:%2：%3"},
+    // The signal views of "Read TAG": the chart of the selected tags, the reader coverage, the tag
+    // finder ("%1", "%2": counts, seconds, a file name or the system's reason).
+    {"Chart", "圖表", "图表"},
+    {"Coverage", "涵蓋範圍", "覆盖范围"},
+    {"Find TAG", "尋找標籤", "寻找标签"},
+    {"Pause", "暫停", "暂停"},
+    {"Resume", "繼續", "继续"},
+    {"Time window:", "時間範圍:", "时间范围:"},
+    {"%1 min", "%1 分鐘", "%1 分钟"},
+    {"Save image...", "儲存圖片...", "保存图片..."},
+    {"Save data...", "儲存資料...", "保存数据..."},
+    {"Saved to %1", "已存至 %1", "已保存至 %1"},
+    {"Not saved: %1", "未儲存：%1", "未保存：%1"},
+    {"Temperature (C)", "溫度 (C)", "温度 (C)"},
+    {"Save as CSV...", "另存為 CSV...", "另存为 CSV..."},
+    {"%1 tags, %2 readers", "%1 個標籤，%2 台讀卡機", "%1 个标签，%2 台读卡机"},
+    {"(%1 reports beyond the bound not counted)", "(%1 筆超出上限的資料未計入)",
+     "(%1 笔超出上限的数据未计入)"},
+    {"Tag to find (click its row or type its UID in TAG ID):", "要尋找的標籤 (點選其列或在標籤序號輸入):",
+     "要寻找的标签 (点选其行或在标签序号输入):"},
+    {"Tick tone", "滴答提示音", "滴答提示音"},
+    {"No report yet", "尚無讀取資料", "尚无读取数据"},
+    {"Last report %1 s ago", "上次讀取於 %1 秒前", "上次读取于 %1 秒前"},
 };
 
 // Key -> first row with that key, built once.

@@ -93,6 +93,15 @@ SimTag *ReportGenerator::pickTag()
     return nullptr;
 }
 
+quint8 ReportGenerator::rssiCentre(const SimTag &tag)
+{
+    const int steps = m_settings.approachReports;
+    if (steps <= 0 || &tag != &m_tags->tag(0))
+        return tag.rssi;
+    const int seen = std::min(m_approachSeen++, steps);
+    return quint8(kApproachFrom + (kApproachTo - kApproachFrom) * seen / steps);
+}
+
 int ReportGenerator::writeFields(char *buf)
 {
     SimTag *tag = pickTag();
@@ -105,7 +114,7 @@ int ReportGenerator::writeFields(char *buf)
     } else {
         std::copy(tag->uid.begin(), tag->uid.end(), buf);
     }
-    SimFrame::putHexByte(buf + 16, jitter(m_rng, tag->rssi, 6));
+    SimFrame::putHexByte(buf + 16, jitter(m_rng, rssiCentre(*tag), 6));
     SimFrame::putHexByte(buf + 18, jitter(m_rng, tag->lqi, 4));
     quint8 events = 0x0F;
     if (m_rng.chance(0.03))

@@ -19,7 +19,13 @@ public:
         double garbageRate = 0.0;  // share of lines preceded by a run of random noise ended by CR
         bool sequenceUids = false; // UID = reader number (4 digits) + running line number (12 digits)
         int readerNumber = 1;      // 1-based, used by sequenceUids
+        // When above 0, the first tag moves closer: its RSSI climbs from kApproachFrom to kApproachTo
+        // over its next approachReports reports from this reader, then stays there.
+        int approachReports = 0;
     };
+
+    static constexpr int kApproachFrom = 0x20;
+    static constexpr int kApproachTo = 0xF0;
 
     ReportGenerator(TagPopulation *tags, quint64 seed, const Settings &settings);
 
@@ -44,6 +50,8 @@ private:
     // Writes the fields of one report for a switched-on tag into buf; returns the length, 0 if none.
     int writeFields(char *buf);
     SimTag *pickTag();
+    // The RSSI a report of `tag` centres on.
+    quint8 rssiCentre(const SimTag &tag);
     void appendNoise(QByteArray &out);
 
     TagPopulation *m_tags;
@@ -51,4 +59,5 @@ private:
     Settings m_settings;
     quint64 m_sequence = 0;
     int m_tamperLines = 0;
+    int m_approachSeen = 0; // reports of the approaching tag so far
 };

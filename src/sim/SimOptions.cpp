@@ -101,6 +101,10 @@ void addOptions(QCommandLineParser &p)
         {"start-mode", "Auto-send mode at start, 0-4 (default 3: report lines).", "M"},
         {"air-delay", "Milliseconds from an \"E\" command to the tag's answer (default 200).", "MS"},
         {"sequence-uids", "UID = reader number (4 digits) + running line number (12 digits)."},
+        {"approach",
+         "The first tag moves closer: its RSSI climbs from 32 to 240 over its next N reports from each "
+         "reader, then stays.",
+         "N"},
         {"tamper-rate", "Share of lines sent with the tamper marker J00 (0-1).", "P"},
         {"drop-replies", "Share of command replies never sent (0-1).", "P"},
         {"bad-bcc", "Share of command replies sent with a wrong BCC (0-1).", "P"},
@@ -187,7 +191,8 @@ bool readNumbers(const QCommandLineParser &p, SimOptions &o, QString *error)
          {IntField{"readers", 1, 4096, &o.readers}, IntField{"tags", 0, 1000000, &o.tags},
           IntField{"start-mode", 0, 4, &o.startMode}, IntField{"air-delay", 0, 600000, &o.airDelayMs},
           IntField{"reply-delay", 0, 600000, &o.replyDelayMs}, IntField{"baud", 50, 4000000, &o.baud},
-          IntField{"reconnect-ms", 1, 600000, &o.reconnectMs}}) {
+          IntField{"reconnect-ms", 1, 600000, &o.reconnectMs},
+          IntField{"approach", 1, 100000000, &o.approachReports}}) {
         qint64 v = *f.target;
         if (!readNumber(p, f.name, f.lo, f.hi, &v, error))
             return false;

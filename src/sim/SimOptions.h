@@ -41,6 +41,7 @@ struct SimOptions
     int airDelayMs = 200;
     bool sequenceUids = false;
     double tamperRate = 0.0;
+    int approachReports = 0; // --approach: the first tag moves closer over its next N reports
 
     double dropReplies = 0.0;
     double badBcc = 0.0;

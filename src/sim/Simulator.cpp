@@ -73,6 +73,7 @@ bool Simulator::start(QString *error)
         s.reports.garbageRate = m_options.garbage;
         s.reports.sequenceUids = m_options.sequenceUids;
         s.reports.readerNumber = i + 1;
+        s.reports.approachReports = m_options.approachReports;
         s.seed = m_options.seed;
         s.dropReplies = m_options.dropReplies;
         s.badBcc = m_options.badBcc;

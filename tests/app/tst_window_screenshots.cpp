@@ -1,5 +1,10 @@
+#include "app/ChartView.h"
+#include "app/CoverageView.h"
 #include "app/DemoReader.h"
+#include "app/FindTagMeter.h"
 #include "app/LanguageFonts.h"
+#include "app/ReadTagController.h"
+#include "app/SignalViews.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
 #include "base/SettingsStore.h"
@@ -13,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QLineSeries>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -40,6 +46,50 @@ private:
                 clipped << w->objectName() + QLatin1Char('=') + WindowTranslator::caption(w);
         }
         return clipped;
+    }
+
+private:
+    // The chart of three selected tags, the coverage matrix (two more readers, as a broker source
+    // would label them, hear some of the tags) and the tag finder.
+    void shootSignalViews(TfrmModule &w, const QString &tag, const QString &outDir)
+    {
+        TagTables &tables = w.reading()->tables();
+        for (int row = 0; row < 3; ++row)
+            tables.selectTag(row);
+        SignalViews *views = w.reading()->signalViews();
+        for (int row = 0; row < tables.tagList()->size(); ++row) {
+            TTagReport r;
+            r.uid = tables.tagList()->uidAt(row);
+            for (int n = 0; n <= row % 4; ++n) {
+                r.rssi = quint8(0x30 + 0x11 * ((row * 7 + n) % 9));
+                views->coverage().add(r, n % 2 ? QStringLiteral("hall/R2") : QStringLiteral("dock/R3"));
+            }
+        }
+        views->findTag(tables.tagList()->uidAt(0));
+        views->chartView()->setWindowMinutes(1);
+        auto *pcReadTag = w.findChild<QTabWidget *>(QStringLiteral("pcReadTag"));
+        for (const char *name : {"tsViewChart", "tsViewCoverage", "tsViewFind"}) {
+            pcReadTag->setCurrentWidget(w.findChild<QWidget *>(QLatin1String(name)));
+            // Each view draws on its own timer once shown: wait until it shows the data.
+            const QString shown = QLatin1String(name);
+            if (shown == QLatin1String("tsViewChart"))
+                QTRY_VERIFY_WITH_TIMEOUT(views->chartView()->rssiSeries().value(2) &&
+                                             views->chartView()->rssiSeries().at(2)->count() > 12,
+                                         10000);
+            else if (shown == QLatin1String("tsViewCoverage"))
+                QTRY_COMPARE_WITH_TIMEOUT(views->coverageView()->table()->model()->columnCount(), 4, 5000);
+            else
+                QTRY_VERIFY_WITH_TIMEOUT(views->findMeter()->meterValue() > 0, 5000);
+            if (!outDir.isEmpty())
+                QVERIFY(w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-readtag-") +
+                                                            shown.mid(6).toLower() + ".png")));
+            // The view alone, small enough for the README.
+            if (!outDir.isEmpty())
+                QVERIFY(pcReadTag->currentWidget()->grab().save(
+                    QDir(outDir).filePath(tag + QStringLiteral("-view-") + shown.mid(6).toLower() + ".png")));
+            const QStringList clipped = clippedCaptions(&w);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+        }
     }
 
 private slots:
@@ -152,6 +202,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("12"), 5000);
         if (!outDir.isEmpty())
             QVERIFY(w.grab().save(QDir(outDir).filePath(tag + QStringLiteral("-readtag-demo.png"))));
+        shootSignalViews(w, tag, outDir);
         w.reading()->stopIfRunning();
         QTRY_VERIFY_WITH_TIMEOUT(!w.reading()->isBusy(), 5000);
     }

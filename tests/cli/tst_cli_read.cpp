@@ -56,6 +56,40 @@ private slots:
         QCOMPARE(second[QStringLiteral("label")].toString(), QStringLiteral("LAB"));
     }
 
+    // The coverage file at the end of a session: one line per tag and reader, or exit status 1 with
+    // the reason when it cannot be written.
+    void writesCoverageAtTheEnd()
+    {
+        QTemporaryDir dir;
+        QTemporaryFile input;
+        QVERIFY(input.open());
+        input.write(report(1) + report(2) + report(1));
+        input.close();
+        const auto run = [&input](const QString &coverage, QByteArray *err) {
+            QProcess p;
+            p.start(cliPath(),
+                    {"read", "--replay", input.fileName(), "--label", "LAB", "--coverage", coverage});
+            if (!p.waitForFinished(10000))
+                return -1;
+            *err = p.readAllStandardError();
+            return p.exitCode();
+        };
+        QByteArray err;
+        QCOMPARE(run(dir.filePath("cov.csv"), &err), 0);
+        QFile file(dir.filePath("cov.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QByteArray("uid,reader,reports,last_rssi,max_rssi,last_seen"));
+        QVERIFY(lines[1].startsWith("0000000000000001,LAB,2,80,80,"));
+        QVERIFY(lines[2].startsWith("0000000000000002,LAB,1,80,80,"));
+        const QByteArray seen = lines[1].split(',').last();
+        QVERIFY(QDateTime::fromString(QString::fromLatin1(seen), Qt::ISODateWithMs).isValid());
+
+        QCOMPARE(run(dir.filePath("missing/cov.csv"), &err), 1);
+        QVERIFY2(err.contains("coverage file"), err.constData());
+    }
+
     void readsStandardInputAndStopsAtCount()
     {
         QProcess p;
