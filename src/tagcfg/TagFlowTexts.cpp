@@ -45,6 +45,12 @@ QString valueNotHexNote(Language language, const QByteArray &valueText)
            QString::fromLatin1(valueText.toPercentEncoding()) + QLatin1Char(')');
 }
 
+QString wrongValueNote(Language language, const QByteArray &sent, const QByteArray &acknowledged)
+{
+    return translate(language, QStringLiteral(" (TAG acknowledged %2 instead of %1)"))
+        .arg(QString::fromLatin1(sent), QString::fromLatin1(acknowledged.toPercentEncoding()));
+}
+
 QString closeNotConfirmedNote(Language language)
 {
     return translate(language, QStringLiteral(" (end of TAG session not confirmed)"));
