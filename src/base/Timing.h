@@ -15,6 +15,9 @@ struct Timing
     // each failed attempt doubles the wait up to reconnectMaxMs; a link that is back starts over.
     int reconnectFirstMs = 1000;
     int reconnectMaxMs = 30000;
+    // A connected reader that sends nothing for this long is taken as lost (0: never). Off unless
+    // asked for: a reader with no tags in range is silent too. Set directly, never scaled.
+    int idleTimeoutMs = 0;
 
     // Configuration exchange with one reader: a command goes out up to transmissionsPerAttempt
     // times per attempt, and up to attemptsPerCommand attempts are made.

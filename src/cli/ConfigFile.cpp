@@ -34,10 +34,23 @@ bool ConfigFile::parse(const QString &path, const QByteArray &text, QString *err
             *error = QStringLiteral("%1:%2: expected name = value, got '%3'").arg(path).arg(number).arg(line);
             return false;
         }
+        const QString key = line.left(eq).trimmed();
         QString value = line.mid(eq + 1).trimmed();
         if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
             value = value.mid(1, value.size() - 2);
-        m_entries.append({number, line.left(eq).trimmed(), value});
+        // A NUL would silently cut a file name short; other control characters would reach file
+        // names, log lines and the terminal. Blanks around the value are no part of it.
+        for (const QChar c : key + value) {
+            if (c.category() == QChar::Other_Control) {
+                *error = QStringLiteral("%1:%2: %3: control character 0x%4 in the value")
+                             .arg(path)
+                             .arg(number)
+                             .arg(key)
+                             .arg(c.unicode(), 2, 16, QLatin1Char('0'));
+                return false;
+            }
+        }
+        m_entries.append({number, key, value});
     }
     return true;
 }

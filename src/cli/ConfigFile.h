@@ -7,7 +7,8 @@
 // the names of the long options without their dashes (`tcp = 127.0.0.1:4001`, `reconnect = true`).
 // Blank lines and lines starting with '#' or ';' are comments; a value may be put in double quotes to
 // keep spaces at its ends; a name given on several lines gives several values (like a repeated
-// option). Sections are not used.
+// option). Sections are not used. A name or value holding a control character (a NUL, an escape, a
+// tab inside it) is refused.
 class ConfigFile
 {
 public:

@@ -27,6 +27,7 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
 {
     Timing timing;
     timing.replyWaitMs = options.replyWaitMs;
+    timing.idleTimeoutMs = options.idleTimeoutMs;
     m_pipeline.setTiming(timing);
     m_pipeline.decoder().setTypeSwitches(options.types);
     connect(&m_pipeline.tables(), &TagTables::reportEntered, this, &ReadCommand::handleReport);
@@ -40,6 +41,11 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
             diagnostic(line);
     });
     connect(&m_pipeline, &ReadingPipeline::ended, this, &ReadCommand::handleEnded);
+    connect(&m_pipeline.tables(), &TagTables::tagLimitReached, this, [this](int maxTags) {
+        diagnostic(QStringLiteral("%1 tags in the table (--max-tags): from now on the least recently seen "
+                                  "tags leave it")
+                       .arg(maxTags));
+    });
     m_flushTimer.setInterval(200);
     connect(&m_flushTimer, &QTimer::timeout, this, [this] {
         m_writer.flush();
@@ -59,8 +65,11 @@ ReadCommand::~ReadCommand() = default;
 
 std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
 {
-    if (m_options.mqtt.subscribe)
-        return MqttReading::makeLinks(m_pipeline, *m_options.mqtt.subscribe);
+    if (m_options.mqtt.subscribe) {
+        auto links = MqttReading::makeLinks(m_pipeline, *m_options.mqtt.subscribe);
+        m_mqttIn = links.get();
+        return links;
+    }
     if (m_options.network.kinds() > 0)
         return makeNetworkLinks();
     if (!m_options.replayPath.isEmpty()) {
@@ -232,8 +241,18 @@ void ReadCommand::handleEnded()
                        .arg(m_writer.written())
                        .arg(m_pipeline.session().framesCut())
                        .arg(m_pipeline.session().bytesRead()));
-    diagnostic(ReadTableOptions::summary(m_pipeline.tables()));
+    diagnostic(summary());
     runClosers();
+}
+
+QString ReadCommand::summary()
+{
+    QString line = ReadTableOptions::summary(m_pipeline.tables());
+    if (m_mqttIn)
+        line += QStringLiteral(", broker reports received %1, bad broker messages %2")
+                    .arg(m_mqttIn->receivedReports())
+                    .arg(m_mqttIn->badMessages());
+    return line;
 }
 
 // The broker is never waited for while reading: reports queue in the publisher and its problems

@@ -7,12 +7,14 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class Clock;
+class MqttReadingLinks;
 class PublishingBinding;
 class ReadingLinks;
 class TonePlayer;
@@ -73,6 +75,7 @@ private:
     void diagnostic(const QString &text);
     bool startPublisher();
     void reportPublished();
+    QString summary();
 
     ReadOptions m_options;
     std::unique_ptr<Clock> m_clock;
@@ -92,4 +95,5 @@ private:
     QTimer m_closerTimer;
     bool m_finished = false;
     std::unique_ptr<PublishingBinding> m_publishing; // --mqtt
+    QPointer<MqttReadingLinks> m_mqttIn;             // --mqtt-in, while its links live
 };

@@ -38,6 +38,13 @@ void ReadOptions::addTo(QCommandLineParser &p)
                  QStringLiteral("Try serial ports that fail or cannot be opened, and --tcp readers that "
                                 "drop or cannot be reached, again: after 1 s, then twice as long each "
                                 "time up to 30 s. The readers are told to report again once back.")});
+    p.addOption({QStringLiteral("idle-timeout"),
+                 QStringLiteral("Take a --tcp reader that sends nothing for S seconds as lost: it is "
+                                "reported, and with --reconnect connected again (without it the session "
+                                "ends when no reader is left). Off by default: a reader with no tags in "
+                                "range is silent too. A reader that loses power or its cable on an idle "
+                                "connection is noticed after about 25 s in any case."),
+                 QStringLiteral("S")});
 
     // MQTT: publishing and reading from a broker.
     MqttOptions::addTo(p);
@@ -121,6 +128,15 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
         *error = QStringLiteral("--reply-wait needs a positive number of milliseconds");
         return std::nullopt;
     }
+    if (p.isSet(QStringLiteral("idle-timeout"))) {
+        const double seconds = p.value(QStringLiteral("idle-timeout")).toDouble(&ok);
+        if (!ok || !(seconds >= 0.01 && seconds <= kMaxIdleTimeoutSec)) {
+            *error = QStringLiteral("--idle-timeout needs a number of seconds from 0.01 to %1")
+                         .arg(qint64(kMaxIdleTimeoutSec));
+            return std::nullopt;
+        }
+        o.idleTimeoutMs = int(seconds * 1000);
+    }
     o.verbose = p.isSet(QStringLiteral("verbose"));
     o.reconnect = p.isSet(QStringLiteral("reconnect"));
     if (!o.network.parse(p, error))
@@ -134,6 +150,11 @@ std::optional<ReadOptions> ReadOptions::parse(const QCommandLineParser &p, QStri
     if (o.linkKinds() == 0) {
         *error = QStringLiteral("nothing to read: give --com N, --replay FILE, --tcp HOST, --listen PORT, "
                                 "--udp PORT or --mqtt-in URL");
+        return std::nullopt;
+    }
+    if (o.idleTimeoutMs > 0 &&
+        (o.network.kinds() == 0 || o.network.linkRequest().kind != LinkKind::TcpToReaders)) {
+        *error = QStringLiteral("--idle-timeout works with --tcp readers");
         return std::nullopt;
     }
     if (o.linkKinds() > 1) {

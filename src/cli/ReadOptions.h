@@ -18,6 +18,8 @@ struct ReadOptions
 {
     // Ten years: longer durations are refused rather than overflowing a time in milliseconds.
     static constexpr double kMaxDurationSec = 10.0 * 365 * 24 * 3600;
+    // A day: a timer's milliseconds must fit.
+    static constexpr double kMaxIdleTimeoutSec = 24 * 3600;
 
     enum class Format
     {
@@ -41,6 +43,8 @@ struct ReadOptions
 
     // Unattended operation: serial ports and --tcp readers that are lost are tried again.
     bool reconnect = false;
+    // --tcp readers silent this long are taken as lost (0: never).
+    int idleTimeoutMs = 0;
 
     // MQTT: publishing (--mqtt) and reading from a broker (--mqtt-in, a kind of link).
     MqttOptions mqtt;

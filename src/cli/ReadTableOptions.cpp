@@ -33,6 +33,11 @@ void ReadTableOptions::addTo(QCommandLineParser &parser)
         {QStringLiteral("snapshot"),
          QStringLiteral("At the end, append the selected-tags table to the CSV file (--csv FILE, or "
                         "Talvo.csv in the documents folder).")},
+        {QStringLiteral("max-tags"),
+         QStringLiteral("Keep at most N tags in the all-tags table: a new tag then takes the place of "
+                        "the least recently seen one (selected tags always stay). The tags that left "
+                        "are counted in the summary. Default: no bound."),
+         QStringLiteral("N")},
     });
 }
 
@@ -66,6 +71,14 @@ std::optional<ReadTableOptions> ReadTableOptions::from(const QCommandLineParser 
         *error = QStringLiteral("--all-tags and --csv-fallback need --csv FILE");
         return std::nullopt;
     }
+    if (parser.isSet(QStringLiteral("max-tags"))) {
+        bool ok = false;
+        o.m_maxTags = parser.value(QStringLiteral("max-tags")).trimmed().toInt(&ok);
+        if (!ok || o.m_maxTags < 1) {
+            *error = QStringLiteral("--max-tags takes a whole number from 1");
+            return std::nullopt;
+        }
+    }
     o.m_beep = parser.isSet(QStringLiteral("beep"));
     o.m_snapshot = parser.isSet(QStringLiteral("snapshot"));
     return o;
@@ -76,6 +89,7 @@ bool ReadTableOptions::applyTo(TagTables &tables, QString *error, QStringList *w
     tables.setTagFilter(m_filter);
     tables.setRssiThreshold(m_rssi);
     tables.setBeep(m_beep);
+    tables.setMaxTags(m_maxTags);
     QStringList selection;
     if (!m_selectionFile.isEmpty()) {
         if (!QFileInfo(m_selectionFile).isFile()) {
@@ -140,6 +154,10 @@ QString ReadTableOptions::summary(TagTables &tables)
                        .arg(tables.selectedTags()->size())
                        .arg(tables.selectionList()->size())
                        .arg(tables.selectionTimeText());
+    if (tables.maxTags() > 0)
+        line += QStringLiteral(", tags that left the table (--max-tags %1) %2")
+                    .arg(tables.maxTags())
+                    .arg(tables.tagsDropped());
     const CsvLog &csv = *tables.csvLog();
     if (tables.autoSave())
         line += QStringLiteral(", CSV lines written %1").arg(csv.selLogCount() + csv.allLogCount());

@@ -8,7 +8,7 @@ class QCommandLineParser;
 class TagTables;
 
 // The tag-table options of `talvo-cli read`: the three filters, the selection and its "Number:", the
-// CSV logs, the beep and the snapshot at the end.
+// CSV logs, the beep, the snapshot at the end and the bound of the all-tags table.
 class ReadTableOptions
 {
 public:
@@ -43,4 +43,5 @@ private:
     bool m_csvFallback = false;
     bool m_beep = false;
     bool m_snapshot = false;
+    int m_maxTags = 0;
 };

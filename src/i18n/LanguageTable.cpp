@@ -254,6 +254,8 @@ constexpr MessageRow kMessages[] = {
      "与读卡机 %1 端口:%2 的连接中断"},
     {"Reader %1 Port:%2 cannot be reached: %3", "無法連線至讀卡機 %1 連接埠:%2：%3",
      "无法连接读卡机 %1 端口:%2：%3"},
+    {"Reader %1 Port:%2 taken as lost: %3", "讀卡機 %1 連接埠:%2 視為已斷線：%3",
+     "读卡机 %1 端口:%2 视为已断开：%3"},
     {"%1 readers are connected; connection from %2 refused", "已連線 %1 台讀卡機；拒絕來自 %2 的連線",
      "已连接 %1 台读卡机；拒绝来自 %2 的连接"},
     {"Reader %1 disconnected: %2", "讀卡機 %1 已斷線：%2", "读卡机 %1 已断开：%2"},

@@ -3,6 +3,7 @@
 #include "base/PortText.h"
 #include "link/HostAddressText.h"
 #include "link/SocketReadingSource.h"
+#include "link/TcpKeepAlive.h"
 
 #include <QTcpSocket>
 #include <algorithm>
@@ -12,6 +13,7 @@ TcpClientReadingLinks::TcpClientReadingLinks(QObject *parent) : NetworkReadingLi
 {
     m_settle.setSingleShot(true);
     connect(&m_settle, &QTimer::timeout, this, &TcpClientReadingLinks::tearDown);
+    connect(&m_idleCheck, &QTimer::timeout, this, &TcpClientReadingLinks::checkSilence);
 }
 
 TcpClientReadingLinks::~TcpClientReadingLinks()
@@ -73,6 +75,9 @@ void TcpClientReadingLinks::open()
         m_highestClientIndex = entry.number;
         connectReader(*r);
     }
+    // A silent reader is noticed within a quarter of the time-out after it is due.
+    if (timing().idleTimeoutMs > 0)
+        m_idleCheck.start(std::max(1, timing().idleTimeoutMs / 4));
     emit opened();
 }
 
@@ -86,6 +91,8 @@ void TcpClientReadingLinks::connectReader(Reader &reader)
     connect(socket, &QTcpSocket::connected, this, [this, r] { handleConnected(*r); });
     connect(socket, &QTcpSocket::disconnected, this, [this, r] { handleDisconnected(*r); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, r] { handleError(*r); });
+    if (timing().idleTimeoutMs > 0)
+        connect(socket, &QTcpSocket::readyRead, this, [r] { r->heard.start(); });
     socket->connectToHost(reader.address, m_remotePort);
     // A reader whose network swallows the attempt would hold reconnection up for minutes (the
     // system's own time-out): an attempt has half the longest wait between attempts.
@@ -111,7 +118,9 @@ void TcpClientReadingLinks::handleConnected(Reader &reader)
     if (!isOpen())
         return;
     reader.connected = true;
+    reader.heard.start();
     QTcpSocket *socket = reader.source->socket();
+    TcpKeepAlive::enable(socket); // a reader that loses power or its cable is noticed
     if (isConfigurationMode()) {
         emit connectionOffered(socket);
         return;
@@ -141,6 +150,39 @@ void TcpClientReadingLinks::handleDisconnected(Reader &reader)
         retryLater(reader, reader.source->endReason());
     else
         markDown(reader);
+}
+
+void TcpClientReadingLinks::checkSilence()
+{
+    if (!isOpen())
+        return;
+    for (auto &reader : m_readers) {
+        if (!reader->added || !reader->connected)
+            continue;
+        // Bytes that wait for the session were heard, however long the session takes for them.
+        if (reader->source->isEligible())
+            reader->heard.start();
+        else if (reader->heard.elapsed() >= timing().idleTimeoutMs)
+            handleSilent(*reader);
+    }
+}
+
+// A reader that has gone silent is handled as a lost connection: reported, and tried again when the
+// links reconnect.
+void TcpClientReadingLinks::handleSilent(Reader &reader)
+{
+    reader.connected = false;
+    reader.source->stopGreeting();
+    const QString why = QStringLiteral("nothing received for %1 s").arg(timing().idleTimeoutMs / 1000.0);
+    emit logged(LinkLogEvent::of(LinkLogEvent::Kind::Disconnected, reader.address, m_remotePort));
+    raiseProblem(QStringLiteral("Reader %1 Port:%2 taken as lost: %3"),
+                 {reader.address, m_remotePortText, why});
+    if (m_reconnect) {
+        retryLater(reader, why);
+        return;
+    }
+    releaseSource(reader);
+    markDown(reader);
 }
 
 void TcpClientReadingLinks::handleError(Reader &reader)
@@ -213,6 +255,7 @@ void TcpClientReadingLinks::stopGreetings()
 
 void TcpClientReadingLinks::closeLinks()
 {
+    m_idleCheck.stop();
     // Closing lets the stop commands still queued in the sockets go out first.
     for (auto &reader : m_readers)
         if (reader->source)

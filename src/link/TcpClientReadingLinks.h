@@ -4,6 +4,7 @@
 #include "link/NetworkReadingLinks.h"
 #include "link/ReconnectSchedule.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QTimer>
 #include <memory>
@@ -26,7 +27,9 @@ struct ReaderAddress
 // links reconnect: then it is tried again (ReconnectSchedule) on a new connection, read again under
 // the same number once connected, and greeted again so that it reports again. A reconnecting
 // attempt that gets no answer within half the longest wait has failed. The bytes of the lost
-// connection are read before its source goes; nothing of the new one comes before them.
+// connection are read before its source goes; nothing of the new one comes before them. With an
+// idle time-out (Timing::idleTimeoutMs) a connected reader that sends nothing for that long is
+// treated as a lost connection; TCP keepalive notices a reader gone from an idle connection.
 class TcpClientReadingLinks : public NetworkReadingLinks
 {
     Q_OBJECT
@@ -75,11 +78,14 @@ private:
         bool down = false; // could not connect, or dropped
         bool lost = false; // reconnecting: the last connection dropped or an attempt failed
         std::unique_ptr<ReconnectSchedule> retry;
+        QElapsedTimer heard; // since the reader's last bytes (or the connection)
     };
 
     void handleConnected(Reader &reader);
     void handleDisconnected(Reader &reader);
     void handleError(Reader &reader);
+    void checkSilence();
+    void handleSilent(Reader &reader);
     void reportUnreachable(Reader &reader, const QString &why);
     int attemptTimeMs() const;
     void markDown(Reader &reader);
@@ -96,4 +102,5 @@ private:
     int m_highestClientIndex = 0;
     bool m_reconnect = false;
     QTimer m_settle;
+    QTimer m_idleCheck;
 };

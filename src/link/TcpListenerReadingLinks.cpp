@@ -4,6 +4,7 @@
 #include "link/HostAddressText.h"
 #include "link/SocketReadingSource.h"
 #include "link/TcpAcceptor.h"
+#include "link/TcpKeepAlive.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -101,6 +102,7 @@ void TcpListenerReadingLinks::accept(QTcpSocket *socket, const QHostAddress &pee
         socket->deleteLater();
         return;
     }
+    TcpKeepAlive::enable(socket); // a reader that loses power or its cable is noticed
     if (isConfigurationMode()) {
         emit connectionOffered(socket);
         return;

@@ -60,6 +60,10 @@ struct MqttClient::Shared
     bool graceful = false;
     MqttClient *owner = nullptr;
     std::vector<Event> events;
+    std::condition_variable room; // the owner took the waiting messages
+    int waitingMessages = 0;      // received messages in `events`
+    qint64 waitingBytes = 0;
+    std::atomic<quint64> heldBack{0};
     std::atomic<bool> sessionUp{false};
     std::atomic<bool> connackSeen{false};
     std::atomic<bool> resetBackoff{false};
@@ -74,6 +78,31 @@ struct MqttClient::Shared
     void post(Event event)
     {
         std::lock_guard lock(mutex);
+        postLocked(std::move(event));
+    }
+    // A received message, once there is room for it: until then the network thread waits and reads
+    // nothing more. After stop() nobody takes messages any more, and they are let go.
+    void postMessage(Event event)
+    {
+        const qint64 bytes = event.payload.size();
+        std::unique_lock lock(mutex);
+        const auto full = [this] {
+            return (options.maxWaitingMessages > 0 && waitingMessages >= options.maxWaitingMessages) ||
+                   (options.maxWaitingBytes > 0 && waitingMessages > 0 &&
+                    waitingBytes >= options.maxWaitingBytes);
+        };
+        if (full()) {
+            ++heldBack;
+            room.wait(lock, [this, &full] { return stop || !owner || !full(); });
+        }
+        if (stop)
+            return;
+        ++waitingMessages;
+        waitingBytes += bytes;
+        postLocked(std::move(event));
+    }
+    void postLocked(Event event)
+    {
         if (!owner)
             return;
         const bool first = events.empty();
@@ -158,7 +187,7 @@ void MqttClient::Shared::onMessage(mosquitto *, void *obj, const mosquitto_messa
         e.type = Event::Type::Message;
         e.payload = QByteArray(static_cast<const char *>(message->payload), message->payloadlen);
     }
-    s->post(std::move(e));
+    s->postMessage(std::move(e));
 }
 
 // The network thread: connect, serve the connection, pause, connect again, until stopped.
@@ -272,6 +301,7 @@ MqttClient::~MqttClient()
         m_shared->stop = true;
     }
     m_shared->wake.notify_all();
+    m_shared->room.notify_all();
     // The thread may be inside a connection attempt to a silent host: it ends by itself and frees
     // what it shares; nothing here waits for it.
     if (m_thread.joinable())
@@ -345,6 +375,20 @@ void MqttClient::stop()
         m_shared->graceful = true;
     }
     m_shared->wake.notify_all();
+    m_shared->room.notify_all();
+}
+
+quint64 MqttClient::timesHeldBack() const
+{
+    return m_shared ? m_shared->heldBack.load() : 0;
+}
+
+int MqttClient::waitingMessages() const
+{
+    if (!m_shared)
+        return 0;
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->waitingMessages;
 }
 
 int MqttClient::publish(const QByteArray &topic, const QByteArray &payload, int qos, bool retain)
@@ -382,7 +426,10 @@ void MqttClient::drainEvents()
     {
         std::lock_guard lock(m_shared->mutex);
         events.swap(m_shared->events);
+        m_shared->waitingMessages = 0;
+        m_shared->waitingBytes = 0;
     }
+    m_shared->room.notify_all();
     for (Event &e : events) {
         switch (e.type) {
         case Event::Type::Subscribed:

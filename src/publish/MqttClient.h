@@ -28,6 +28,11 @@ struct MqttClientOptions
     int subscribeQos = 0;
     int maxInflight = 256;      // QoS 1 messages the library keeps unacknowledged at once
     int maxPayload = 64 * 1024; // longer received messages are reported by size only
+    // Received messages waiting for the owner's thread: once this many (or this many bytes) wait, the
+    // network thread stops reading from the broker until the owner has taken them, so that a flood
+    // is held back by TCP and the broker instead of filling memory. 0: no bound.
+    int maxWaitingMessages = 0;
+    qint64 maxWaitingBytes = 0;
     // For owners that keep their own books on another thread: called on the network thread, without
     // a detour through the owner's thread. With publishedHook set, published() is not signalled.
     std::function<void(int mid)> publishedHook;
@@ -63,6 +68,10 @@ public:
     // thread's view of it.
     int publishFromAnyThread(const QByteArray &topic, const QByteArray &payload, int qos, bool retain);
     bool isConnected() const { return m_connected; }
+    // How often the network thread stopped reading because the owner had not taken what waited.
+    quint64 timesHeldBack() const;
+    // Received messages handed over and not yet taken by the owner's thread.
+    int waitingMessages() const;
 
 signals:
     void connected();

@@ -38,6 +38,9 @@ void MqttReadingLinks::open()
     o.subscriptions = {topicFilter().toUtf8()};
     o.subscribeQos = m_settings.qos;
     o.maxPayload = kMaxPayload;
+    // A flood waits at the broker, not in memory, and the session's thread gets its turns.
+    o.maxWaitingMessages = kMaxWaitingMessages;
+    o.maxWaitingBytes = kMaxWaitingBytes;
     m_client = std::make_unique<MqttClient>(o);
     connect(m_client.get(), &MqttClient::messageReceived, this, &MqttReadingLinks::handleMessage);
     connect(m_client.get(), &MqttClient::oversizeReceived, this, [this](const QByteArray &topic, int size) {

@@ -22,6 +22,9 @@ class MqttReadingLinks : public ReadingLinks
     Q_OBJECT
 public:
     static constexpr int kMaxPayload = 64 * 1024;
+    // Received messages the network thread hands over before it waits for the session to take them.
+    static constexpr int kMaxWaitingMessages = 1024;
+    static constexpr qint64 kMaxWaitingBytes = 1024 * 1024;
 
     explicit MqttReadingLinks(const PublishSettings &settings, QObject *parent = nullptr);
     ~MqttReadingLinks() override;
@@ -37,6 +40,8 @@ public:
     quint64 badMessages() const { return m_bad; }
     // Connected and subscribed: what is published from now on arrives.
     bool isConnected() const;
+    // The broker connection (nullptr before open()).
+    const MqttClient *client() const { return m_client.get(); }
 
 signals:
     void reportReceived(const TTagReport &report, const QString &label);

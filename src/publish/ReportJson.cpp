@@ -62,6 +62,106 @@ bool readByte(const QJsonObject &o, const char *name, quint8 *out)
     return true;
 }
 
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isHexDigit(QChar c)
+{
+    return isDigit(c) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+bool isHex(QStringView text, qsizetype digits)
+{
+    if (text.size() != digits)
+        return false;
+    for (QChar c : text) {
+        if (!isHexDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// A number as the sensor texts write it: an optional minus, digits, a point and two decimals.
+// Returns the position after it, or -1.
+qsizetype skipFixed2(QStringView text, qsizetype at)
+{
+    if (at < text.size() && text[at] == QLatin1Char('-'))
+        ++at;
+    const qsizetype digits = at;
+    while (at < text.size() && isDigit(text[at]))
+        ++at;
+    if (at == digits || at + 3 > text.size() || text[at] != QLatin1Char('.') || !isDigit(text[at + 1]) ||
+        !isDigit(text[at + 2]))
+        return -1;
+    return at + 3;
+}
+
+// "25.00", "33.70%", "25.00 C / 77.00 F": a number and the text behind it.
+bool isFixed2(QStringView text, QStringView tail = {})
+{
+    const qsizetype end = skipFixed2(text, 0);
+    return end >= 0 && text.sliced(end) == tail;
+}
+
+bool isTemperature(QStringView text)
+{
+    const qsizetype celsius = skipFixed2(text, 0);
+    return celsius >= 0 && text.sliced(celsius).startsWith(u" C / ") &&
+           isFixed2(text.sliced(celsius + 5), u" F");
+}
+
+// T1 and T2 as the decoder writes them for the report's kind.
+bool sensorTextsFit(const TTagReport &r)
+{
+    const QLatin1String dash("-");
+    switch (r.kind) {
+    case ReportKind::Standard:
+        return r.t1 == dash && r.t2 == dash;
+    case ReportKind::OneTemperature:
+        return isTemperature(r.t1) && r.t2 == dash;
+    case ReportKind::TwoTemperature:
+    case ReportKind::TwoTemperatureKelvin:
+        return isTemperature(r.t1) && isTemperature(r.t2);
+    case ReportKind::RawWord:
+        return r.t1 == dash && isHex(r.t2, 4);
+    case ReportKind::TemperatureHumidity:
+        return isFixed2(r.t1) && isFixed2(r.t2, u"%");
+    }
+    return false;
+}
+
+// A name that may stand in a log line: no control or other unprintable characters (they would end
+// or forge lines, or reach a terminal) and not the CSV separator.
+bool isCleanLabel(const QString &text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        const auto category = QChar::category(c);
+        if (c == U',' || (c != U' ' && !QChar::isPrint(c)) || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            return false;
+    }
+    return true;
+}
+
+// The first field of a report read back that a reader or a publisher could not have sent, or empty.
+QString badField(const ReportJson::Received &in)
+{
+    if (!isHex(in.report.uid, 16))
+        return QStringLiteral("uid");
+    if (!sensorTextsFit(in.report))
+        return QStringLiteral("t1/t2");
+    if (!isCleanLabel(in.label))
+        return QStringLiteral("label");
+    if (!isCleanLabel(in.site))
+        return QStringLiteral("site");
+    if (!isCleanLabel(in.reader))
+        return QStringLiteral("reader");
+    return {};
+}
+
 } // namespace
 
 namespace ReportJson {
@@ -141,6 +241,11 @@ std::optional<Received> parse(const QByteArray &payload, QString *why)
     }
     in.report.di = *diByte;
     in.report.kind = *kindValue;
+    const QString field = badField(in);
+    if (!field.isEmpty()) {
+        *why = QStringLiteral("field \"%1\" is not what a reader sends").arg(field);
+        return std::nullopt;
+    }
     return in;
 }
 

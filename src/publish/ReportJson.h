@@ -28,7 +28,10 @@ struct Received
     QString reader;
 };
 
-// Reads a published report; nullopt and a reason (for the user) when the payload is not one.
+// Reads a published report; nullopt and a reason (for the user) when the payload is not one. Every
+// field must be what a reader and a publisher can send: a UID of 16 hex digits, RSSI and LQI 0..255,
+// a DI flag text, T1 and T2 in the form the kind's sensor words give, and a site, reader and label
+// without control characters or the CSV separator. A report from anywhere else could forge log lines.
 std::optional<Received> parse(const QByteArray &payload, QString *why);
 
 } // namespace ReportJson

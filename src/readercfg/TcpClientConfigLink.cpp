@@ -1,5 +1,7 @@
 #include "readercfg/TcpClientConfigLink.h"
 
+#include "link/TcpKeepAlive.h"
+
 #include <QTcpSocket>
 
 TcpClientConfigLink::TcpClientConfigLink(const QString &host, quint16 port, QObject *parent)
@@ -20,7 +22,10 @@ bool TcpClientConfigLink::open()
         return false;
     }
     m_socket = new QTcpSocket(this);
-    connect(m_socket, &QTcpSocket::connected, this, &TcpClientConfigLink::becomeReady);
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        TcpKeepAlive::enable(m_socket); // a reader that loses power is noticed
+        becomeReady();
+    });
     connect(m_socket, &QTcpSocket::readyRead, this, [this] { emit bytesReceived(m_socket->readAll()); });
     connect(m_socket, &QTcpSocket::disconnected, this, &TcpClientConfigLink::handleLost);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TcpClientConfigLink::handleLost);

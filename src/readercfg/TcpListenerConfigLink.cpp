@@ -1,6 +1,7 @@
 #include "readercfg/TcpListenerConfigLink.h"
 
 #include "link/HostAddressText.h"
+#include "link/TcpKeepAlive.h"
 
 #include <QHostInfo>
 #include <QTcpServer>
@@ -120,6 +121,7 @@ void TcpListenerConfigLink::take(QTcpSocket *socket, bool owned)
     if (owned)
         socket->setParent(this);
     m_acceptedAddress = hostAddressText(socket->peerAddress());
+    TcpKeepAlive::enable(socket);
     connect(socket, &QTcpSocket::readyRead, this, [this] { emit bytesReceived(m_connection->readAll()); });
     connect(socket, &QTcpSocket::disconnected, this, &TcpListenerConfigLink::handleLost);
     connect(socket, &QTcpSocket::errorOccurred, this, &TcpListenerConfigLink::handleLost);

@@ -37,6 +37,14 @@ int TagListModel::append(const QString &uid)
     return row;
 }
 
+void TagListModel::replaceAt(int row, const QString &uid)
+{
+    m_index.remove(m_uids[row], row);
+    m_uids[row] = uid;
+    m_index.insertFirst(uid, row);
+    emit dataChanged(index(row), index(row), {Qt::DisplayRole});
+}
+
 void TagListModel::removeAt(int row)
 {
     if (row < 0 || row >= size())

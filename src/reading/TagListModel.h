@@ -33,6 +33,8 @@ public:
 
     // Appends an entry; returns its row.
     int append(const QString &uid);
+    // Gives an entry to another UID.
+    void replaceAt(int row, const QString &uid);
     void removeAt(int row);
     void clear();
 

@@ -82,6 +82,16 @@ int TagTableModel::appendRow(const QString &uid)
     return r;
 }
 
+void TagTableModel::replaceRow(int r, const QString &uid)
+{
+    TagRow &row = m_rows[size_t(r)];
+    m_index.remove(row.uid, r);
+    row = TagRow{};
+    row.uid = uid;
+    m_index.insertFirst(uid, r);
+    emit dataChanged(index(r, 0), index(r, columnCount() - 1), {Qt::DisplayRole});
+}
+
 void TagTableModel::enterReport(int r, const TTagReport &report)
 {
     TagRow &row = m_rows[size_t(r)];

@@ -62,6 +62,8 @@ public:
     // Appends a row holding only the UID; returns its index. A UID already present gets a second row
     // only through this call; lookups keep finding the first.
     int appendRow(const QString &uid);
+    // Gives a row to another UID, as if it had just been appended: the old UID is no longer found.
+    void replaceRow(int row, const QString &uid);
     // Enters a report's values into a row: RSSI, LQI, DI, T1, T2 and, in the all-tags table, the
     // count (+1).
     void enterReport(int row, const TTagReport &report);

@@ -5,6 +5,7 @@
 #include "reading/SelectionListFile.h"
 #include "reading/TagReport.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -156,10 +157,12 @@ void TagTables::applyReport(const TTagReport &report, const QString &label)
 
     int row = m_all.findRow(report.uid);
     if (row < 0) {
-        row = m_all.appendRow(report.uid);
-        m_tagList.setCurrentRow(m_tagList.append(report.uid));
+        row = rowForNewTag(report.uid);
+        m_tagList.setCurrentRow(row);
         if (row == 0)
             m_tagChosen = true;
+    } else if (m_maxTags > 0) {
+        m_recency.touch(row);
     }
     m_all.setCurrentRow(row);
     m_all.enterReport(row, report);
@@ -172,6 +175,33 @@ void TagTables::applyReport(const TTagReport &report, const QString &label)
     m_csv.endReport();
     ++m_enteredReports;
     emit reportEntered(report, label);
+}
+
+void TagTables::setMaxTags(int count)
+{
+    m_maxTags = std::max(0, count);
+}
+
+int TagTables::rowForNewTag(const QString &uid)
+{
+    const bool full = m_maxTags > 0 && m_all.size() >= m_maxTags;
+    const int leaving = full ? m_recency.leastRecent() : -1;
+    int row;
+    if (leaving >= 0) {
+        if (m_tagsDropped++ == 0)
+            emit tagLimitReached(m_maxTags);
+        row = leaving;
+        m_all.replaceRow(row, uid);
+        m_tagList.replaceAt(row, uid);
+    } else {
+        row = m_all.appendRow(uid);
+        m_tagList.append(uid);
+    }
+    // The row is the most recently seen now (a reused row moves to the front).
+    m_recency.remove(row);
+    if (m_maxTags > 0 && !m_selection.contains(uid))
+        m_recency.add(row);
+    return row;
 }
 
 void TagTables::applySelection(const TTagReport &report, const QString &label, qint64 tick)
@@ -232,6 +262,8 @@ void TagTables::clear()
     m_all.clear();
     m_selected.clear();
     m_tagList.clear();
+    m_recency.clear();
+    m_tagsDropped = 0;
     m_tagChosen = false;
     m_tagId = QStringLiteral("0000000000000000");
     resetCounters();
@@ -251,6 +283,7 @@ void TagTables::selectTag(int tagListRow)
         return;
     }
     m_selection.setCurrentRow(m_selection.append(uid));
+    m_recency.remove(m_all.findRow(uid));
     m_selected.clear();
     restartSelectionTiming(m_clock.tickMs());
     flushChanges();
@@ -258,7 +291,12 @@ void TagTables::selectTag(int tagListRow)
 
 void TagTables::unselect(int selectionRow)
 {
+    const bool valid = selectionRow >= 0 && selectionRow < m_selection.size();
+    const QString uid = valid ? m_selection.uidAt(selectionRow) : QString();
     m_selection.removeAt(selectionRow);
+    // A tag no longer selected may leave a bounded table again.
+    if (const int row = m_all.findRow(uid); m_maxTags > 0 && row >= 0 && !m_selection.contains(uid))
+        m_recency.add(row);
     flushChanges();
 }
 

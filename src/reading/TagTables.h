@@ -3,6 +3,7 @@
 #include "base/Problem.h"
 #include "reading/CsvLog.h"
 #include "reading/TagListModel.h"
+#include "reading/TagRecency.h"
 #include "reading/TagTableModel.h"
 
 #include <QDateTime>
@@ -50,6 +51,13 @@ public:
     void setBeep(bool on) { m_beep = on; }
     void setAutoSave(bool on) { m_autoSave = on; }
     void setAllTagsLog(bool on) { m_allTagsLog = on; }
+    // At most this many rows in the all-tags table (0: no bound): a new tag then takes the row (and
+    // tag list entry) of the least recently seen tag that is not selected. Selected tags never leave;
+    // when every row is selected the table grows. Set before the first report.
+    void setMaxTags(int count);
+    int maxTags() const { return m_maxTags; }
+    // Tags that left the all-tags table for a new one since the last Clear.
+    quint64 tagsDropped() const { return m_tagsDropped; }
     bool autoSave() const { return m_autoSave; }
     bool allTagsLog() const { return m_allTagsLog; }
 
@@ -127,6 +135,9 @@ signals:
     void selectionEntryFocused(int row);
     // A report passed the three filters and was entered into the all-tags table.
     void reportEntered(const TTagReport &report, const QString &label);
+    // The bounded all-tags table is full: from now on the least recently seen tags leave it. Said
+    // once until Clear.
+    void tagLimitReached(int maxTags);
     void problem(const Problem &problem);
 
 private:
@@ -137,6 +148,9 @@ private:
     };
 
     void applySelection(const TTagReport &report, const QString &label, qint64 tick);
+    // The all-tags row for a UID seen for the first time: a new row, or in a full bounded table the
+    // row of the least recently seen tag that is not selected.
+    int rowForNewTag(const QString &uid);
     void restartSelectionTiming(qint64 tick);
     // Report count, session times and the selection timing start again (Clear and session start).
     void resetCounters();
@@ -150,6 +164,9 @@ private:
     TagListModel m_tagList;
     TagListModel m_selection;
     CsvLog m_csv;
+    TagRecency m_recency; // rows that may leave a bounded table, most recently seen first
+    int m_maxTags = 0;
+    quint64 m_tagsDropped = 0;
     QTimer m_refresh;
     bool m_flushScheduled = false;
 

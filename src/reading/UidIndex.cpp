@@ -64,6 +64,38 @@ void UidIndex::insertFirst(const QString &uid, int row)
     }
 }
 
+void UidIndex::remove(const QString &uid, int row)
+{
+    quint64 low, high;
+    if (!pack(uid, &low, &high)) {
+        if (m_other.value(uid, -1) == row)
+            m_other.remove(uid);
+        return;
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t hole = home(low, high);
+    for (;; hole = (hole + 1) & mask) {
+        const Slot &slot = m_slots[hole];
+        if (slot.row < 0)
+            return;
+        if (slot.low == low && slot.high == high)
+            break;
+    }
+    if (m_slots[hole].row != row)
+        return;
+    // Entries after the hole that would no longer be found move into it, so that no search stops early.
+    for (size_t j = (hole + 1) & mask; m_slots[j].row >= 0; j = (j + 1) & mask) {
+        const size_t h = home(m_slots[j].low, m_slots[j].high);
+        const bool reachable = hole <= j ? (hole < h && h <= j) : (hole < h || h <= j);
+        if (!reachable) {
+            m_slots[hole] = m_slots[j];
+            hole = j;
+        }
+    }
+    m_slots[hole] = Slot{};
+    --m_used;
+}
+
 int UidIndex::value(const QString &uid) const
 {
     quint64 low, high;

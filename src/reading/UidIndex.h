@@ -16,6 +16,8 @@ public:
 
     // Records `row` for the UID unless the UID already has a row.
     void insertFirst(const QString &uid, int row);
+    // Forgets the UID if it is recorded for `row`.
+    void remove(const QString &uid, int row);
     int value(const QString &uid) const;
     bool contains(const QString &uid) const { return value(uid) >= 0; }
     void clear();

@@ -108,6 +108,11 @@ void PtyTransport::sendTo(PeerId, const QByteArray &bytes)
     writeOrQueue(bytes, false);
 }
 
+qint64 PtyTransport::unsentBytes() const
+{
+    return m_pending.size();
+}
+
 bool PtyTransport::sendReports(const QByteArray &lines)
 {
     return writeOrQueue(lines, true);

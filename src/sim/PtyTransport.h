@@ -22,6 +22,7 @@ public:
     QString endpoint() const override { return m_slavePath; }
     void sendTo(PeerId peer, const QByteArray &bytes) override;
     bool sendReports(const QByteArray &lines) override;
+    qint64 unsentBytes() const override;
     bool hasPeer() const override { return m_master >= 0; }
 
 private:

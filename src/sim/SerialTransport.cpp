@@ -55,6 +55,11 @@ void SerialTransport::sendTo(PeerId, const QByteArray &bytes)
         m_port->write(bytes);
 }
 
+qint64 SerialTransport::unsentBytes() const
+{
+    return m_port ? m_port->bytesToWrite() : 0;
+}
+
 bool SerialTransport::sendReports(const QByteArray &lines)
 {
     if (!hasPeer() || m_port->bytesToWrite() > kBacklogLimit)

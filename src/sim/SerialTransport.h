@@ -19,6 +19,7 @@ public:
     QString endpoint() const override { return m_device; }
     void sendTo(PeerId peer, const QByteArray &bytes) override;
     bool sendReports(const QByteArray &lines) override;
+    qint64 unsentBytes() const override;
     bool hasPeer() const override;
 
 private:

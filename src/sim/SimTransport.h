@@ -33,6 +33,9 @@ public:
     virtual bool hasPeer() const = 0;
     // The local port listened on or bound (TCP server, UDP; useful after asking for port 0), else 0.
     virtual quint16 localPort() const { return 0; }
+    // Bytes taken for sending (and counted as sent) that still wait in this program, not yet handed
+    // to the system: they are lost if the transport closes now.
+    virtual qint64 unsentBytes() const { return 0; }
 
     QString errorText() const { return m_errorText; }
 

@@ -7,11 +7,17 @@
 #include "sim/TcpServerTransport.h"
 #include "sim/UdpTransport.h"
 
+namespace {
+constexpr int kFinishPollMs = 5; // how often a finishing run looks whether its lines went out
+} // namespace
+
 Simulator::Simulator(const SimOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_tags(options.tags, options.seed)
 {
     m_statsTimer.setInterval(1000);
     connect(&m_statsTimer, &QTimer::timeout, this, &Simulator::printStats);
+    m_finishTimer.setInterval(kFinishPollMs);
+    connect(&m_finishTimer, &QTimer::timeout, this, &Simulator::checkFinished);
 }
 
 Simulator::~Simulator()
@@ -88,8 +94,38 @@ bool Simulator::start(QString *error)
     return true;
 }
 
+void Simulator::finish()
+{
+    if (m_pacer)
+        m_pacer->stop();
+    m_statsTimer.stop();
+    m_finishing.start();
+    checkFinished();
+    if (!m_finishing.isValid())
+        return;
+    m_finishTimer.start();
+}
+
+void Simulator::checkFinished()
+{
+    if (unsentBytes() > 0 && m_finishing.elapsed() < kFinishWaitMs)
+        return;
+    m_finishing.invalidate();
+    stop();
+    emit finished();
+}
+
+qint64 Simulator::unsentBytes() const
+{
+    qint64 bytes = 0;
+    for (const auto &channel : m_channels)
+        bytes += channel->transport().unsentBytes();
+    return bytes;
+}
+
 void Simulator::stop()
 {
+    m_finishTimer.stop();
     if (m_pacer)
         m_pacer->stop();
     m_statsTimer.stop();

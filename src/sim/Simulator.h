@@ -4,6 +4,7 @@
 #include "sim/SimOptions.h"
 #include "sim/TagPopulation.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -27,6 +28,11 @@ public:
     // Opens every reader's transport and starts the pacer; false with *error when one cannot open.
     bool start(QString *error);
     void stop();
+    // Ends the run without losing what was counted as sent: no more lines are made, the lines still
+    // waiting in this program go out (for at most kFinishWaitMs), then the transports close and
+    // finished() follows.
+    void finish();
+    static constexpr int kFinishWaitMs = 3000;
 
     // Where each reader can be reached (pty paths, "tcp-server 127.0.0.1:4001", ...), in reader order.
     QStringList endpoints() const;
@@ -40,15 +46,20 @@ signals:
     void logLine(const QString &line);
     // The --count limit was reached: no more lines will be generated.
     void generationFinished();
+    void finished();
 
 private:
     std::unique_ptr<SimTransport> makeTransport(int index) const;
     void printStats();
+    void checkFinished();
+    qint64 unsentBytes() const;
 
     SimOptions m_options;
     TagPopulation m_tags;
     std::vector<std::unique_ptr<ReaderChannel>> m_channels;
     std::unique_ptr<ReportPacer> m_pacer;
     QTimer m_statsTimer;
+    QTimer m_finishTimer;
+    QElapsedTimer m_finishing;
     quint64 m_lastSent = 0;
 };

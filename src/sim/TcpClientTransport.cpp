@@ -94,6 +94,11 @@ void TcpClientTransport::sendTo(PeerId peer, const QByteArray &bytes)
         m_socket->write(bytes);
 }
 
+qint64 TcpClientTransport::unsentBytes() const
+{
+    return hasPeer() ? m_socket->bytesToWrite() : 0;
+}
+
 bool TcpClientTransport::sendReports(const QByteArray &lines)
 {
     if (!hasPeer() || m_socket->bytesToWrite() >= kBacklogLimit)

@@ -23,6 +23,7 @@ public:
     QString endpoint() const override;
     void sendTo(PeerId peer, const QByteArray &bytes) override;
     bool sendReports(const QByteArray &lines) override;
+    qint64 unsentBytes() const override;
     bool hasPeer() const override;
     // The local address the last connection started from (null when the system chose it).
     QHostAddress boundAddress() const { return m_boundAddress; }

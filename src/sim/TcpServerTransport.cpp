@@ -81,6 +81,15 @@ void TcpServerTransport::sendTo(PeerId peer, const QByteArray &bytes)
         socket->write(bytes);
 }
 
+qint64 TcpServerTransport::unsentBytes() const
+{
+    qint64 bytes = 0;
+    for (const QTcpSocket *socket : m_peers)
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            bytes += socket->bytesToWrite();
+    return bytes;
+}
+
 bool TcpServerTransport::sendReports(const QByteArray &lines)
 {
     bool taken = false;

@@ -24,6 +24,7 @@ public:
     QString endpoint() const override;
     void sendTo(PeerId peer, const QByteArray &bytes) override;
     bool sendReports(const QByteArray &lines) override;
+    qint64 unsentBytes() const override;
     bool hasPeer() const override { return !m_peers.isEmpty(); }
     quint16 localPort() const override;
 

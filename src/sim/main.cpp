@@ -30,10 +30,9 @@ int main(int argc, char **argv)
                      [](const QString &line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
     StopSignals stopSignals;
     stopSignals.install();
-    QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&simulator](int) {
-        simulator.stop();
-        QCoreApplication::quit();
-    });
+    // What was counted as sent goes out before the program ends.
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &simulator, &Simulator::finish);
+    QObject::connect(&simulator, &Simulator::finished, &app, &QCoreApplication::quit);
     if (!simulator.start(&error)) {
         std::fprintf(stderr, "talvo-sim: %s\n", qPrintable(error));
         return 1;

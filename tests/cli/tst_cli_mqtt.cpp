@@ -359,7 +359,9 @@ private slots:
                                                       QStringLiteral("COM02"), QStringLiteral("M"));
         QByteArray wrongField = good;
         wrongField.replace(R"("rssi":80)", R"("rssi":"80")");
-        for (const QByteArray &payload : {QByteArray("not json"), good, wrongField,
+        QByteArray forged = good; // would add a line of its own to the CSV logs
+        forged.replace(R"("site":"M")", R"("site":"M\r\n0000000001\t,")");
+        for (const QByteArray &payload : {QByteArray("not json"), good, wrongField, forged,
                                           QByteArray(1024 * 1024, 'x'), QByteArray(R"({"uid":1})"), good})
             QVERIFY(peer.client->publish("talvo/M/reports/COM02", payload, 1, false) >= 0);
         QVERIFY(in.finished());
@@ -370,6 +372,7 @@ private slots:
                                               QStringLiteral("M/COM02")));
         QVERIFY2(in.err.contains("MQTT message is not a report: talvo/M/reports/COM02: not JSON (1 so far)"),
                  in.err.constData());
+        QVERIFY2(in.err.contains("broker reports received 2, bad broker messages 5"), in.err.constData());
     }
 
     // The broker goes away mid-run: the reading goes on at full pace, the loss is said on stderr,

@@ -267,6 +267,22 @@ private slots:
         QVERIFY2(run.err.contains("selected found 1 of 1"), run.err);
     }
 
+    // A bounded table for unattended service: 50 distinct tags through a table of 10; the selected
+    // tag seen first stays, the rest make room, and the summary counts those that left.
+    void maxTagsBoundsTheTable()
+    {
+        QTemporaryDir dir;
+        QByteArray stream;
+        for (int i = 1; i <= 50; ++i)
+            stream += line(QByteArray::number(i).rightJustified(16, '0').constData(), "50");
+        const Run run = replay(dir, stream, {"--max-tags", "10", "--select", "0000000000000001"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.size(), 50);
+        QVERIFY2(run.err.contains("entered 50, tags 10, selected found 1 of 1"), run.err);
+        QVERIFY2(run.err.contains("tags that left the table (--max-tags 10) 40"), run.err);
+        QVERIFY2(run.err.contains("10 tags in the table (--max-tags)"), run.err);
+    }
+
     void rejectsBadTableOptions_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -276,6 +292,7 @@ private slots:
         QTest::newRow("number not a number") << QStringList{"--number", "x"};
         QTest::newRow("number zero") << QStringList{"--number", "0"};
         QTest::newRow("fallback without csv") << QStringList{"--csv-fallback"};
+        QTest::newRow("max tags zero") << QStringList{"--max-tags", "0"};
     }
     void rejectsBadTableOptions()
     {

@@ -139,6 +139,53 @@ private slots:
                 QVERIFY2(stamped.match(QString::fromUtf8(line)).hasMatch(), line.constData());
     }
 
+    // A reader that stops answering without closing (power or cable gone; here a stopped simulator,
+    // whose system still holds the connection open) is taken as lost after --idle-timeout.
+    void silentReaderIsTakenAsLost()
+    {
+        const quint16 port = freePort(QHostAddress("127.0.0.12"));
+        QVERIFY(port != 0);
+        const QByteArray endpoint = "127.0.0.12:" + QByteArray::number(port);
+        Run sim;
+        sim.start(simPath(), simArgs(port));
+        QTRY_VERIFY_WITH_TIMEOUT(sim.out.contains('\n'), 10000); // listening
+        Run cli;
+        cli.start(cliPath(), {"read", "--tcp", endpoint, "--reconnect", "--idle-timeout", "2"});
+        QTRY_VERIFY_WITH_TIMEOUT(cli.out.count('\n') >= 3, 10000);
+        sim.signal(SIGSTOP);
+        QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("taken as lost: nothing received for 2 s"), 10000);
+        QVERIFY2(cli.err.contains("reconnecting to " + endpoint), cli.err.constData());
+        sim.signal(SIGCONT);
+        QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("reconnected: " + endpoint), 15000);
+        const qsizetype before = cli.out.count('\n');
+        QTRY_VERIFY_WITH_TIMEOUT(cli.out.count('\n') >= before + 3, 10000); // reports resume
+        cli.signal(SIGTERM);
+        QVERIFY(cli.finish());
+        QCOMPARE(cli.process.exitCode(), 0);
+
+        // Without --reconnect the session ends: its only reader is gone.
+        Run once;
+        once.start(cliPath(), {"read", "--tcp", endpoint, "--idle-timeout", "2"});
+        QTRY_VERIFY_WITH_TIMEOUT(once.out.count('\n') >= 3, 10000);
+        sim.signal(SIGSTOP);
+        QVERIFY(once.finish());
+        QCOMPARE(once.process.exitCode(), 1);
+        QVERIFY2(once.err.contains("taken as lost") && once.err.contains("no reader left"),
+                 once.err.constData());
+        sim.signal(SIGCONT);
+        sim.process.terminate();
+        QVERIFY(sim.finish());
+    }
+
+    void idleTimeoutIsForTcpReaders()
+    {
+        Run p;
+        p.start(cliPath(), {"read", "--listen", "0", "--idle-timeout", "5"});
+        QVERIFY(p.finish());
+        QCOMPARE(p.process.exitCode(), 2);
+        QVERIFY2(p.err.contains("--idle-timeout works with --tcp readers"), p.err.constData());
+    }
+
     void reopensASerialPortThatComesBack()
     {
         QTemporaryDir dir;
@@ -216,6 +263,14 @@ private slots:
         QTest::newRow("not a setting") << QByteArray("replay x\n") << ":1: expected name = value";
         QTest::newRow("a file in a file")
             << QByteArray("config = other.ini\n") << ":1: unknown option 'config'";
+        // A NUL would cut the name short (both logs in one file); other control characters end up
+        // in file names and log lines.
+        QTest::newRow("NUL in a value") << QByteArray("replay = x\ncsv = a.csv\0b\n", 25)
+                                        << ":2: csv: control character 0x00 in the value";
+        QTest::newRow("escape in a value") << QByteArray("label = A\x1b[2J\nreplay = x\n")
+                                           << ":1: label: control character 0x1b in the value";
+        QTest::newRow("tab inside a value")
+            << QByteArray("replay = x\tz\n") << ":1: replay: control character 0x09 in the value";
     }
     void configFileErrorsNameTheFileLineAndKey()
     {

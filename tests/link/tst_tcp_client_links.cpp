@@ -3,11 +3,15 @@
 
 #include "link/SocketReadingSource.h"
 #include "link/TcpClientReadingLinks.h"
+#include "link/TcpKeepAlive.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 using namespace nettest;
 
@@ -240,6 +244,16 @@ private slots:
         auto *socket = offered[0][0].value<QTcpSocket *>();
         QVERIFY(socket);
         QCOMPARE(socket->peerAddress().toString(), QStringLiteral("127.0.0.7"));
+        // A reader that loses power is noticed on an idle connection: keepalive with short timings.
+        const int fd = int(socket->socketDescriptor());
+        int value = 0;
+        socklen_t length = sizeof value;
+        QCOMPARE(::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &value, &length), 0);
+        QCOMPARE(value, 1);
+        QCOMPARE(::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &value, &length), 0);
+        QCOMPARE(value, TcpKeepAlive::kIdleSec);
+        QCOMPARE(::getsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &value, &length), 0);
+        QCOMPARE(value, TcpKeepAlive::kProbes);
         QSignalSpy closed(&links, &ReadingLinks::closed);
         links.close();
         QVERIFY(closed.wait(5000));

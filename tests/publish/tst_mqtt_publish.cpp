@@ -11,8 +11,10 @@
 #include "reading/ReportDecoder.h"
 #include "reading/TagTables.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <cstdio>
 
 namespace {
@@ -316,6 +318,39 @@ private slots:
         QSignalSpy ended(&farSession, &ReadingSession::ended);
         farSession.stop();
         QVERIFY(ended.wait(kWaitMs));
+    }
+
+    // A flood that the session's thread does not take as fast as it comes waits at the broker: the
+    // network thread stops reading once a bounded number of messages wait, and nothing is lost.
+    void aFloodWaitsAtTheBrokerNotInMemory()
+    {
+        QVERIFY2(brokerUp("max_queued_messages 0"), qPrintable(m_broker->log()));
+        MqttReadingLinks links(settingsFor(*m_broker, QStringLiteral("F"), 1));
+        int received = 0;
+        int waitingWhenHeld = -1;
+        connect(&links, &MqttReadingLinks::reportReceived, this, [&] {
+            if (received++ > 0)
+                return;
+            // The session's thread is busy: the network thread must stop at the bound.
+            QElapsedTimer busy;
+            busy.start();
+            while (links.client()->timesHeldBack() == 0 && busy.elapsed() < kWaitMs)
+                QThread::yieldCurrentThread();
+            waitingWhenHeld = links.client()->waitingMessages();
+        });
+        links.open();
+        QTRY_VERIFY_WITH_TIMEOUT(links.isConnected(), kWaitMs);
+        Recorder peer(*m_broker, "nothing/here", 1);
+        QTRY_VERIFY_WITH_TIMEOUT(peer.client->isConnected(), kWaitMs);
+        constexpr int kFlood = 3 * MqttReadingLinks::kMaxWaitingMessages;
+        for (int i = 0; i < kFlood; ++i) {
+            const TTagReport r = ReportLines::report(QString::number(i + 1).rightJustified(16, '0'));
+            QVERIFY(peer.client->publish("talvo/F/reports/COM01", ReportJson::published(r, "COM01", "F"), 1,
+                                         false) >= 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(received, kFlood, kWaitMs);
+        QVERIFY(links.client()->timesHeldBack() > 0);
+        QVERIFY(waitingWhenHeld > 0 && waitingWhenHeld <= MqttReadingLinks::kMaxWaitingMessages);
     }
 
     // Messages on the report topics that are not reports are counted and named, never taken.

@@ -74,6 +74,25 @@ private slots:
         QTest::newRow("bad kind") << QByteArray(good).replace("standard", "fancy") << "kind";
         QTest::newRow("long uid") << QByteArray(good).replace("0000000000001234", QByteArray(5000, '1'))
                                   << "uid";
+        // Fields that would forge log lines or reach a terminal, and texts no reader sends.
+        const QByteArray temp = ReportJson::published(decoded("000000000000123450A3FF0320"), "COM01", "S");
+        const QByteArray humid =
+            ReportJson::published(decoded("000000000000123450A30E996403E8"), "COM01", "S");
+        QTest::newRow("uid not hex") << QByteArray(good).replace("0000000000001234", "000000000000123G")
+                                     << "uid";
+        QTest::newRow("uid short") << QByteArray(good).replace("0000000000001234", "1234") << "uid";
+        QTest::newRow("t1 line end") << QByteArray(temp).replace("25.00 C", "25.00 C\r\n1,2") << "t1";
+        QTest::newRow("t1 word") << QByteArray(temp).replace("25.00 C / 77.00 F", "hot") << "t1";
+        QTest::newRow("t2 on standard") << QByteArray(good).replace("\"t2\":\"-\"", "\"t2\":\"9\"") << "t2";
+        QTest::newRow("humidity no %") << QByteArray(humid).replace("%", "") << "t2";
+        QTest::newRow("site tab") << QByteArray(good).replace("\"site\":\"S\"", "\"site\":\"S\\t,x\"")
+                                  << "site";
+        QTest::newRow("reader escape")
+            << QByteArray(good).replace("\"reader\":\"COM01\"", "\"reader\":\"\\u001b[2J\"") << "reader";
+        QTest::newRow("label comma") << QByteArray(good).replace("\"label\":\"COM01\"", "\"label\":\"a,b\"")
+                                     << "label";
+        QTest::newRow("reader line separator")
+            << QByteArray(good).replace("\"reader\":\"COM01\"", "\"reader\":\"a\\u2028b\"") << "reader";
     }
     void messagesThatAreNoReportsAreRefused()
     {

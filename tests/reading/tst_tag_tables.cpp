@@ -108,6 +108,55 @@ private slots:
         QCOMPARE(index.value(longer), -1);
     }
 
+    void uidIndexForgetsRemovedUids()
+    {
+        UidIndex index;
+        auto uid = [](int i) { return QStringLiteral("%1").arg(i * 7919, 16, 10, QLatin1Char('0')); };
+        for (int i = 0; i < 5000; ++i)
+            index.insertFirst(uid(i), i);
+        for (int i = 0; i < 5000; i += 3)
+            index.remove(uid(i), i);
+        index.remove(uid(1), 99); // another row's UID stays
+        for (int i = 0; i < 5000; ++i)
+            QCOMPARE(index.value(uid(i)), i % 3 == 0 ? -1 : i);
+        index.insertFirst(uid(0), 42);
+        QCOMPARE(index.value(uid(0)), 42);
+        const QString longer = QStringLiteral("00000000000079190");
+        index.insertFirst(longer, 7);
+        index.remove(longer, 7);
+        QCOMPARE(index.value(longer), -1);
+    }
+
+    // A bounded table: a new tag takes the row of the least recently seen tag; selected tags stay.
+    void boundedTableDropsLeastRecentlySeen()
+    {
+        Fixture f;
+        const QString kD = QStringLiteral("0000000000000044");
+        const QString kE = QStringLiteral("0000000000000055");
+        f.tables.setMaxTags(3);
+        f.tables.loadSelection({kA});
+        QSignalSpy reached(&f.tables, &TagTables::tagLimitReached);
+        for (const QString &uid : {kB, kC, kB, kA, kD})
+            f.apply(report(uid));
+        TagTableModel *all = f.tables.allTags();
+        QCOMPARE(all->size(), 3);
+        QCOMPARE(all->findRow(kC), -1); // seen before the second B
+        QCOMPARE(all->findRow(kD), 2);
+        QCOMPARE(f.allCell(2, TagTableModel::ColReportCount), QStringLiteral("1"));
+        QCOMPARE(f.tables.tagList()->uidAt(2), kD);
+        QCOMPARE(f.tables.tagList()->indexOf(kC), -1);
+        QCOMPARE(reached.size(), 1);
+        f.apply(report(kE)); // B is now the least recently seen; A is selected
+        QCOMPARE(all->findRow(kB), -1);
+        QCOMPARE(all->findRow(kA), 0);
+        QCOMPARE(all->findRow(kE), 1);
+        QCOMPARE(f.tables.tagsDropped(), quint64(2));
+        QCOMPARE(reached.size(), 1);
+        QCOMPARE(f.tables.selectedTags()->size(), 1);
+        f.tables.clear();
+        QCOMPARE(f.tables.tagsDropped(), quint64(0));
+    }
+
     void filtersDropAndCount()
     {
         Fixture f;

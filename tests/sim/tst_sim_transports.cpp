@@ -150,6 +150,34 @@ private slots:
         QVERIFY(!b.contains('\x02'));
     }
 
+    // Lines counted as sent reach the host even when the run ends right after they were made.
+    void finishSendsWhatWasCountedAsSent()
+    {
+        SimOptions o;
+        o.transport = SimOptions::Transport::TcpServer;
+        o.bind = QHostAddress::LocalHost;
+        o.port = 0;
+        o.rate = 0;
+        Simulator sim(o);
+        QString error;
+        QVERIFY2(sim.start(&error), qPrintable(error));
+        QTcpSocket host;
+        host.connectToHost(QHostAddress::LocalHost, sim.channel(0).transport().localPort());
+        QTRY_VERIFY(sim.channel(0).transport().hasPeer());
+        host.write(buildCommandFrame("M1") + buildCommandFrame("A3"));
+        QByteArray got;
+        QTRY_VERIFY((got += host.readAll(), got.count('\r') >= 2));
+        sim.channel(0).deliverReports(2000);
+        QSignalSpy finished(&sim, &Simulator::finished);
+        sim.finish();
+        QVERIFY(finished.wait(Simulator::kFinishWaitMs * 2) || finished.size() == 1);
+        QCOMPARE(sim.linesSent(), quint64(2000));
+        got.clear();
+        QTRY_VERIFY((got += host.readAll(), host.state() != QAbstractSocket::ConnectedState));
+        got += host.readAll();
+        QCOMPARE(countLines(got), 2000);
+    }
+
     void tcpClientReadersReconnectFromOwnAddresses()
     {
         QTcpServer listener;
