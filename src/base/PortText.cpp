@@ -30,4 +30,13 @@ QString portText(const QString &text)
     return QString::number(port(text));
 }
 
+std::optional<quint16> parse(const QString &text, int lowest)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok, 10);
+    if (!ok || v < lowest || v > 65535)
+        return std::nullopt;
+    return quint16(v);
+}
+
 } // namespace PortText

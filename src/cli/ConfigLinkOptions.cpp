@@ -1,5 +1,6 @@
 #include "ConfigLinkOptions.h"
 
+#include "base/PortText.h"
 #include "link/SerialPortMap.h"
 #include "readercfg/SerialMode.h"
 
@@ -35,27 +36,45 @@ bool parseCom(const QCommandLineParser &p, ConfigLinkRequest *link, Error error)
     return true;
 }
 
-// "HOST[:PORT]"; a port text that is not a number means 4001.
-void splitHostPort(const QString &value, QString *host, quint16 *port)
+// A port option's text: a whole number from `lowest` to 65535, else a usage error (never 4001 in
+// its place: a typo must not send a command to another reader).
+bool portOption(const QString &text, int lowest, const char *option, quint16 *port, Error error)
+{
+    const auto value = PortText::parse(text, lowest);
+    if (!value)
+        return fail(error, QStringLiteral("%1 needs a port number from %2 to 65535, got '%3'")
+                               .arg(QLatin1String(option))
+                               .arg(lowest)
+                               .arg(text));
+    *port = *value;
+    return true;
+}
+
+// "HOST[:PORT]"; without a port the reader's default, 4001.
+bool splitHostPort(const QString &value, const char *option, QString *host, quint16 *port, Error error)
 {
     const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
     const bool hasPort = colon > 0 && value.indexOf(QLatin1Char(':')) == colon;
     *host = (hasPort ? value.left(colon) : value).trimmed();
-    *port = hasPort ? ConfigLinkRequest::portFromText(value.mid(colon + 1)) : quint16(4001);
+    *port = PortText::kDefaultPort;
+    return !hasPort || portOption(value.mid(colon + 1), 1, option, port, error);
 }
 
 bool parseNetwork(const QCommandLineParser &p, ConfigLinkRequest *link, Error error)
 {
     if (p.isSet(QStringLiteral("tcp"))) {
         link->kind = LinkKind::TcpToReaders;
-        splitHostPort(p.value(QStringLiteral("tcp")), &link->tcpServerHost, &link->tcpServerPort);
+        if (!splitHostPort(p.value(QStringLiteral("tcp")), "--tcp", &link->tcpServerHost,
+                           &link->tcpServerPort, error))
+            return false;
         if (link->tcpServerHost.isEmpty())
             return fail(error, QStringLiteral("--tcp needs a reader address"));
         return true;
     }
     if (p.isSet(QStringLiteral("listen"))) {
         link->kind = LinkKind::TcpListener;
-        link->listenPort = ConfigLinkRequest::portFromText(p.value(QStringLiteral("listen")));
+        if (!portOption(p.value(QStringLiteral("listen")), 0, "--listen", &link->listenPort, error))
+            return false;
         link->acceptAddress = p.value(QStringLiteral("accept")).trimmed();
         if (link->acceptAddress.isEmpty())
             return fail(error, QStringLiteral("--listen needs --accept ADDR (the reader that may connect)"));
@@ -63,12 +82,14 @@ bool parseNetwork(const QCommandLineParser &p, ConfigLinkRequest *link, Error er
     }
     link->kind = LinkKind::Udp;
     QString host;
-    splitHostPort(p.value(QStringLiteral("udp")), &host, &link->udpDestPort);
+    if (!splitHostPort(p.value(QStringLiteral("udp")), "--udp", &host, &link->udpDestPort, error))
+        return false;
     link->udpDestAddress = QHostAddress(host);
     if (link->udpDestAddress.isNull())
         return fail(error, QStringLiteral("--udp needs the reader's IP address, got '%1'").arg(host));
     if (p.isSet(QStringLiteral("local-port")))
-        link->udpLocalPort = ConfigLinkRequest::portFromText(p.value(QStringLiteral("local-port")));
+        return portOption(p.value(QStringLiteral("local-port")), 0, "--local-port", &link->udpLocalPort,
+                          error);
     return true;
 }
 

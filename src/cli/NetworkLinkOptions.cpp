@@ -1,5 +1,6 @@
 #include "NetworkLinkOptions.h"
 
+#include "base/PortText.h"
 #include "reading/ReadingPipeline.h"
 
 #include <QCommandLineParser>
@@ -18,9 +19,7 @@ void splitHostPort(const QString &text, QString *host, QString *port)
 // A port text as the options take it: a whole number from `lowest` (0: the system picks one) to 65535.
 bool checkPort(const QString &text, int lowest, const char *option, QString *error)
 {
-    bool ok = false;
-    const int port = text.toInt(&ok);
-    if (ok && port >= lowest && port <= 65535)
+    if (PortText::parse(text, lowest))
         return true;
     *error = QStringLiteral("%1 needs a port number from %2 to 65535, got '%3'")
                  .arg(QLatin1String(option))

@@ -28,6 +28,33 @@ QJsonObject stepObject(const RunReaderCommand::Result &r)
             {QStringLiteral("message"), r.message}};
 }
 
+// A payload as a line of text: bytes that are not printable ASCII (a NUL, a control character,
+// an 8-bit byte) and the backslash itself are written as \xHH and \\, so nothing after them is
+// lost and nothing reaches the terminal as a control sequence.
+QByteArray printable(const QByteArray &payload)
+{
+    QByteArray text;
+    for (const char c : payload) {
+        const auto byte = uchar(c);
+        if (c == '\\')
+            text += "\\\\";
+        else if (byte < 0x20 || byte >= 0x7F)
+            text += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0').toUpper();
+        else
+            text += c;
+    }
+    return text;
+}
+
+// Why a reply the exchange took is still no answer to the command; empty when it is one.
+QString replyProblem(const QString &commandName, const RunReaderCommand::Result &r)
+{
+    if (r.ok() && commandName == QLatin1String("id") && !ReaderCommands::readerIdFromReply(r.reply))
+        return QStringLiteral("Command Error ! (the reply \"%1\" carries no reader ID)")
+            .arg(QString::fromLatin1(printable(r.payload())));
+    return {};
+}
+
 int usageError(const QString &message)
 {
     std::fprintf(stderr, "talvo-cli: %s\nTry 'talvo-cli reader --help'.\n", qPrintable(message));
@@ -86,7 +113,10 @@ ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
     connect(&m_relay, &RelayLoop::linkCreated, this, &ReaderCommand::watchLink);
     const auto say = [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); };
     connect(&m_executor, &RunReaderCommand::problem, this, say);
-    connect(&m_relay, &RelayLoop::problem, this, say);
+    connect(&m_relay, &RelayLoop::problem, this, [this, say](const Problem &problem) {
+        m_relayDetail = problemText(problem, Language::English);
+        say(problem);
+    });
     if (!options.verbose)
         return;
     connect(&m_runner, &ReaderSequenceRunner::stepStarted, this,
@@ -137,19 +167,23 @@ void ReaderCommand::requestStop()
     m_relay.stop();
 }
 
+// Only a reply that passed its check and answers the command is printed as the reply.
 void ReaderCommand::handleStepFinished(int, const RunReaderCommand::Result &result)
 {
     if (m_options.json)
         return;
-    if (!result.reply.isEmpty())
-        std::printf("%s\n", result.payload().constData());
+    const QString problem = replyProblem(m_options.commandName, result);
+    if (result.ok() && problem.isEmpty())
+        std::printf("%s\n", printable(result.payload()).constData());
     std::fflush(stdout);
-    diagnostic(result.message);
+    diagnostic(problem.isEmpty() ? result.message : problem);
 }
 
 void ReaderCommand::handleSequenceFinished(const QList<RunReaderCommand::Result> &results, bool ok)
 {
-    ok = ok && !m_stopped;
+    const QString problem =
+        results.isEmpty() ? QString() : replyProblem(m_options.commandName, results.last());
+    ok = ok && !m_stopped && problem.isEmpty();
     if (m_options.json && !results.isEmpty()) {
         QJsonObject object = stepObject(results.last());
         QStringList commands;
@@ -162,6 +196,8 @@ void ReaderCommand::handleSequenceFinished(const QList<RunReaderCommand::Result>
         }
         object[QStringLiteral("command")] = commands.join(QLatin1Char(' '));
         object[QStringLiteral("ok")] = ok;
+        if (!problem.isEmpty())
+            object[QStringLiteral("message")] = problem;
         object[QStringLiteral("attempts")] = attempts;
         object[QStringLiteral("transmissions")] = transmissions;
         if (!results.last().detail.isEmpty())
@@ -188,12 +224,18 @@ void ReaderCommand::handleRelayRound(const RelayLoop::Round &round)
 
 void ReaderCommand::handleRelayFinished(bool opened)
 {
-    const bool ok = opened && m_relayRoundDone && m_lastRound.ok() && !m_stopped;
+    // One round sets both outputs: it succeeds only when the reader took both commands.
+    const bool ok =
+        opened && m_relayRoundDone && m_lastRound.ok() && m_lastRound.outputOneTaken && !m_stopped;
     const QString message =
         ok ? ExchangeTexts::commandOk()
            : (opened ? ExchangeTexts::openFailedOnTagPanel() : ExchangeTexts::openFailed());
     const QString command = QString::fromLatin1(ReaderCommands::relayOutput(1, m_options.do1) + ' ' +
                                                 ReaderCommands::relayOutput(2, m_options.do2));
+    const QString outputOneFailed = m_relayRoundDone && m_lastRound.ok() && !m_lastRound.outputOneTaken
+                                        ? QString::fromLatin1(ReaderCommands::relayOutput(1, m_options.do1)) +
+                                              QStringLiteral(": no good reply")
+                                        : QString();
     QJsonArray di;
     QString diText;
     if (m_lastRound.inputs) {
@@ -216,13 +258,17 @@ void ReaderCommand::handleRelayFinished(bool opened)
                            {QStringLiteral("message"), message}};
         if (m_lastRound.inputs)
             object[QStringLiteral("di")] = di;
+        if (!m_relayDetail.isEmpty() || !outputOneFailed.isEmpty())
+            object[QStringLiteral("detail")] = m_relayDetail.isEmpty() ? outputOneFailed : m_relayDetail;
         writeJson(object);
     } else {
-        if (!m_lastRound.reply.isEmpty())
-            std::printf("%s\n", payload.constData());
+        if (m_lastRound.ok())
+            std::printf("%s\n", printable(payload).constData());
         if (m_lastRound.inputs)
             std::printf("%s\n", qPrintable(diText));
         std::fflush(stdout);
+        if (!outputOneFailed.isEmpty())
+            diagnostic(QStringLiteral("talvo-cli: ") + outputOneFailed);
         diagnostic(message);
     }
     emit finished(ok ? 0 : 1);

@@ -15,7 +15,9 @@ class QCoreApplication;
 // `talvo-cli reader`: one reader command (or the steps of one setting, or one relay round) over
 // the configuration link the options name. The reply payload goes to standard output (or one JSON
 // object with --format json), the result text ("Command Ok.", "Command Error !  [ 1 ]", ...) to
-// standard error. finished(0) on success, finished(1) on failure or when stopped.
+// standard error. Only a reply that passed its check is printed as the reply, with bytes that are
+// not printable written as \xHH. `relay` succeeds when the reader took both outputs' commands; `id`
+// when the reply carries an ID. finished(0) on success, finished(1) on failure or when stopped.
 class ReaderCommand : public QObject
 {
     Q_OBJECT
@@ -51,5 +53,6 @@ private:
     RelayLoop m_relay;
     RelayLoop::Round m_lastRound;
     bool m_relayRoundDone = false;
+    QString m_relayDetail; // why the relay's link could not be opened or was lost
     bool m_stopped = false;
 };

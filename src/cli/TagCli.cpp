@@ -44,9 +44,11 @@ int TagCli::run(QCoreApplication &app, const QStringList &args)
         "(\"A0\"), the command is queued for the tag (\"E\" + UID + command, up to 10 attempts), the\n"
         "tag's acknowledgements are polled (\"C\") for up to 30 seconds, and the tag session is closed\n"
         "(\"X0000\"). Progress goes to standard error, the result to standard output.\n"
-        "With --plan PLAN.csv --result RESULT.csv every row of the plan (uid,command,args) is run.\n"
-        "Exit status 0 on success, 1 on failure, 2 on a usage error. Numbers are decimal slider\n"
-        "positions."));
+        "With --plan PLAN.csv --result RESULT.csv every row of the plan (uid,command,args) is run,\n"
+        "once every row has been checked; Ctrl-C writes the rows not reached as \"Not run\".\n"
+        "Exit status 0 on success, 1 on failure (for a plan: a row failed, the run was stopped or\n"
+        "the result could not be written), 2 on a usage error or a plan or result file that cannot\n"
+        "be used (nothing sent). Numbers are decimal slider positions."));
     parser.addHelpOption();
     TagOptions::addTo(parser);
     if (!parser.parse(args))
@@ -71,6 +73,8 @@ int TagCli::run(QCoreApplication &app, const QStringList &args)
     }
     if (options->provisioning()) {
         TagPlanCli plan(*options);
+        if (const int refused = plan.prepare())
+            return refused;
         return runUntilFinished(app, plan);
     }
     TagCli command(*options);
@@ -135,6 +139,8 @@ void TagCli::handleFinished(const TagButtonRun::Result &result)
         // confirmed the end of its session.
         if (result.sessionClosed)
             object.insert(QStringLiteral("session_closed"), *result.sessionClosed);
+        if (!result.detail.isEmpty())
+            object.insert(QStringLiteral("detail"), result.detail);
         std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
     } else {
         const QString values = valuesText(result);

@@ -54,8 +54,11 @@ bool parsePlan(const QCommandLineParser &p, TagOptions *o, QString *error)
 {
     o->planPath = p.value(opt("plan"));
     o->retryPath = p.value(opt("retry-failed"));
+    o->skipBadRows = p.isSet(opt("skip-bad-rows"));
     if (!o->provisioning())
-        return true;
+        return o->skipBadRows
+                   ? fail(error, QStringLiteral("--skip-bad-rows goes with --plan or --retry-failed"))
+                   : true;
     if (!o->planPath.isEmpty() && !o->retryPath.isEmpty())
         return fail(error, QStringLiteral("--plan and --retry-failed do not go together"));
     o->resultPath = p.value(opt("result"));
@@ -110,11 +113,16 @@ void TagOptions::addTo(QCommandLineParser &p)
         {opt("standard-temp"),
          QStringLiteral("With --explain: the Standard Temp the levels count from (36)."),
          QStringLiteral("N")},
-        {opt("plan"), QStringLiteral("Run every row of PLAN.csv (uid,command,args)."),
+        {opt("plan"),
+         QStringLiteral("Run every row of PLAN.csv (uid,command,args; a regular file of at most 32 MiB)."),
          QStringLiteral("PLAN.csv")},
         {opt("retry-failed"), QStringLiteral("Run the failed rows of an earlier result."),
          QStringLiteral("RESULT.csv")},
-        {opt("result"), QStringLiteral("Where a plan's result goes."), QStringLiteral("RESULT.csv")},
+        {opt("result"), QStringLiteral("Where a plan's result goes (a regular file, emptied first)."),
+         QStringLiteral("RESULT.csv")},
+        {opt("skip-bad-rows"),
+         QStringLiteral("Run a plan whose rows are not all valid: each bad row is recorded as failed.\n"
+                        "Without it a bad row refuses the whole plan and nothing is sent.")},
         {opt("format"),
          QStringLiteral("Output: text or json (command, uid, ok, text, values, sent, and "
                         "session_closed for a register command)."),

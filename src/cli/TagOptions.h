@@ -27,6 +27,7 @@ struct TagOptions
     QString planPath;  // --plan
     QString retryPath; // --retry-failed
     QString resultPath;
+    bool skipBadRows = false; // a plan row that cannot run fails on its own instead of refusing the plan
     Timing timing;
 
     bool provisioning() const { return !planPath.isEmpty() || !retryPath.isEmpty(); }

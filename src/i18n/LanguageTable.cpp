@@ -158,6 +158,7 @@ constexpr MessageRow kMessages[] = {
      "已完成 %1/%2 笔，失败 %3 笔，约剩 %4 秒"},
     {"%1/%2 rows done, %3 failed", "已完成 %1/%2 筆，失敗 %3 筆", "已完成 %1/%2 笔，失败 %3 笔"},
     {"The plan was not run: %1", "設定計畫未執行：%1", "设定计划未执行：%1"},
+    {"Not run", "未執行", "未执行"},
     {"Result saved to %1", "結果已存至 %1", "结果已存至 %1"},
     {"The result could not be saved: %1", "無法儲存結果：%1", "无法保存结果：%1"},
     {"%1 is the plan file", "%1 是設定計畫檔案", "%1 是设定计划文件"},
@@ -233,6 +234,8 @@ constexpr MessageRow kMessages[] = {
     {"TAG On", "開機", "开机"},
     {"TAG Off", "關機", "关机"},
     {"default 100", "預設 100", "默认 100"},
+    {" (TAG acknowledged %2 instead of %1)", " (標籤確認的數值為 %2，而非 %1)",
+     " (标签确认的数值为 %2，而非 %1)"},
     // The configuration link could not open or was lost ("%1": device or address, "%2": port or line
     // settings, the last value: the system's reason).
     {"Cannot open %1: line settings \"%2\" are not valid", "無法開啟 %1：通訊參數 \"%2\" 無效",

@@ -55,7 +55,11 @@ void RelayLoop::start(int rounds)
     }
     m_exchange = new TransceiveCommand(m_link, m_timing, this);
     connect(m_exchange, &TransceiveCommand::finished, this, &RelayLoop::handleExchangeFinished);
-    connect(m_exchange, &TransceiveCommand::transmissionStarted, this, [this] { ++m_roundTransmissions; });
+    connect(m_exchange, &TransceiveCommand::frameWritten, this, [this] { ++m_roundTransmissions; });
+    connect(m_link, &ConfigLink::failed, this, [this] {
+        if (m_link)
+            emit problem(m_link->error());
+    });
     m_roundTransmissions = 0;
     sendOutput(1);
 }
@@ -92,6 +96,7 @@ void RelayLoop::handleExchangeFinished(const TransceiveCommand::Result &result)
         return;
     }
     if (m_output == 1) {
+        m_outputOneTaken = result.ok();
         m_output = 2;
         m_pause.start(m_timing.relayPauseMs);
         return;
@@ -104,6 +109,7 @@ void RelayLoop::finishRound(const TransceiveCommand::Result &result)
     Round round;
     round.reply = result.reply;
     round.transmissions = std::exchange(m_roundTransmissions, 0);
+    round.outputOneTaken = std::exchange(m_outputOneTaken, false);
     // Only a good reply says how the inputs stand; a damaged one leaves the indicators alone.
     if (result.ok())
         round.inputs = ReaderCommands::digitalInputs(result.reply);

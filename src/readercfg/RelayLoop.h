@@ -28,7 +28,9 @@ public:
     {
         QByteArray reply; // the reply frame to "L02x" (empty when none came)
         std::optional<std::array<bool, 4>> inputs;
-        int transmissions = 0;
+        int transmissions = 0;       // frames of both commands handed to the link
+        bool outputOneTaken = false; // "L01x" got a good reply
+        // The second command answered: the inputs are known (whatever became of "L01x").
         bool ok() const { return inputs.has_value(); }
     };
 
@@ -56,7 +58,7 @@ signals:
     void messageChanged(const QString &text);
     void inputsChanged(bool di1, bool di2, bool di3, bool di4);
     void roundFinished(const RelayLoop::Round &round);
-    // Why the link could not be opened.
+    // Why the link could not be opened, or was lost.
     void problem(const Problem &problem);
     // The loop ended; `opened` is false when the link could not be opened.
     void finished(bool opened);
@@ -82,6 +84,7 @@ private:
     int m_rounds = 0;
     int m_roundLimit = 0;
     int m_roundTransmissions = 0;
+    bool m_outputOneTaken = false;
     bool m_running = false;
     bool m_stopRequested = false;
     quint64 m_runNumber = 0;

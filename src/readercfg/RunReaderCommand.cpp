@@ -43,6 +43,7 @@ void RunReaderCommand::start(const QByteArray &command)
     emit runningChanged(true);
     m_result = Result();
     m_result.command = command;
+    m_transmissionsStarted = 0;
     setMessage(translate(m_language, ExchangeTexts::selectFunction()));
     setReplyPayload({});
     setSendText(QString::fromLatin1(command));
@@ -66,7 +67,9 @@ void RunReaderCommand::start(const QByteArray &command)
     connect(m_exchange, &TransceiveCommand::finished, this, &RunReaderCommand::handleExchangeFinished);
     connect(m_exchange, &TransceiveCommand::replyReceived, this, &RunReaderCommand::handleReply);
     connect(m_exchange, &TransceiveCommand::transmissionStarted, this,
-            [this] { emit transmissionStarted(++m_result.transmissions); });
+            [this] { emit transmissionStarted(++m_transmissionsStarted); });
+    connect(m_exchange, &TransceiveCommand::frameWritten, this, [this] { ++m_result.transmissions; });
+    connect(m_link, &ConfigLink::failed, this, &RunReaderCommand::handleLinkFailed);
     m_counter = m_timing.attemptsPerCommand;
     startAttempt();
 }
@@ -116,6 +119,17 @@ void RunReaderCommand::handleExchangeFinished(const TransceiveCommand::Result &e
         return;
     }
     m_attemptPause.start(m_timing.configAttemptPauseMs);
+}
+
+// The connection could not be made or was lost: the attempts go on as before, and the system's
+// reason is kept for the result and said once.
+void RunReaderCommand::handleLinkFailed()
+{
+    const QString why = m_link ? m_link->errorText() : QString();
+    if (!m_running || why.isEmpty() || why == m_result.detail)
+        return;
+    m_result.detail = why;
+    emit problem(m_link->error());
 }
 
 void RunReaderCommand::finishRun(Status status)

@@ -43,9 +43,9 @@ public:
         QByteArray command;
         QByteArray reply; // the last reply frame, STX through CR (empty when none completed)
         int attempts = 0;
-        int transmissions = 0;
-        QString message; // the message panel's text at the end
-        QString detail;  // why the link could not be opened
+        int transmissions = 0; // frames handed to the link (none while it is closed)
+        QString message;       // the message panel's text at the end
+        QString detail;        // why the link could not be opened, or why it was lost (the system's words)
 
         bool ok() const { return status == Status::Ok; }
         QByteArray payload() const;
@@ -86,7 +86,8 @@ signals:
     void messageChanged(const QString &text);
     void tagMessageChanged(const QString &text);
     void statusTextChanged(const QString &text);
-    // Why the link could not be opened ("Cannot open /dev/ttyUSB0: Permission denied"), as data.
+    // Why the link could not be opened ("Cannot open /dev/ttyUSB0: Permission denied") or was lost
+    // while the command ran ("127.0.0.1:4001: Connection refused"), as data.
     void problem(const Problem &problem);
     // Attempt with counter 5, 4, ... 1 begins.
     void attemptStarted(int counter);
@@ -99,6 +100,7 @@ private:
     void startAttempt();
     void handleExchangeFinished(const TransceiveCommand::Result &exchange);
     void handleReply(const QByteArray &payload);
+    void handleLinkFailed();
     void finishRun(Status status);
     void setSendText(const QString &text);
     void setReplyPayload(const QByteArray &payload);
@@ -118,6 +120,7 @@ private:
     bool m_running = false;
     quint64 m_runNumber = 0;
     int m_counter = 0;
+    int m_transmissionsStarted = 0;
     Result m_result;
 
     QString m_sendText;

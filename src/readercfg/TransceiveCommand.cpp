@@ -33,6 +33,8 @@ void TransceiveCommand::start(const QByteArray &command)
     m_frame = CommandFrame::buildCommandFrame(command);
     m_assembler.setEchoLetter(command.isEmpty() ? '\0' : command[0]);
     m_transmissions = 0;
+    m_framesWritten = 0;
+    m_refusals = 0;
     m_reply.clear();
     beginTransmission();
 }
@@ -49,6 +51,7 @@ void TransceiveCommand::beginTransmission()
     m_phase = Phase::Transmitting;
     m_verdict = Verdict::None;
     m_sent = false;
+    m_refused = false;
     m_reply.clear();
     m_assembler.reset();
     emit transmissionStarted(m_transmissions);
@@ -72,6 +75,7 @@ void TransceiveCommand::sendFrame()
         return;
     }
     m_sent = true;
+    emit frameWritten(++m_framesWritten);
     m_settle.start(m_timing.configSettleMs);
 }
 
@@ -94,7 +98,9 @@ void TransceiveCommand::handleBytes(const QByteArray &bytes)
     const bool checkEcho = m_link->checksEchoAtOnce();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         m_assembler.feed(QByteArrayView(bytes).sliced(i, 1));
-        if (checkEcho && wrongEchoSeen()) {
+        const bool wrongEcho = wrongEchoSeen();
+        m_refused = m_refused || wrongEcho;
+        if (checkEcho && wrongEcho) {
             m_verdict = Verdict::Failed;
             break;
         }
@@ -137,6 +143,8 @@ void TransceiveCommand::conclude(Verdict verdict)
     m_settle.stop();
     m_timeout.stop();
     m_verdict = verdict;
+    if (verdict != Verdict::Ok && m_refused)
+        ++m_refusals;
     m_phase = Phase::Gap;
     m_gap.start(m_timing.configGapMs);
 }
@@ -162,5 +170,7 @@ void TransceiveCommand::finish(Outcome outcome)
     result.command = m_command;
     result.reply = m_reply;
     result.transmissions = m_transmissions;
+    result.framesWritten = m_framesWritten;
+    result.refusals = m_refusals;
     emit finished(result);
 }

@@ -40,6 +40,9 @@ public:
         // BCC); empty when none was.
         QByteArray reply;
         int transmissions = 0;
+        int framesWritten = 0; // transmissions whose frame was handed to the link
+        // Transmissions answered with a reply that did not echo the command (the reader refused it).
+        int refusals = 0;
 
         bool ok() const { return outcome == Outcome::Ok; }
         QByteArray payload() const;
@@ -57,6 +60,8 @@ public:
 signals:
     // Transmission `number` (1..) begins.
     void transmissionStarted(int number);
+    // The frame of transmission `number` was handed to the link (a closed link takes none).
+    void frameWritten(int number);
     // A complete reply frame came back; its payload is shown even when its BCC is wrong.
     void replyReceived(const QByteArray &payload, bool bccOk);
     void finished(const TransceiveCommand::Result &result);
@@ -96,7 +101,10 @@ private:
     Phase m_phase = Phase::Idle;
     Verdict m_verdict = Verdict::None;
     bool m_sent = false;
+    bool m_refused = false; // this transmission saw a reply that did not echo the command
     int m_transmissions = 0;
+    int m_framesWritten = 0;
+    int m_refusals = 0;
     QTimer m_settle;
     QTimer m_timeout;
     QTimer m_gap;

@@ -1,5 +1,7 @@
 #include "tagcfg/ProvisioningCsv.h"
 
+#include "base/RegularFile.h"
+
 #include <QFile>
 #include <QTextStream>
 
@@ -20,12 +22,19 @@ QString field(const QString &text)
 // follow in a plan-compatible file); each further non-empty line goes to `take` with its number.
 template <typename Take> bool readRows(const QString &path, const QString &header, QString *error, Take take)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    QFile file;
+    if (!RegularFile::openForReading(file, path, kMaxFileBytes, error))
+        return false;
+    // Never more than the cap, even from a file that grows while it is read.
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes || file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("%1: %2").arg(
+            path, file.error() != QFileDevice::NoError
+                      ? file.errorString()
+                      : QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes));
         return false;
     }
-    QTextStream in(&file);
+    QTextStream in(bytes);
     const QString first = in.readLine().trimmed().remove(QChar(0xFEFF));
     if (splitLine(first) != splitLine(header)) {
         *error = QStringLiteral("%1: the first line must be \"%2\"").arg(path, header);

@@ -24,9 +24,14 @@ struct ProvisioningRow
 // "uid,command,args,ok,text,values,seconds"; ok 1 or 0, values as "40=10;41=1"). Fields holding a
 // comma, a quote or a line break are quoted, quotes doubled.
 namespace ProvisioningCsv {
+// Plans and results are read only from regular files of at most this size (a 100,000-row plan
+// takes about 6 MB).
+constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
+
 QString planHeader();
 QString resultHeader();
-// The plan's rows; false with *error (naming the line) on a bad header or row.
+// The plan's rows; false with *error (naming the line) on a bad header or row, or when `path` is
+// no regular file or is larger than kMaxFileBytes.
 bool readPlan(const QString &path, std::vector<ProvisioningRow> *rows, QString *error);
 // The rows of an earlier result whose ok is 0, as a plan.
 bool readFailed(const QString &path, std::vector<ProvisioningRow> *rows, QString *error);

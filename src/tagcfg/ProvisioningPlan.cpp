@@ -19,18 +19,24 @@ QString rowProblem(const ProvisioningRow &row, Language language)
     return {};
 }
 
-bool load(const QString &path, Language language, std::vector<ProvisioningRow> *rows, QString *error)
+bool checkRows(const QString &path, const std::vector<ProvisioningRow> &rows, Language language,
+               QString *error)
 {
-    std::vector<ProvisioningRow> read;
-    if (!ProvisioningCsv::readPlan(path, &read, error))
-        return false;
-    for (const ProvisioningRow &row : read) {
+    for (const ProvisioningRow &row : rows) {
         const QString why = rowProblem(row, language);
         if (!why.isEmpty()) {
             *error = QStringLiteral("%1:%2: %3").arg(path).arg(row.line).arg(why);
             return false;
         }
     }
+    return true;
+}
+
+bool load(const QString &path, Language language, std::vector<ProvisioningRow> *rows, QString *error)
+{
+    std::vector<ProvisioningRow> read;
+    if (!ProvisioningCsv::readPlan(path, &read, error) || !checkRows(path, read, language, error))
+        return false;
     *rows = std::move(read);
     return true;
 }

@@ -15,6 +15,10 @@ std::optional<TagCommandLine::Parsed> parseRow(const ProvisioningRow &row, QStri
 // Why the row cannot run as written (its UID is none a tag report carries, its command or arguments
 // are not ones the panel has), in the language; empty when it can.
 QString rowProblem(const ProvisioningRow &row, Language language);
+// Every row read from `path` checked: false with *error naming the file and the line of the first
+// row that cannot run.
+bool checkRows(const QString &path, const std::vector<ProvisioningRow> &rows, Language language,
+               QString *error);
 // The plan at `path` with every row checked: false with *error naming the file and the line of the
 // first row that cannot run (or what is wrong with the file), and no rows.
 bool load(const QString &path, Language language, std::vector<ProvisioningRow> *rows, QString *error);

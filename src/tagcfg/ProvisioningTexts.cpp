@@ -27,6 +27,11 @@ QString planRefused(Language language, const QString &why)
     return translate(language, QStringLiteral("The plan was not run: %1")).arg(why);
 }
 
+QString notRun(Language language)
+{
+    return translate(language, QStringLiteral("Not run"));
+}
+
 QStringList columnHeaders(Language language)
 {
     QStringList headers = ProvisioningCsv::splitLine(ProvisioningCsv::resultHeader());

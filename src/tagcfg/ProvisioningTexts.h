@@ -15,4 +15,6 @@ QString summary(Language language, int done, int total, int failures);
 // `why` names the file, the line and the reason.
 QString planRefused(Language language, const QString &why);
 QStringList columnHeaders(Language language);
+// The text of a row an interrupted run never reached.
+QString notRun(Language language);
 } // namespace ProvisioningTexts

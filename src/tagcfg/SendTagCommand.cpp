@@ -51,6 +51,8 @@ void SendTagCommand::start(const TagButton &button, const QString &uid, bool tag
     m_cancelling = false;
     m_closingStatus = Status::Cancelled;
     m_badValue.clear();
+    m_wrongValue.clear();
+    m_offerMayBeTaken = false;
     if (refuseBeforeSending(button, uid, tagChosen, values))
         return;
     setMessage(TagFlowTexts::pleaseWait());
@@ -100,15 +102,41 @@ void SendTagCommand::openLink()
     m_exchange = new TransceiveCommand(m_link, m_timing, this);
     connect(m_exchange, &TransceiveCommand::finished, this, &SendTagCommand::handleExchangeFinished);
     connect(m_exchange, &TransceiveCommand::replyReceived, this, &SendTagCommand::handleReply);
+    connect(m_exchange, &TransceiveCommand::frameWritten, this, &SendTagCommand::handleFrameWritten);
+    connect(m_link, &ConfigLink::failed, this, &SendTagCommand::handleLinkFailed);
     exchange(Phase::Silencing, kSilence);
 }
 
 void SendTagCommand::exchange(Phase phase, const QByteArray &command)
 {
     m_phase = phase;
-    m_result.sent.append(command);
-    emit commandSent(command);
+    m_command = command;
     m_exchange->start(command);
+}
+
+// A command is listed once its frame has been written, not when it was meant to go out: over a
+// link that is gone nothing is listed.
+void SendTagCommand::handleFrameWritten(int number)
+{
+    if (number != 1)
+        return;
+    m_result.sent.append(m_command);
+    emit commandSent(m_command);
+}
+
+// The connection could not be made or was lost: the reason is kept and said; a link that is
+// closed for good ends the sequence at once (there is nothing left to poll or to tell the tag).
+void SendTagCommand::handleLinkFailed()
+{
+    if (!m_running || !m_link)
+        return;
+    const QString why = m_link->errorText();
+    if (!why.isEmpty() && why != m_result.detail) {
+        m_result.detail = why;
+        emit problem(m_link->error());
+    }
+    if (m_link->state() == ConfigLink::State::Closed)
+        end(Status::LinkLost);
 }
 
 void SendTagCommand::handleReply(const QByteArray &payload)
@@ -119,8 +147,14 @@ void SendTagCommand::handleReply(const QByteArray &payload)
 
 void SendTagCommand::handleExchangeFinished(const TransceiveCommand::Result &result)
 {
+    if (m_phase == Phase::Offering && !result.ok() && result.framesWritten > result.refusals)
+        m_offerMayBeTaken = true;
     if (result.outcome == TransceiveCommand::Outcome::Cancelled || !m_running)
         return;
+    if (m_link && m_link->state() == ConfigLink::State::Closed) {
+        end(Status::LinkLost);
+        return;
+    }
     if (m_cancelling && m_phase != Phase::Closing) {
         closeAfterCancel();
         return;
@@ -135,7 +169,7 @@ void SendTagCommand::handleExchangeFinished(const TransceiveCommand::Result &res
         break;
     case Phase::Recovering:
         if (--m_counter <= 0)
-            end(Status::NotAccepted);
+            notAccepted();
         else
             offer();
         break;
@@ -175,6 +209,16 @@ void SendTagCommand::handleOffered(bool accepted)
     poll();
 }
 
+// Ten attempts without an acceptance. Where one of them may still have reached the reader (no
+// refusal came back), the tag is told its session is over; refused attempts end as they are.
+void SendTagCommand::notAccepted()
+{
+    if (m_offerMayBeTaken)
+        closeTagSession(Status::NotAccepted);
+    else
+        end(Status::NotAccepted);
+}
+
 int SendTagCommand::secondsElapsed() const
 {
     const qint64 secondMs = qMax(1, m_timing.tagWindowMs / kWindowSeconds);
@@ -212,6 +256,9 @@ void SendTagCommand::handlePolled(const TransceiveCommand::Result &result)
         // The control keeps its value; the tag's session is ended before the command fails.
         closeTagSession(Status::ValueNotHex);
         break;
+    case Fit::WrongValue:
+        closeTagSession(Status::WrongValue);
+        break;
     }
 }
 
@@ -223,6 +270,11 @@ SendTagCommand::Fit SendTagCommand::takeAcknowledgement(const QByteArray &frame)
     const TagCommand &command = m_steps[m_step];
     if (!ack || !ack->fits(m_uid, command))
         return Fit::No;
+    if (command.letter == 'w' && ack->value != command.value) {
+        // The tag holds something else than what was sent: never a success.
+        m_wrongValue = command.text().right(2) + ' ' + ack->valueText;
+        return Fit::WrongValue;
+    }
     if (!command.isRead())
         return Fit::Yes;
     const TagStep &step = m_button->steps[m_step];
@@ -258,7 +310,13 @@ void SendTagCommand::cancel()
     m_cancelling = true;
     m_pause.stop();
     if (!m_accepted) {
-        end(Status::Cancelled); // the tag was never addressed
+        // An "E" on the wire is stopped; whether the reader may have taken it decides the closing.
+        if (m_exchange && m_exchange->isRunning())
+            m_exchange->cancel();
+        if (m_offerMayBeTaken)
+            closeAfterCancel();
+        else
+            end(Status::Cancelled); // the tag was never addressed
         return;
     }
     // The exchange under way is let finish, so that its reply does not meet the closing command.
@@ -328,6 +386,8 @@ QString SendTagCommand::endText(Status status) const
         return TagFlowTexts::cancelled(m_language);
     case Status::InvalidValue:
     case Status::ValueNotHex:
+    case Status::WrongValue:
+    case Status::LinkLost:
     case Status::OpenFailed:
     case Status::NotAccepted:
     case Status::NoAcknowledgement:
@@ -336,6 +396,8 @@ QString SendTagCommand::endText(Status status) const
     QString text = m_button->failure();
     if (!m_badValue.isEmpty())
         text += TagFlowTexts::valueNotHexNote(m_language, m_badValue);
+    if (status == Status::WrongValue)
+        text += TagFlowTexts::wrongValueNote(m_language, m_wrongValue.left(2), m_wrongValue.mid(3));
     return text;
 }
 

@@ -47,6 +47,8 @@ public:
         NotAccepted,       // the reader refused the command ten times
         NoAcknowledgement, // the window ran out before the sequence was acknowledged
         ValueNotHex,       // a read was acknowledged with a value that is no hex number
+        WrongValue,        // a write was acknowledged with another value than the one sent
+        LinkLost,          // the link closed under the sequence (detail says why)
         Cancelled
     };
     Q_ENUM(Status)
@@ -55,13 +57,13 @@ public:
     {
         Status status = Status::NoAcknowledgement;
         QString text;              // the message line at the end
-        QList<QByteArray> sent;    // reader commands in the order they went out
+        QList<QByteArray> sent;    // reader commands whose frames were written, in order
         std::map<int, int> values; // read values by register
         int stepsAcknowledged = 0;
         // The tag acknowledged the closing "X0000". A command that is done once "X0000" has gone
         // out ends without waiting for it, so this stays false for it.
         bool sessionClosed = false;
-        QString detail; // why the link could not be opened
+                QString detail; // why the link could not be opened or was lost (the system's words)
 
         bool ok() const { return status == Status::Ok; }
     };
@@ -95,7 +97,7 @@ signals:
     // No tag chosen: the panel shows `text` in a message box and goes back to "Read TAG".
     void guardRefused(const QString &text);
     void problem(const Problem &problem);
-    // A reader command goes out ("A0", "E..." or "C").
+    // A reader command's frame was written to the link ("A0", "E..." or "C"), once per command.
     void commandSent(const QByteArray &command);
     // A read step was acknowledged: `value` (what the tag holds) belongs to the control `target`,
     // whose slider takes `position` (the value clamped to its range).
@@ -120,6 +122,9 @@ private:
     void openLink();
     void exchange(Phase phase, const QByteArray &command);
     void handleExchangeFinished(const TransceiveCommand::Result &result);
+    void handleFrameWritten(int number);
+    void handleLinkFailed();
+    void notAccepted();
     void handleReply(const QByteArray &payload);
     void offer();
     void handleOffered(bool accepted);
@@ -129,7 +134,8 @@ private:
     {
         No,
         Yes,
-        ValueNotHex
+        ValueNotHex,
+        WrongValue
     };
     Fit takeAcknowledgement(const QByteArray &frame);
     void closeTagSession(Status status);
@@ -160,7 +166,13 @@ private:
     bool m_cancelling = false;
     Status m_closingStatus = Status::Cancelled; // how the sequence ends once "X0000" went out
     qint64 m_windowStartMs = 0;
-    QByteArray m_badValue; // value text of a fitting acknowledgement that was no hex number
+    QByteArray m_badValue;   // value text of a fitting acknowledgement that was no hex number
+    QByteArray m_wrongValue; // "sent" and "acknowledged" value texts of a write acknowledged otherwise
+    // An "E" went out that the reader may have taken although its acceptance never came back
+    // (the reply was lost, or the user stopped while it was on the wire): the tag session is
+    // closed before the sequence ends. A refused "E" does not count.
+    bool m_offerMayBeTaken = false;
+    QByteArray m_command; // the reader command of the exchange under way
 
     ConfigLink *m_link = nullptr;
     TransceiveCommand *m_exchange = nullptr;

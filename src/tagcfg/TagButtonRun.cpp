@@ -118,7 +118,8 @@ void TagButtonRun::handleActionFinished(const RunReaderCommand::Result &result)
     r.ok = result.ok();
     r.text =
         result.status == RunReaderCommand::Status::Cancelled ? TagFlowTexts::cancelled(m_language) : text;
-    r.sent = {result.command};
+    if (result.transmissions > 0) // only a command that reached the link is listed
+        r.sent = {result.command};
     r.detail = result.detail;
     emit messageChanged(r.text);
     emit finished(r);

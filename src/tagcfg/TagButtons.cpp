@@ -181,13 +181,13 @@ void addSharedButtons(std::vector<TagButton> &b)
             "Set TAG PA Error!",
             P::Seting,
             P::Seting});
-    // A PA value that is no number reads as 255 (and shows as the slider's 100).
+    // A PA value that is no number fails like every other read (never taken as 255).
     shared({Id::GetPa,
             t,
             "btnGetTagPA1",
             "Get TAG PA",
             "get-pa",
-            {read(0x30, TagValue::PaLevel, 255)},
+            {read(0x30, TagValue::PaLevel)},
             "Ok",
             true,
             "Get TAG PA Error!",

@@ -45,4 +45,10 @@ QString valueNotHexNote(Language language, const QByteArray &valueText)
            QString::fromLatin1(valueText.toPercentEncoding()) + QLatin1Char(')');
 }
 
+QString wrongValueNote(Language language, const QByteArray &sent, const QByteArray &acknowledged)
+{
+    return translate(language, QStringLiteral(" (TAG acknowledged %2 instead of %1)"))
+        .arg(QString::fromLatin1(sent), QString::fromLatin1(acknowledged.toPercentEncoding()));
+}
+
 } // namespace TagFlowTexts

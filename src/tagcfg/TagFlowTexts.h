@@ -31,5 +31,7 @@ QString invalidUid(Language language, const QString &uid);
 // Added to the failure text when an acknowledgement for the step came with a value that is not
 // two hex digits and no good one followed.
 QString valueNotHexNote(Language language, const QByteArray &valueText);
+// Added to the failure text when a write was acknowledged with another value than the one sent.
+QString wrongValueNote(Language language, const QByteArray &sent, const QByteArray &acknowledged);
 
 } // namespace TagFlowTexts

@@ -1,5 +1,7 @@
 // `talvo-cli reader` end to end against the simulated reader in this process: the payload on
-// standard output, the result text on standard error, JSON, exit codes, and usage errors.
+// standard output, the result text on standard error, JSON, exit codes, and usage errors; against a
+// scripted reader: replies that are no answer, a relay round half taken, links that fail.
+#include "../readercfg/FakeReader.h"
 #include "sim/PtyTransport.h"
 #include "sim/ReaderChannel.h"
 #include "sim/TagPopulation.h"
@@ -43,6 +45,26 @@ Run runCli(const QStringList &args)
     run.out = p.readAllStandardOutput();
     run.err = p.readAllStandardError();
     return run;
+}
+
+// A scripted reader over TCP; `answer` gives the frame sent back for each command.
+struct Scripted
+{
+    QTcpServer server;
+    FakeReader reader;
+    QString at;
+};
+std::unique_ptr<Scripted> scripted(FakeReader::Responder answer)
+{
+    auto s = std::make_unique<Scripted>();
+    if (!s->server.listen(QHostAddress::LocalHost, 0))
+        return nullptr;
+    s->reader.setResponder(std::move(answer));
+    Scripted *raw = s.get();
+    QObject::connect(&s->server, &QTcpServer::newConnection, &s->server,
+                     [raw] { raw->reader.attachSocket(raw->server.nextPendingConnection()); });
+    s->at = "127.0.0.1:" + QString::number(s->server.serverPort());
+    return s;
 }
 
 } // namespace
@@ -142,6 +164,87 @@ private slots:
         QVERIFY(r.err.endsWith("\nConnect Error !\n"));
     }
 
+    // Replies that came back but are no answer: an ID of the wrong length, a reply whose check
+    // failed (neither printed as the reply); one holding a NUL is printed whole, escaped.
+    void repliesAreJudgedBeforePrinting()
+    {
+        auto s = scripted([](const QByteArray &command) {
+            if (command == "T")
+                return FakeReader::reply("T00071");
+            if (command == "V")
+                return FakeReader::reply(QByteArray("V1\0"
+                                                    "2\x1b",
+                                                    5));
+            return FakeReader::badBccReply(command);
+        });
+        QVERIFY(s);
+        const QStringList fast{"--timing-scale", "20"};
+        Run r = runCli(QStringList{"--tcp", s->at, "id"} + fast);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QVERIFY2(r.err.contains("carries no reader ID"), r.err.constData());
+        r = runCli(QStringList{"--tcp", s->at, "id", "--format", "json"} + fast);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QJsonDocument::fromJson(r.out).object().value("ok").toBool(), false);
+        r = runCli(QStringList{"--tcp", s->at, "version"} + fast);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("V1\\x002\\x1B\n"));
+        r = runCli(QStringList{"--tcp", s->at, "sn"} + fast);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+    }
+
+    // One relay round sets both outputs: DO1's command unanswered fails it, even with DO2 answered.
+    void relayNeedsBothOutputs()
+    {
+        auto s = scripted([](const QByteArray &command) {
+            return command.startsWith("L02") ? FakeReader::reply("L021 DO=01 DI1-4=0110 RELAY READY")
+                                             : QByteArray();
+        });
+        QVERIFY(s);
+        const Run r =
+            runCli({"--tcp", s->at, "relay", "--do2", "on", "--format", "json", "--timing-scale", "20"});
+        QCOMPARE(r.exitCode, 1);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.value("ok").toBool(), false);
+        QCOMPARE(o.value("di").toArray().size(), 4); // the inputs read are still told
+        QCOMPARE(o.value("detail").toString(), QStringLiteral("L010: no good reply"));
+        QCOMPARE(s->reader.commands.count("L010"), 5);
+    }
+
+    // A refused connection and a reader that closes in the middle of its reply say why, on standard
+    // error and in the JSON; frames that could not be written are not counted as transmissions.
+    void failedLinksSayWhy()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const QString closedPort = "127.0.0.1:" + QString::number(probe.serverPort());
+        probe.close();
+        Run r = runCli({"--tcp", closedPort, "version", "--format", "json", "--timing-scale", "20"});
+        QCOMPARE(r.exitCode, 1);
+        QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QVERIFY2(o.value("detail").toString().contains("refused"), r.out.constData());
+        QCOMPARE(o.value("transmissions").toInt(), 0);
+        QVERIFY(r.err.contains("Connection refused"));
+
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        connect(&server, &QTcpServer::newConnection, &server, [&server] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->readAll();
+                socket->write("\x02V1.0");
+                socket->disconnectFromHost();
+            });
+        });
+        r = runCli({"--tcp", "127.0.0.1:" + QString::number(server.serverPort()), "version", "--format",
+                    "json", "--timing-scale", "20"});
+        QCOMPARE(r.exitCode, 1);
+        o = QJsonDocument::fromJson(r.out).object();
+        QVERIFY2(o.value("detail").toString().contains("closed"), r.out.constData());
+        QVERIFY(r.err.contains("closed"));
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -165,6 +268,12 @@ private slots:
             << QStringList{"--tcp", "127.0.0.1", "--baud", "9600,n,8,1", "version"};
         QTest::newRow("bad line settings") << QStringList{"--com", "1", "--baud", "9600,q,8,1", "version"};
         QTest::newRow("extra argument") << QStringList{"--com", "1", "version", "now"};
+        QTest::newRow("port too high") << QStringList{"--tcp", "127.0.0.1:99999", "version"};
+        QTest::newRow("port not a number") << QStringList{"--tcp", "127.0.0.1:abc", "version"};
+        QTest::newRow("port with a tail") << QStringList{"--tcp", "127.0.0.1:4001x", "version"};
+        QTest::newRow("udp port") << QStringList{"--udp", "127.0.0.1:40o1", "version"};
+        QTest::newRow("local port") << QStringList{"--udp", "127.0.0.1", "--local-port", "abc", "version"};
+        QTest::newRow("listen port") << QStringList{"--listen", "abc", "--accept", "127.0.0.1", "version"};
     }
     void usageErrors()
     {

@@ -1,6 +1,8 @@
 // `talvo-cli tag` end to end against the simulated reader on a pty and over TCP: setting and
 // reading a tag's active time (text and JSON output, progress on standard error), a tag that never
-// answers, and the usage errors that keep anything from being sent.
+// answers, a link lost while polling, provisioning plans (checked first; files that must not be
+// used; a result that cannot be written; a stopped plan), and the usage errors that keep anything
+// from being sent.
 #include "sim/PtyTransport.h"
 #include "sim/ReaderChannel.h"
 #include "sim/TagPopulation.h"
@@ -12,6 +14,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -226,8 +231,9 @@ private slots:
         QVERIFY(r.err.contains("high-level takes 1..100"));
     }
 
-    // A plan with one silent tag and one malformed row: the others succeed, the result names each
-    // row, the exit status says not all did; the retry runs only the failed rows.
+    // A plan with one silent tag and one malformed row: refused whole unless bad rows are skipped;
+    // then the others succeed, the result names each row, the exit status says not all did; the
+    // retry runs only the failed rows.
     void plan()
     {
         ReaderChannel::Settings s;
@@ -246,6 +252,11 @@ private slots:
         const QStringList timing{"--timing-scale", "100", "--reply-wait", "200"};
         const QString resultPath = dir.filePath("result.csv");
         Run r = run(link + timing + QStringList{"--plan", planPath, "--result", resultPath});
+        QCOMPARE(r.exitCode, 2); // checked first: the bad row is named, nothing is sent
+        QVERIFY2(r.err.contains(planPath.toUtf8() + ":7: set-pa takes 1..100"), r.err.constData());
+        QVERIFY(m_heard.isEmpty());
+        QVERIFY(!QFile::exists(resultPath));
+        r = run(link + timing + QStringList{"--plan", planPath, "--result", resultPath, "--skip-bad-rows"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("6/6 rows done, 2 failed"));
         QFile result(resultPath);
@@ -262,10 +273,197 @@ private slots:
         m_sim.reset();
         const QStringList again = startSim(QStringLiteral("serial"));
         const QString retryPath = dir.filePath("retry.csv");
-        r = run(again + timing + QStringList{"--retry-failed", resultPath, "--result", retryPath});
+        r = run(again + timing +
+                QStringList{"--retry-failed", resultPath, "--result", retryPath, "--skip-bad-rows"});
         QCOMPARE(r.exitCode, 1); // the malformed row stays malformed
         QVERIFY(r.err.contains("2/2 rows done, 1 failed"));
         QCOMPARE(m_tags.tag(2).registers[0x41], quint8(7));
+    }
+
+    static QString writePlan(const QString &path, const QList<QByteArray> &uids)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write("uid,command,args\n");
+        for (const QByteArray &uid : uids)
+            f.write(uid + ",set-receive-count,5\n");
+        return path;
+    }
+
+    static QList<QByteArray> fileLines(const QString &path)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> lines = f.readAll().split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
+    // Plan and result files that must not be used: the result is the plan under another name, a
+    // device, a FIFO, a plan too large. Each is refused at once with status 2, nothing is sent, the
+    // plan is left as it was.
+    void unusableFilesAreRefused()
+    {
+        const QStringList link = startSim(QStringLiteral("serial"));
+        QTemporaryDir dir;
+        const QString plan = writePlan(dir.filePath("plan.csv"), {m_tags.tag(0).uid, m_tags.tag(1).uid});
+        const QByteArray planText = fileLines(plan).join('\n');
+        QVERIFY(QFile::link(plan, dir.filePath("link.csv")));
+        QVERIFY(::link(QFile::encodeName(plan).constData(),
+                       QFile::encodeName(dir.filePath("hard.csv")).constData()) == 0);
+        const QString fifo = dir.filePath("fifo");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString big = dir.filePath("big.csv");
+        QFile bigFile(big);
+        QVERIFY(bigFile.open(QIODevice::WriteOnly) && bigFile.write("uid,command,args\n") > 0 &&
+                bigFile.resize(33 * 1024 * 1024));
+        bigFile.close();
+        const QString result = dir.filePath("result.csv");
+        const QString earlier = dir.filePath("r.csv");
+        QFile earlierFile(earlier);
+        QVERIFY(earlierFile.open(QIODevice::WriteOnly));
+        earlierFile.write("uid,command,args,ok,text,values,seconds\n" + m_tags.tag(0).uid +
+                          ",set-receive-count,5,1,Set TAG Ok,,0.10\n" + m_tags.tag(1).uid +
+                          ",set-receive-count,5,0,Cancelled,,0.10\n");
+        earlierFile.close();
+        const QByteArray earlierText = fileLines(earlier).join('\n');
+        const QList<QPair<QStringList, QByteArray>> cases{
+            {{"--plan", plan, "--result", QDir(dir.path()).relativeFilePath(plan)}, "are one file"},
+            {{"--plan", plan, "--result", dir.filePath("link.csv")}, "are one file"},
+            {{"--plan", plan, "--result", dir.filePath("hard.csv")}, "are one file"},
+            {{"--plan", dir.filePath("link.csv"), "--result", plan}, "are one file"},
+            {{"--retry-failed", "r.csv", "--result", "./r.csv"}, "are one file"},
+            {{"--plan", "/dev/zero", "--result", result}, "/dev/zero: not a regular file"},
+            {{"--plan", fifo, "--result", result}, "fifo: not a regular file"},
+            {{"--plan", plan, "--result", fifo}, "fifo: not a regular file"},
+            {{"--plan", plan, "--result", "/dev/full"}, "/dev/full: not a regular file"},
+            {{"--plan", big, "--result", result}, "big.csv: larger than 33554432 bytes"},
+        };
+        for (const auto &[args, message] : cases) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            p.start(cliPath(), QStringList{"tag"} + link + args);
+            QVERIFY(p.waitForStarted(10000));
+            QVERIFY2(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 10000),
+                     qPrintable(args.join(' ')));
+            const QByteArray err = p.readAllStandardError();
+            QCOMPARE(p.exitCode(), 2);
+            QVERIFY2(err.contains(message), err.constData());
+        }
+        QCOMPARE(fileLines(plan).join('\n'), planText);
+        QCOMPARE(fileLines(earlier).join('\n'), earlierText);
+        QVERIFY(!QFile::exists(result));
+        QTest::qWait(20);
+        QVERIFY(m_heard.isEmpty());
+    }
+
+    // A result that stops taking lines (here a file size limit; a full disk alike): the plan stops,
+    // the status is 1 with the system's reason, and the file keeps the header and whole rows only.
+    void aResultThatCannotBeWrittenStopsThePlan()
+    {
+        const QStringList link = startSim(QStringLiteral("serial"));
+        QTemporaryDir dir;
+        QList<QByteArray> uids;
+        for (int i = 0; i < 30; ++i)
+            uids.append(m_tags.tag(i % 4).uid);
+        const QString plan = writePlan(dir.filePath("plan.csv"), uids);
+        const QString result = dir.filePath("result.csv");
+        QProcess p;
+        // 1 KiB at most; the signal that would end the program is ignored, so writes fail instead.
+        p.start(QStringLiteral("bash"),
+                QStringList{"-c", "ulimit -f 1; trap '' XFSZ; exec \"$0\" \"$@\"", cliPath(), "tag"} + link +
+                    QStringList{"--timing-scale", "20", "--plan", plan, "--result", result});
+        QVERIFY(p.waitForStarted(10000));
+        QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 60000));
+        const QByteArray err = p.readAllStandardError();
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(err.contains("result.csv: File too large"), err.constData());
+        const QList<QByteArray> lines = fileLines(result);
+        QVERIFY(lines.size() > 2 && lines.size() < 31);
+        QCOMPARE(lines.first(), QByteArray("uid,command,args,ok,text,values,seconds"));
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            QVERIFY2(lines.at(i).contains(",set-receive-count,5,1,Set TAG Ok,,"), lines.at(i).constData());
+        QVERIFY(QFileInfo(result).size() <= 1024);
+    }
+
+    // Stopped at the second row of eight: that row is cancelled, the six never reached are written
+    // as not run and counted, and a retry of the result runs all seven.
+    void aStoppedPlanKeepsItsUnrunRows()
+    {
+        ReaderChannel::Settings s;
+        QList<QByteArray> uids{m_tags.tag(0).uid};
+        for (int i = 0; i < 7; ++i)
+            uids.append(m_tags.tag(1 + i % 3).uid);
+        s.reader.silentUids = uids.mid(1);
+        const QStringList link = startSim(QStringLiteral("serial"), s);
+        QTemporaryDir dir;
+        const QString plan = writePlan(dir.filePath("plan.csv"), uids);
+        const QString result = dir.filePath("result.csv");
+        QProcess p;
+        p.start(cliPath(), QStringList{"tag"} + link +
+                               QStringList{"--timing-scale", "5", "--plan", plan, "--result", result});
+        QVERIFY(p.waitForStarted(10000));
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += p.readAllStandardError();
+                return err.contains("1/8 rows done");
+            },
+            20000));
+        p.terminate();
+        QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 20000));
+        err += p.readAllStandardError();
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(err.contains("1 of 8 rows failed, 6 not run; result in "), err.constData());
+        const QList<QByteArray> lines = fileLines(result);
+        QCOMPARE(lines.size(), 9);
+        QVERIFY(lines.at(1).contains(",1,Set TAG Ok,"));
+        QVERIFY(lines.at(2).contains(",0,Cancelled,"));
+        for (int i = 3; i < 9; ++i)
+            QCOMPARE(lines.at(i), uids.at(i - 1) + ",set-receive-count,5,0,Not run,,0.00");
+
+        m_sim.reset();
+        const QStringList again = startSim(QStringLiteral("serial"));
+        const Run r = run(again + QStringList{"--timing-scale", "20", "--retry-failed", result, "--result",
+                                              dir.filePath("retry.csv")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.contains("0 of 7 rows failed; result in "), r.err.constData());
+    }
+
+    // The link drops while the tag is being polled: the command fails at once with the system's
+    // reason and lists only commands that went out.
+    void aLinkLostWhilePollingFailsAtOnce()
+    {
+        ReaderChannel::Settings s;
+        s.reader.noAck = true;
+        const QStringList link = startSim(QStringLiteral("tcp"), s);
+        QProcess p;
+        p.start(cliPath(), QStringList{"tag"} + link +
+                               QStringList{"--uid", uid(), "--format", "json", "get-active-time"});
+        QVERIFY(p.waitForStarted(10000));
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += p.readAllStandardError();
+                return err.contains("Getting TAG......30");
+            },
+            20000));
+        const qsizetype heard = m_heard.size();
+        QElapsedTimer clock;
+        clock.start();
+        m_sim.reset();
+        QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 20000));
+        QVERIFY(clock.elapsed() < 10000); // not the rest of the 30-second window
+        QCOMPARE(p.exitCode(), 1);
+        const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QCOMPARE(o.value("ok").toBool(), false);
+        QVERIFY2(o.value("detail").toString().contains("closed"), qPrintable(o.value("detail").toString()));
+        QVERIFY(o.value("sent").toArray().size() <= heard + 1);
+        err += p.readAllStandardError();
+        QVERIFY(err.contains("closed"));
     }
 
     void usageErrors_data()
@@ -296,6 +494,9 @@ private slots:
             << "does not go with get-active-time";
         QTest::newRow("extra argument")
             << QStringList{"--com", "1", "--uid", good, "get-active-time", "x"} << "unexpected argument";
+        QTest::newRow("port not a number")
+            << QStringList{"--tcp", "127.0.0.1:4001x", "--uid", good, "version"}
+            << "--tcp needs a port number";
     }
     void planUsageErrors_data()
     {
@@ -307,6 +508,9 @@ private slots:
                                   << "no --uid";
         QTest::newRow("same file") << QStringList{"--com", "1", "--plan", "p.csv", "--result", "p.csv"}
                                    << "another file";
+        QTest::newRow("skip without plan")
+            << QStringList{"--com", "1", "--uid", "0000000000001148", "--skip-bad-rows", "version"}
+            << "--skip-bad-rows goes with";
     }
     void planUsageErrors() { usageErrors(); }
 

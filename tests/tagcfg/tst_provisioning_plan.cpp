@@ -1,6 +1,6 @@
 // Provisioning plans as the window takes them: every row checked before anything is sent (the
-// line named on the first bad one), the result table's rows through runs and retries, and the
-// result file written from it.
+// line named on the first bad one; files that are no plan), the result table's rows through runs and retries,
+// and the result file written from it.
 #include "tagcfg/ProvisioningPlan.h"
 #include "tagcfg/ProvisioningResultModel.h"
 #include "tagcfg/ProvisioningTexts.h"
@@ -8,6 +8,8 @@
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 const QString kUid = QStringLiteral("0000000000001148");
@@ -83,6 +85,21 @@ private slots:
         QVERIFY(!ProvisioningPlan::load(writeFile(dir, text), Language::English, &rows, &error));
         QVERIFY2(error.contains(expected), qPrintable(error));
         QVERIFY(rows.empty());
+    }
+
+    // What the window (and the CLI) is given in place of a plan file: refused at once, never read
+    // (a device would be read without end, a FIFO would block the opening).
+    void notAPlanFile()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        for (const QString &path : {QStringLiteral("/dev/zero"), fifo, dir.path()}) {
+            std::vector<ProvisioningRow> rows;
+            QString error;
+            QVERIFY(!ProvisioningPlan::load(path, Language::English, &rows, &error));
+            QCOMPARE(error, path + QStringLiteral(": not a regular file"));
+        }
     }
 
     void refusalInChinese()

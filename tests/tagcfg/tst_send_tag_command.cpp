@@ -66,6 +66,8 @@ struct ScriptedReader
     std::deque<QByteArray> pending; // acknowledgement payloads, in order
     int pollsUntilAck = 2;
     int idlePolls = 0;
+    bool offersUnanswered = false; // "E" commands get no reply at all
+    QByteArray writeAckValue;      // when set, writes are acknowledged with this value
 
     explicit ScriptedReader(PtyPair &pty)
     {
@@ -81,7 +83,9 @@ struct ScriptedReader
             const QByteArray uid = command.mid(1, 16);
             const char letter = command.at(17);
             const QByteArray reg = command.mid(18, 2);
-            QByteArray value = command.mid(20, 2);
+            if (offersUnanswered)
+                return QByteArray();
+            QByteArray value = letter == 'w' && !writeAckValue.isEmpty() ? writeAckValue : command.mid(20, 2);
             if (letter == 'r')
                 value = registers[quint8(reg.toInt(nullptr, 16))];
             pending.push_back("CR" + uid + letter + reg + value);
@@ -349,6 +353,65 @@ private slots:
                               "Setting TAG ......4", "Setting TAG ......3", "Setting TAG ......2",
                               "Setting TAG ......1"}));
         QVERIFY(!result.sent.contains("C"));
+    }
+
+    // An "E" whose acceptance never came back may have been taken: after the ten attempts, and when
+    // stopped while one is on the wire, the tag is told its session is over. (A refused "E" needs
+    // no closing: readerRefusesTheCommand.)
+    void offersThatMayHaveBeenTakenAreClosed()
+    {
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        ScriptedReader script(pty);
+        script.offersUnanswered = true;
+        m_request.kind = LinkKind::Serial;
+        m_request.comDevice = pty.slavePath();
+        auto flow = makeFlow(m_systemClock);
+        Timing t = fastTiming();
+        t.transmissionsPerAttempt = 1;
+        t.replyWaitMs = 40;
+        flow->setTiming(t);
+        auto result = run(*flow, setActiveTime(), kUid, kWorkedValues);
+        QCOMPARE(result.status, Status::NotAccepted);
+        QList<QByteArray> expected{"A0"};
+        for (int k = 0; k < SendTagCommand::kAttempts; ++k)
+            expected << "E" + kUid + "w400A"
+                     << "A0";
+        expected << "E" + kUid + "X0000";
+        QCOMPARE(result.sent, expected);
+        QCOMPARE(script.reader.commands, expected);
+
+        auto connection =
+            connect(flow.get(), &SendTagCommand::commandSent, flow.get(), [&flow](const QByteArray &c) {
+                if (c.endsWith("w400A"))
+                    QTimer::singleShot(0, flow.get(), &SendTagCommand::cancel);
+            });
+        script.reader.commands.clear();
+        result = run(*flow, setActiveTime(), kUid, kWorkedValues);
+        disconnect(connection);
+        QCOMPARE(result.status, Status::Cancelled);
+        QCOMPARE(result.sent, (QList<QByteArray>{"A0", "E" + kUid + "w400A", "E" + kUid + "X0000"}));
+        QTRY_COMPARE(script.reader.commands, result.sent);
+    }
+
+    // A write acknowledged with another value than the one sent is no success: the text says what
+    // came back, and the tag's session is ended.
+    void writeAcknowledgedWithAnotherValue()
+    {
+        PtyPair pty;
+        QVERIFY(pty.isValid());
+        ScriptedReader script(pty);
+        script.writeAckValue = "0B";
+        m_request.kind = LinkKind::Serial;
+        m_request.comDevice = pty.slavePath();
+        auto flow = makeFlow(m_systemClock);
+        const auto result = run(*flow, setActiveTime(), kUid, kWorkedValues);
+        QCOMPARE(result.status, Status::WrongValue);
+        QCOMPARE(result.text,
+                 QStringLiteral("Set TAG Active Time Error! (TAG acknowledged 0B instead of 0A)"));
+        QCOMPARE(folded(result.sent),
+                 (QList<QByteArray>{"A0", "E" + kUid + "w400A", "C", "E" + kUid + "X0000"}));
+        QCOMPARE(m_tones.tones.last(), kFailTone);
     }
 
     // A tag that never answers: the seconds count down from 30 to 1 (one poll per second of the
