@@ -63,7 +63,7 @@ public:
         // The tag acknowledged the closing "X0000". A command that is done once "X0000" has gone
         // out ends without waiting for it, so this stays false for it.
         bool sessionClosed = false;
-                QString detail; // why the link could not be opened or was lost (the system's words)
+        QString detail; // why the link could not be opened or was lost (the system's words)
 
         bool ok() const { return status == Status::Ok; }
     };

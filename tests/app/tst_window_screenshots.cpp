@@ -15,10 +15,10 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QLineSeries>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
