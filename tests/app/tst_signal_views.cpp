@@ -10,6 +10,7 @@
 #include "sim/Simulator.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTabWidget>
