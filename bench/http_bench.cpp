@@ -8,6 +8,7 @@
 //
 //   http_bench [--readers 100] [--rate 100000] [--clients 50] [--requests 20] [--seconds 5]
 
+#include "BenchSupport.h"
 #include "base/Clock.h"
 #include "base/TonePlayer.h"
 #include "http/LiveStream.h"
@@ -36,28 +37,6 @@
 #include <vector>
 
 namespace {
-
-int intArg(const QStringList &args, const QString &name, int fallback)
-{
-    const int i = int(args.indexOf(name));
-    return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : fallback;
-}
-
-bool runUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || t.elapsed() >= ms)
-            loop.quit();
-    });
-    tick.start(5);
-    if (!done())
-        loop.exec();
-    return done();
-}
 
 double percentile(std::vector<double> v, double p)
 {

@@ -16,6 +16,7 @@
 // UID unique instead (reader and line number) so that each reader's sequence is checked too. Lost
 // lines are always counted: what the readers say they sent against what was decoded.
 
+#include "BenchSupport.h"
 #include "link/CommandFrame.h"
 #include "link/TcpListenerReadingLinks.h"
 #include "reading/ReadingSession.h"
@@ -46,23 +47,6 @@
 namespace {
 
 constexpr quint32 kFirstReaderAddress = 0x7F280001; // 127.40.0.1
-
-// Runs the event loop until `done` holds or `ms` pass; true when it held.
-bool runUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || t.elapsed() >= ms)
-            loop.quit();
-    });
-    tick.start(5);
-    if (!done())
-        loop.exec();
-    return done();
-}
 
 // Runs the event loop for `ms` with no wake-ups of its own (an idle measurement must not poll).
 void runFor(int ms)

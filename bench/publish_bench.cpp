@@ -11,6 +11,7 @@
 // --no-persistence runs the broker without its store, to compare the QoS 1 figure.
 
 #include "../tests/publish/MosquittoBroker.h"
+#include "BenchSupport.h"
 #include "link/TcpListenerReadingLinks.h"
 #include "publish/MqttClient.h"
 #include "publish/MqttReadingLinks.h"
@@ -35,28 +36,6 @@
 #include <vector>
 
 namespace {
-
-int intArg(const QStringList &args, const QString &name, int fallback)
-{
-    const int i = int(args.indexOf(name));
-    return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : fallback;
-}
-
-bool runUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || t.elapsed() >= ms)
-            loop.quit();
-    });
-    tick.start(5);
-    if (!done())
-        loop.exec();
-    return done();
-}
 
 PublishSettings settings(const MosquittoBroker &broker, int qos,
                          const QString &site = QStringLiteral("bench"))

@@ -6,6 +6,7 @@
 //   sim_bench [--readers N] [--rate R] [--seconds S]
 //   sim_bench --listen PORT [--readers N] [--seconds S]   (only the listener, for the talvo-sim program:
 //       talvo-sim --tcp-client 127.0.0.1:PORT --readers N --rate R --sequence-uids)
+#include "BenchSupport.h"
 #include "sim/SequenceChecker.h"
 #include "sim/SimOptions.h"
 #include "sim/Simulator.h"
@@ -61,12 +62,6 @@ public:
 private:
     QTcpServer *m_server = nullptr;
 };
-
-int intArg(const QStringList &args, const QString &name, int fallback)
-{
-    const int i = int(args.indexOf(name));
-    return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : fallback;
-}
 
 } // namespace
 
