@@ -331,10 +331,12 @@ private slots:
         connect(&links, &MqttReadingLinks::reportReceived, this, [&] {
             if (received++ > 0)
                 return;
-            // The session's thread is busy: the network thread must stop at the bound.
+            // The session's thread is busy: the network thread must stop at the bound. A hold-back
+            // from before this hand-over does not count: the hand-over emptied the waiting room.
+            const quint64 heldBefore = links.client()->timesHeldBack();
             QElapsedTimer busy;
             busy.start();
-            while (links.client()->timesHeldBack() == 0 && busy.elapsed() < kWaitMs)
+            while (links.client()->timesHeldBack() == heldBefore && busy.elapsed() < kWaitMs)
                 QThread::yieldCurrentThread();
             waitingWhenHeld = links.client()->waitingMessages();
         });
