@@ -12,6 +12,7 @@
 // session produced them. A client chooses what it gets:
 //   - tags (the default): reader state changes and problems, then each tag that changed since the
 //     last batch, once, with its latest values (what a live table needs, whatever the report rate);
+//     at most a set number of tags a batch, the ones that changed last: the others are a gap;
 //   - reports ("?reports=all"): every report entered, in order, and the reader and problem events.
 // The session never waits for a client: a client with more than the backlog still unsent skips whole
 // batches, and is then sent {"type":"gap","skipped":N} before the next batch it does get; a client
@@ -53,6 +54,8 @@ public:
     bool hasClients() const { return !m_clients.empty(); }
     // True while a client takes every report (only then are report events made).
     bool wantsReports() const { return m_reportClients > 0; }
+    // True while a client takes the changed tags.
+    bool wantsTags() const { return int(m_clients.size()) > m_reportClients; }
     int clientCount() const { return int(m_clients.size()); }
     const Counters &counters() const { return m_counters; }
 
@@ -64,6 +67,8 @@ public:
     void appendReport(const QByteArray &eventJson);
     // A changed tag, for the other clients; called from flushing().
     void appendTag(const QByteArray &eventJson);
+    // Changed tags that did not fit in this batch: a gap for the clients that take tags.
+    void skipTags(qint64 count) { m_tags.overflow += count; }
     // Sends the events gathered so far (the batch timer calls it).
     void flush();
 
@@ -76,7 +81,7 @@ private:
     {
         QByteArray json;
         int events = 0;
-        int overflow = 0; // skipped for everyone: the batch was full
+        qint64 overflow = 0; // skipped for everyone: the batch was full
     };
     struct Client
     {
