@@ -1,6 +1,7 @@
 // http_bench: 100 simulated readers (talvo_sim, in this process) report to a listener read by a
 // ReadingPipeline; then the web view serves the same session to 50 live-stream clients and 20 API
-// requests/s, the clients running on a thread of their own (they are other computers in real use).
+// requests/s, the clients and the API script each running on a thread of their own (they are other
+// computers in real use).
 // Prints, from one run:
 //   - the session's entered reports/s without the web view, then with it (and the ratio);
 //   - API latency (request sent -> reply finished), median and p99;
@@ -71,7 +72,8 @@ public:
         }
         m_requests.setInterval(1000 / std::max(1, requestsPerSecond));
         connect(&m_requests, &QTimer::timeout, this, &Clients::ask);
-        m_requests.start();
+        if (requestsPerSecond > 0)
+            m_requests.start();
     }
 
     std::mutex mutex;
@@ -189,24 +191,31 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "http_bench: %s\n", qPrintable(why));
         return 1;
     }
-    QThread clientThread;
-    clientThread.start();
-    Clients *raw = nullptr;
-    {
+    // The live clients and the script asking the API are other computers: threads of their own, so
+    // that reading the stream never delays the timing of an API reply.
+    QThread streamThread;
+    QThread apiThread;
+    const auto spawn = [&](QThread &thread, int streamClients, int requestsPerSecond) {
+        thread.start();
+        Clients *made = nullptr;
         auto *context = new QObject;
-        context->moveToThread(&clientThread);
+        context->moveToThread(&thread);
         QMetaObject::invokeMethod(
-            context, [&] { raw = new Clients(view.url(), clients, requests); }, Qt::BlockingQueuedConnection);
+            context, [&] { made = new Clients(view.url(), streamClients, requestsPerSecond); },
+            Qt::BlockingQueuedConnection);
         context->deleteLater();
-    }
-    runUntil([&] { return raw->connected.load() >= clients; }, 10000);
+        return made;
+    };
+    Clients *stream = spawn(streamThread, clients, 0);
+    Clients *api = spawn(apiThread, 0, requests);
+    runUntil([&] { return stream->connected.load() >= clients; }, 10000);
     runUntil([] { return false; }, 1000); // warm-up
-    {
-        std::lock_guard lock(raw->mutex);
-        raw->apiMs.clear();
-        for (auto &v : raw->apiMsByPath)
+    for (Clients *c : {stream, api}) {
+        std::lock_guard lock(c->mutex);
+        c->apiMs.clear();
+        for (auto &v : c->apiMsByPath)
             v.clear();
-        raw->lagMs.clear();
+        c->lagMs.clear();
     }
     const double webRate = measure();
     sim.stop();
@@ -216,25 +225,31 @@ int main(int argc, char **argv)
                 pipeline.tables().allTags()->size());
     std::printf("session without the web view: %.0f reports/s\n", plainRate);
     std::printf("session with the web view:    %.0f reports/s (%.2fx), %d live clients, %d API requests/s\n",
-                webRate, webRate / plainRate, raw->connected.load(), requests);
+                webRate, webRate / plainRate, stream->connected.load(), requests);
     {
-        std::lock_guard lock(raw->mutex);
-        std::printf("API latency: median %.1f ms, p99 %.1f ms (%zu requests)\n", percentile(raw->apiMs, 0.5),
-                    percentile(raw->apiMs, 0.99), raw->apiMs.size());
+        std::lock_guard lock(api->mutex);
+        std::printf("API latency: median %.1f ms, p99 %.1f ms (%zu requests)\n", percentile(api->apiMs, 0.5),
+                    percentile(api->apiMs, 0.99), api->apiMs.size());
         for (int i = 0; i < 4; ++i)
             std::printf("  %-34s median %.1f ms, max %.1f ms\n", kPaths[i],
-                        percentile(raw->apiMsByPath[i], 0.5), percentile(raw->apiMsByPath[i], 1.0));
+                        percentile(api->apiMsByPath[i], 0.5), percentile(api->apiMsByPath[i], 1.0));
+    }
+    {
+        std::lock_guard lock(stream->mutex);
         std::printf("stream lag: median %.0f ms, p99 %.0f ms (%zu timed); events skipped by clients: %llu\n",
-                    percentile(raw->lagMs, 0.5), percentile(raw->lagMs, 0.99), raw->lagMs.size(),
-                    static_cast<unsigned long long>(raw->skipped));
+                    percentile(stream->lagMs, 0.5), percentile(stream->lagMs, 0.99), stream->lagMs.size(),
+                    static_cast<unsigned long long>(stream->skipped));
     }
     std::printf("server: %llu stream gaps, %llu clients dropped\n",
                 static_cast<unsigned long long>(view.stream().counters().gaps),
                 static_cast<unsigned long long>(view.stream().counters().droppedClients));
-    QMetaObject::invokeMethod(
-        raw, [raw] { delete raw; }, Qt::BlockingQueuedConnection);
-    clientThread.quit();
-    clientThread.wait();
+    for (Clients *c : {stream, api})
+        QMetaObject::invokeMethod(
+            c, [c] { delete c; }, Qt::BlockingQueuedConnection);
+    for (QThread *t : {&streamThread, &apiThread}) {
+        t->quit();
+        t->wait();
+    }
     pipeline.stop();
     return 0;
 }
