@@ -90,7 +90,23 @@ private:
         quint64 skipped = 0;      // events skipped since its last delivered batch
         qint64 behindSinceMs = 0; // 0: keeping up
     };
+    // A batch on its way: sent to a few clients per turn of the event loop, so that the session's
+    // reports and the API's requests never wait for a whole round of clients.
+    struct Round
+    {
+        Batch tags;
+        Batch reports;
+        QByteArray tagsMessage;
+        QByteArray reportsMessage;
+        qint64 nowMs = 0;
+        size_t next = 0; // the next client to send to
+        size_t end = 0;  // the clients there were when the round began
+        bool active = false;
+    };
+    static constexpr size_t kClientsPerTurn = 8;
+
     void add(Batch &batch, const QByteArray &eventJson);
+    void sendSome();
     void sendTo(Client &client, const Batch &batch, const QByteArray &message, qint64 nowMs);
     void removeClosed();
     void dispose(std::unique_ptr<QWebSocket> socket);
@@ -101,6 +117,8 @@ private:
     int m_reportClients = 0;
     Batch m_tags;
     Batch m_reports;
+    Round m_round;
+    bool m_flushAgain = false; // the batch timer fired during a round
     quint64 m_seq = 0;
     QTimer m_timer;
 };

@@ -27,9 +27,9 @@ void UidKeys::set(size_t row, const QString &uid)
 {
     if (row >= m_keys.size()) {
         m_keys.resize(row + 1);
-        m_packed.resize(row + 1);
+        m_kinds.resize(row + 1, Kind::None);
     }
     Key k;
-    m_packed[row] = pack(uid, k.word);
+    m_kinds[row] = pack(uid, k.word) ? Kind::Packed : Kind::Unpacked;
     m_keys[row] = k;
 }

@@ -22,23 +22,34 @@ public:
     };
     static Prefix prefix(const QString &text);
 
+    // The row's tag has this UID.
     void set(size_t row, const QString &uid);
     void clear()
     {
         m_keys.clear();
-        m_packed.clear();
+        m_kinds.clear();
     }
 
-    // Whether the row's UID starts with the prefix in any case; nullopt when only the strings can tell.
+    // Whether the row's UID starts with the prefix in any case (false for a row without a tag);
+    // nullopt when only the strings can tell.
     std::optional<bool> startsWith(size_t row, const Prefix &p) const
     {
-        if (!p.packed || row >= m_keys.size() || !m_packed[row])
+        const Kind kind = row < m_kinds.size() ? m_kinds[row] : Kind::None;
+        if (kind == Kind::None)
+            return false;
+        if (!p.packed || kind == Kind::Unpacked)
             return std::nullopt;
         const Key &k = m_keys[row];
         return (((k.word[0] ^ p.word[0]) & p.mask[0]) | ((k.word[1] ^ p.word[1]) & p.mask[1])) == 0;
     }
 
 private:
+    enum class Kind : quint8
+    {
+        None, // no tag in the row (yet)
+        Packed,
+        Unpacked,
+    };
     struct Key
     {
         quint64 word[2] = {};
@@ -47,5 +58,5 @@ private:
     static bool pack(const QString &text, quint64 *words);
 
     std::vector<Key> m_keys;
-    std::vector<bool> m_packed;
+    std::vector<Kind> m_kinds;
 };

@@ -334,6 +334,43 @@ private slots:
         QCOMPARE(gap[0][QStringLiteral("skipped")].toInt(), 90);
         QCOMPARE(view->stream().counters().skippedEvents, 90u);
     }
+
+    // A batch reaches more clients than one turn of the event loop serves, each in order.
+    void servesManyClientsOverSeveralTurns()
+    {
+        ReadingPipeline pipeline{m_clock, m_tones};
+        WebViewSettings settings;
+        settings.streamBatchMs = 20;
+        const auto view = std::make_unique<WebView>(pipeline, settings);
+        QString error;
+        QVERIFY2(view->start(&error), qPrintable(error));
+        constexpr int kClients = 20;
+        std::vector<std::unique_ptr<QWebSocket>> clients;
+        std::vector<int> tagEvents(kClients, 0);
+        bool inOrder = true;
+        for (int i = 0; i < kClients; ++i) {
+            clients.push_back(std::make_unique<QWebSocket>());
+            connect(clients.back().get(), &QWebSocket::binaryMessageReceived, this,
+                    [&, i, lastSeq = 0.0](const QByteArray &message) mutable {
+                        for (const QJsonValue &v : QJsonDocument::fromJson(message).array()) {
+                            inOrder = inOrder && v[QStringLiteral("seq")].toDouble() > lastSeq;
+                            lastSeq = v[QStringLiteral("seq")].toDouble();
+                            tagEvents[size_t(i)] +=
+                                v[QStringLiteral("type")].toString() == QLatin1String("tag");
+                        }
+                    });
+            clients.back()->open(streamUrl(*view));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(view->stream().clientCount(), kClients, 10000);
+        for (int round = 1; round <= 3; ++round) {
+            for (int n = 1; n <= 5; ++n)
+                pipeline.enterReport(report(n), QStringLiteral("R1"));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                std::all_of(tagEvents.begin(), tagEvents.end(), [&](int got) { return got == 5 * round; }),
+                10000);
+        }
+        QVERIFY(inOrder);
+    }
 };
 
 QTEST_MAIN(TestWebLimits)
