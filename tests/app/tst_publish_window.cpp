@@ -1,11 +1,12 @@
 #include "../publish/MosquittoBroker.h"
 #include "ReportLines.h"
+#include "WindowControls.h"
 #include "app/DemoReader.h"
-#include "app/DemoReplayLinks.h"
 #include "app/ReadTagPublishing.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "app/DemoReplayLinks.h"
 #include "publish/MqttClient.h"
 #include "publish/ReportPublisher.h"
 #include "reading/ReportDecoder.h"
@@ -32,14 +33,6 @@
 // setting does to a session, and reports going to and coming from a real broker.
 namespace {
 constexpr int kWaitMs = 15000;
-
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
 
 // Types into a box as a user does and leaves it (the value is stored then).
 void type(QWidget *w, const char *name, const QString &text)
