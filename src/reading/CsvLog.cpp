@@ -117,6 +117,11 @@ QString CsvLog::fallbackText()
     return QStringLiteral("The folder of %1 cannot be created; the CSV log goes to %2");
 }
 
+QString CsvLog::notEmptiedText()
+{
+    return QStringLiteral("The log %1 could not be emptied: %2");
+}
+
 CsvLog::Refusal CsvLog::refusalFor(const QString &fileName) const
 {
     if (!LogTarget::isRegularOrAbsent(fileName))
@@ -156,9 +161,12 @@ CsvLog::Refusal CsvLog::startSession(bool autoSave, bool allTags)
     // Emptied in place: the file (its links, owner and permissions) stays.
     QFile old(m_fileName);
     if (autoSave && old.exists() && !old.resize(0)) {
-        m_lastProblem =
-            QStringLiteral("The log %1 could not be emptied: %2").arg(m_fileName, old.errorString());
-        emit problem(m_lastProblem);
+        const Problem notEmptied{Problem::Severity::Warning,
+                                 Problem::Kind::CsvNotEmptied,
+                                 notEmptiedText(),
+                                 {m_fileName, old.errorString()}};
+        m_lastProblem = notEmptied.englishText();
+        emit problem(notEmptied);
     }
     return {};
 }

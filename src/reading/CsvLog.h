@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Problem.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
@@ -46,6 +48,8 @@ public:
     static QString refusalText(Refusal::Reason reason);
     // The English text of a fallback: "%1" the name asked for, "%2" the file used instead.
     static QString fallbackText();
+    // The English text of an old log that could not be emptied: "%1" the file, "%2" the system's reason.
+    static QString notEmptiedText();
 
     explicit CsvLog(QObject *parent = nullptr);
     ~CsvLog() override;
@@ -126,7 +130,7 @@ signals:
     // Lines were lost: the total so far and why the latest could not be written.
     void linesNotWritten(quint64 total, const QString &reason);
     // A problem that loses no line (the old log could not be emptied at the start of a session).
-    void problem(const QString &message);
+    void problem(const Problem &problem);
 
 private:
     bool folderReady(const QString &fileName) const;

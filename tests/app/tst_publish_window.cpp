@@ -465,13 +465,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("3"), kWaitMs);
         QVERIFY(log->toPlainText().contains("North/COM05"));
 
-        // Not a report: said in the message panel, nothing entered.
+        // Not a report: said in the message panel, once, nothing entered.
+        QSignalSpy problems(w.reading(), &ReadTagController::problemReported);
         Recorder noise(*broker, "unused/#");
         QTRY_VERIFY_WITH_TIMEOUT(noise.client->isConnected(), kWaitMs);
         noise.client->publish("talvo/North/reports/COM05", "not json", 0, false);
         QTRY_VERIFY_WITH_TIMEOUT(
             control<QLabel>(&w, "sbMainPanel1")->text().startsWith("MQTT message is not a report"), kWaitMs);
         QCOMPARE(decoded.size(), numbers.size());
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0][0].value<Problem>().kind, Problem::Kind::Broker);
 
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();

@@ -113,7 +113,7 @@ struct ReadingHarness
                              reports.append({r.uid, label});
                          });
         QObject::connect(&session, &ReadingSession::problem, &session,
-                         [this](const QString &m) { problems.append(m); });
+                         [this](const Problem &p) { problems.append(p.englishText()); });
         QObject::connect(&session, &ReadingSession::logLine, &session,
                          [this](const QString &l) { logLines.append(l); });
     }
