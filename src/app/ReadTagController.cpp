@@ -37,7 +37,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&m_pipeline, &ReadingPipeline::senderListed, page, &ReadTagPage::listSender);
     connect(&m_pipeline.decoder(), &ReportDecoder::tamperChanged, this, &ReadTagController::handleTamper);
     connect(page, &ReadTagPage::startStopRequested, this, &ReadTagController::startOrStop);
-    connect(page, &ReadTagPage::tamperResetRequested, this, &ReadTagController::handleTemperReset);
+    connect(page, &ReadTagPage::tamperResetRequested, this, &ReadTagController::handleTamperReset);
     connect(page, &ReadTagPage::saveRequested, this, &ReadTagController::handleSave);
     connect(page, &ReadTagPage::comDeviceEdited, this, &ReadTagController::handleDeviceEdited);
     connect(page, &ReadTagPage::typeSwitchesChanged, this,
@@ -220,7 +220,7 @@ void ReadTagController::handleTamper(bool shown, int countdown)
     m_page->showTamper(shown, caption);
 }
 
-void ReadTagController::handleTemperReset()
+void ReadTagController::handleTamperReset()
 {
     if (links() && m_pipeline.session().isRunning())
         links()->broadcastCommand(QByteArrayLiteral("BT"));

@@ -98,7 +98,7 @@ private:
     std::unique_ptr<ReadingLinks> makeLinks(const LinkRequest &request);
     void writeMqttSettings();
     void handleTamper(bool shown, int countdown);
-    void handleTemperReset();
+    void handleTamperReset();
     void handleSave();
     void handleDeviceEdited(int number, const QString &device);
     LinkRequest buildRequest() const;

@@ -6,7 +6,7 @@
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "link/CommandFrame.h"
-#include "app/DemoReplayLinks.h"
+#include "link/DemoReplayLinks.h"
 #include "link/SerialPortMap.h"
 #include "reading/SelectionListFile.h"
 

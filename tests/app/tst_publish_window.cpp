@@ -6,7 +6,7 @@
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
-#include "app/DemoReplayLinks.h"
+#include "link/DemoReplayLinks.h"
 #include "publish/MqttClient.h"
 #include "publish/ReportPublisher.h"
 #include "reading/ReportDecoder.h"

@@ -3,7 +3,7 @@
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
-#include "app/DemoReplayLinks.h"
+#include "link/DemoReplayLinks.h"
 #include "reading/SelectionListFile.h"
 
 #include <QCheckBox>
