@@ -136,6 +136,9 @@ private:
     bool folderReady(const QString &fileName) const;
     std::unique_ptr<QFile> openLog(const QString &fileName, QString *reason) const;
     void reportUnwritten(quint64 lines, const QString &reason);
+    // Appends a log's next line to `file` and counts it; a file that could not be opened (nullptr,
+    // `reason` says why) or a failed write loses the line, counted and reported.
+    bool appendCounted(QFile *file, const QByteArray &line, quint64 &count, QString &reason);
 
     QString m_fileName;
     QString m_allFileName;
