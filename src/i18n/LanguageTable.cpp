@@ -133,6 +133,7 @@ constexpr MessageRow kMessages[] = {
      "无法创建 CSV 文件 %1 的文件夹"},
     {"The folder of %1 cannot be created; the CSV log goes to %2", "無法建立 %1 的資料夾，CSV 記錄改存至 %2",
      "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
+    {"The log %1 could not be emptied: %2", "記錄檔 %1 無法清空：%2", "记录文件 %1 无法清空：%2"},
     {"%1 lines of the selection list are not tag UIDs and were skipped",
      "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
     // The "Set Reader" page: ending a running command, the installer's controls, a busy port.
@@ -287,6 +288,9 @@ constexpr MessageRow kMessages[] = {
     {"Saved to %1", "已存至 %1", "已保存至 %1"},
     {"Not saved: %1", "未儲存：%1", "未保存：%1"},
     {"Temperature (C)", "溫度 (C)", "温度 (C)"},
+    {"T1 (temperature)", "T1 (溫度)", "T1 (温度)"},
+    {"T2 or humidity", "T2 或濕度", "T2 或湿度"},
+    {"T2 (C) or humidity (%)", "T2 (C) 或濕度 (%)", "T2 (C) 或湿度 (%)"},
     {"Save as CSV...", "另存為 CSV...", "另存为 CSV..."},
     {"%1 tags, %2 readers", "%1 個標籤，%2 台讀卡機", "%1 个标签，%2 台读卡机"},
     {"(%1 reports beyond the bound not counted)", "(%1 筆超出上限的資料未計入)",

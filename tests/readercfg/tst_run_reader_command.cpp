@@ -3,6 +3,7 @@
 // faults: commands and their effect, the 25 transmissions and texts of a silent reader, damaged
 // replies, the gain and relay settings, the relay loop's inputs, and links that cannot open.
 #include "FakeReader.h"
+#include "FastTiming.h"
 #include "RecordingTonePlayer.h"
 #include "readercfg/ReaderCommands.h"
 #include "readercfg/ReaderSequenceRunner.h"
@@ -26,12 +27,7 @@ namespace RC = ReaderCommands;
 
 namespace {
 
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 30;
-    return t;
-}
+constexpr int kReplyWaitMs = 30;
 
 quint16 freeTcpPort()
 {
@@ -195,7 +191,7 @@ private slots:
         QVERIFY(startReader(kind, s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         if (kind == QLatin1String("listener"))
             t.replyWaitMs = 200; // the reader must get to connect within the first transmission
         executor.setTiming(t);
@@ -225,7 +221,7 @@ private slots:
         QVERIFY(startReader("tcp", s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         executor.setRequest(m_request);
         const auto r = runOn(executor, RC::serialNumber());
         QCOMPARE(int(r.status), int(Status::CommandError));
@@ -257,7 +253,7 @@ private slots:
         QVERIFY(startReader("tcp", s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         executor.setRequest(m_request);
         const auto r = runOn(executor, RC::version());
         QVERIFY(r.ok());
@@ -275,7 +271,7 @@ private slots:
         QVERIFY(startReader(kind));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         t.replyWaitMs = 60000;
         executor.setTiming(t);
         executor.setRequest(m_request);
@@ -308,7 +304,7 @@ private slots:
         s.dropReplies = 1.0;
         QVERIFY(startReader("serial", s));
         executor.setRequest(m_request);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         finished.clear();
         runner.start(ReaderSequences::gainLevel(7));
         QVERIFY(finished.wait(10000));
@@ -421,7 +417,7 @@ private slots:
         QVERIFY(startReader(kind));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         if (kind == QLatin1String("tcp")) {
             m_reader->close();
         } else {
@@ -456,7 +452,7 @@ private slots:
         QVERIFY(tones.tones.isEmpty());
         QVERIFY(!executor.isRunning());
         // The executor takes the next command.
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         QCOMPARE(int(runOn(executor, RC::version()).status), int(Status::CommandError));
     }
 };
