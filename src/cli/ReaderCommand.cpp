@@ -1,9 +1,9 @@
 #include "ReaderCommand.h"
 
 #include "i18n/ProblemText.h"
+#include "i18n/ReaderCommandText.h"
 #include "link/CommandFrame.h"
 #include "readercfg/ConfigLink.h"
-#include "readercfg/ExchangeTexts.h"
 #include "readercfg/ReaderCommands.h"
 #include "readercfg/TcpListenerConfigLink.h"
 
@@ -25,7 +25,7 @@ QJsonObject stepObject(const RunReaderCommand::Result &r)
             {QStringLiteral("ok"), r.ok()},
             {QStringLiteral("attempts"), r.attempts},
             {QStringLiteral("transmissions"), r.transmissions},
-            {QStringLiteral("message"), r.message}};
+            {QStringLiteral("message"), ReaderCommandText::message(r.message, Language::English)}};
 }
 
 // A payload as a line of text: bytes that are not printable ASCII (a NUL, a control character,
@@ -125,7 +125,10 @@ ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
             [this](int counter) { verbose(QStringLiteral("attempt [ %1 ]").arg(counter)); });
     connect(&m_executor, &RunReaderCommand::transmissionStarted, this,
             [this](int n) { verbose(QStringLiteral("transmission %1").arg(n)); });
-    connect(&m_executor, &RunReaderCommand::messageChanged, this, &ReaderCommand::verbose);
+    connect(&m_executor, &RunReaderCommand::messageChanged, this,
+            [this](const ReaderCommandMessage &message) {
+                verbose(ReaderCommandText::message(message, Language::English));
+            });
     connect(&m_relay, &RelayLoop::sendTextChanged, this,
             [this](const QString &command) { verbose(QStringLiteral("sending ") + command); });
 }
@@ -176,7 +179,7 @@ void ReaderCommand::handleStepFinished(int, const RunReaderCommand::Result &resu
     if (result.ok() && problem.isEmpty())
         std::printf("%s\n", printable(result.payload()).constData());
     std::fflush(stdout);
-    diagnostic(problem.isEmpty() ? result.message : problem);
+    diagnostic(problem.isEmpty() ? ReaderCommandText::message(result.message, Language::English) : problem);
 }
 
 void ReaderCommand::handleSequenceFinished(const QList<RunReaderCommand::Result> &results, bool ok)
@@ -227,9 +230,9 @@ void ReaderCommand::handleRelayFinished(bool opened)
     // One round sets both outputs: it succeeds only when the reader took both commands.
     const bool ok =
         opened && m_relayRoundDone && m_lastRound.ok() && m_lastRound.outputOneTaken && !m_stopped;
-    const QString message =
-        ok ? ExchangeTexts::commandOk()
-           : (opened ? ExchangeTexts::openFailedOnTagPanel() : ExchangeTexts::openFailed());
+    using Kind = ReaderCommandMessage::Kind;
+    const QString message = ReaderCommandText::message(
+        {ok ? Kind::CommandOk : (opened ? Kind::CommandFailed : Kind::OpenFailed)}, Language::English);
     const QString command = QString::fromLatin1(ReaderCommands::relayOutput(1, m_options.do1) + ' ' +
                                                 ReaderCommands::relayOutput(2, m_options.do2));
     const QString outputOneFailed = m_relayRoundDone && m_lastRound.ok() && !m_lastRound.outputOneTaken
