@@ -80,12 +80,14 @@ double feed(TagTables &tables, const std::vector<TTagReport> &reports, qint64 co
 // between the cases so that all see the same machine load; the best round of each case counts. The
 // 100,000 tags are fed in order of first appearance (rows visited in sequence) and shuffled (rows
 // visited at random, as many tags reporting at once would).
-void runTables(qint64 reportCount, int rounds)
+void runTables(qint64 reportCount, int rounds, int maxTags)
 {
     SystemClock clock;
     SilentTonePlayer tones;
     TagTables few(clock, tones);
     TagTables many(clock, tones);
+    few.setMaxTags(maxTags); // 0: unbounded, as the window keeps it by default
+    many.setMaxTags(maxTags);
     const auto fewReports = makeReports(10);
     const auto manyReports = makeReports(100000);
     auto shuffled = manyReports;
@@ -181,7 +183,10 @@ int main(int argc, char *argv[])
     const qint64 csvReports = option(args, QStringLiteral("--csv-reports"), 100000);
 
     std::printf("applyReport, CSV off, no view:\n");
-    runTables(reports, int(option(args, QStringLiteral("--rounds"), 5)));
+    const int maxTags = int(option(args, QStringLiteral("--max-tags"), 0));
+    if (maxTags > 0)
+        std::printf("  all-tags table bounded at %d tags (least recently seen leave)\n", maxTags);
+    runTables(reports, int(option(args, QStringLiteral("--rounds"), 5)), maxTags);
     std::printf("auto-save CSV on, both logs (%lld reports):\n", static_cast<long long>(csvReports));
     runCsv(csvReports);
     return 0;

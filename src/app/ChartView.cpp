@@ -25,6 +25,7 @@ using namespace Controls;
 
 namespace {
 const int kWindowMinutes[] = {1, 10, 60};
+const char *const kSensorItems[] = {"T1 (temperature)", "T2 or humidity"};
 
 QString isoTime(qint64 ms)
 {
@@ -60,7 +61,7 @@ ChartView::ChartView(const TagHistory &history, QWidget *parent) : QWidget(paren
 
 void ChartView::buildControls(QWidget *bar)
 {
-    // Two rows, so the page stays narrow in every language: viewing, then saving.
+    // Two rows, so the page stays narrow in every language: viewing, then the sensor and saving.
     auto *rows = new QVBoxLayout(bar);
     rows->setContentsMargins(4, 2, 4, 2);
     auto *row = new QHBoxLayout;
@@ -81,6 +82,16 @@ void ChartView::buildControls(QWidget *bar)
         refresh();
     });
     row->addWidget(m_window);
+    m_sensor = new QComboBox(bar);
+    m_sensor->setObjectName(QStringLiteral("cbxChartSensor"));
+    for (const char *item : kSensorItems)
+        m_sensor->addItem(QString::fromLatin1(item));
+    connect(m_sensor, &QComboBox::currentIndexChanged, this, [this] {
+        showSensorTitle();
+        m_drawnVersion = 0;
+        refresh();
+    });
+    saveRow->addWidget(m_sensor);
     row->addStretch(1);
     auto *image = button(bar, "btnChartImage", QStringLiteral("Save image..."));
     connect(image, &QPushButton::clicked, this, [this] {
@@ -128,10 +139,29 @@ void ChartView::setLanguage(Language language)
 {
     m_language = language;
     m_rssiView->chart()->setTitle(translate(language, QStringLiteral("RSSI")));
-    m_sensorView->chart()->setTitle(translate(language, QStringLiteral("Temperature (C)")));
     for (int i = 0; i < m_window->count(); ++i)
         m_window->setItemText(i, translate(language, QStringLiteral("%1 min")).arg(kWindowMinutes[i]));
+    for (int i = 0; i < m_sensor->count(); ++i)
+        m_sensor->setItemText(i, translate(language, QString::fromLatin1(kSensorItems[i])));
+    showSensorTitle();
     showPauseCaption();
+}
+
+void ChartView::showSensorTitle()
+{
+    m_sensorView->chart()->setTitle(translate(m_language, isSecondSensor()
+                                                              ? QStringLiteral("T2 (C) or humidity (%)")
+                                                              : QStringLiteral("Temperature (C)")));
+}
+
+bool ChartView::isSecondSensor() const
+{
+    return m_sensor->currentIndex() == 1;
+}
+
+void ChartView::setSecondSensor(bool second)
+{
+    m_sensor->setCurrentIndex(second ? 1 : 0);
 }
 
 void ChartView::showPauseCaption()
@@ -227,6 +257,7 @@ void ChartView::fillSeries()
     const qint64 start = m_rangeEnd - qint64(windowMinutes()) * 60000;
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
+    const bool second = isSecondSensor();
     for (int i = 0; i < m_tags.size(); ++i) {
         QList<QPointF> rssi;
         QList<QPointF> temperature;
@@ -236,8 +267,9 @@ void ChartView::fillSeries()
                 if (p.wallMs < start)
                     continue;
                 rssi.append(QPointF(double(p.wallMs), p.rssi));
-                if (p.t1 != HistoryPoint::kNoSensor) {
-                    const double t = p.t1 / 100.0;
+                const qint16 sensor = second ? p.t2 : p.t1;
+                if (sensor != HistoryPoint::kNoSensor) {
+                    const double t = sensor / 100.0;
                     temperature.append(QPointF(double(p.wallMs), t));
                     low = std::min(low, t);
                     high = std::max(high, t);

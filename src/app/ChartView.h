@@ -16,8 +16,9 @@ class QPushButton;
 class QValueAxis;
 class TagHistory;
 
-// The "Chart" view of "Read TAG": RSSI and temperature of the selected tags (up to kMaxSeries)
-// against wall-clock time, from the tag history. The charts are drawn again on a timer only while the
+// The "Chart" view of "Read TAG": RSSI and one sensor (the first temperature, or the second word:
+// a second temperature or the relative humidity) of the selected tags (up to kMaxSeries) against
+// wall-clock time, from the tag history. The charts are drawn again on a timer only while the
 // view is shown and not paused; hidden, it costs nothing.
 class ChartView : public QWidget
 {
@@ -36,6 +37,9 @@ public:
     int windowMinutes() const;
     void setPaused(bool paused);
     bool isPaused() const { return m_paused; }
+    // Which sensor the lower chart plots: the first (T1) or the second (T2 or humidity).
+    void setSecondSensor(bool second);
+    bool isSecondSensor() const;
     void setLanguage(Language language);
 
     // Draws the charts again from the history now (nothing while hidden or paused).
@@ -59,6 +63,7 @@ private:
     void fillSeries();
     void showResult(bool ok, const QString &file, const QString &error);
     void showPauseCaption();
+    void showSensorTitle();
 
     const TagHistory &m_history;
     Language m_language = Language::English;
@@ -73,6 +78,7 @@ private:
     QValueAxis *m_sensorAxis = nullptr;
     QPushButton *m_pause = nullptr;
     QComboBox *m_window = nullptr;
+    QComboBox *m_sensor = nullptr;
     QLabel *m_status = nullptr;
     QTimer m_timer;
     bool m_paused = false;

@@ -42,7 +42,6 @@ ReportPublisher::ReportPublisher(const PublishSettings &settings, QObject *paren
         QMetaObject::invokeMethod(
             this,
             [this, dropped, total] {
-                m_dropSaid = false;
                 emit problem({MqttProblem::Kind::ReportsDropped,
                               QStringLiteral("%1 reports were not sent while the broker was away (%2 in all)")
                                   .arg(dropped)
@@ -125,6 +124,10 @@ void ReportPublisher::publishReport(const TTagReport &report, const QString &lab
 {
     if (!m_started || m_closing)
         return;
+    // A full queue is said again only once it has drained to half: right after a reconnect the
+    // backlog is still going out, and a report then is the same outage, not a new one.
+    if (m_dropSaid && queuedReports() <= m_settings.queueCapacity / 2)
+        m_dropSaid = false;
     if (queuedReports() >= m_settings.queueCapacity) {
         drop(1);
         return;
@@ -146,7 +149,7 @@ void ReportPublisher::handOver()
         m_pipe->append(m_batch);
 }
 
-// Said once per outage (the first report that does not fit), not once per report.
+// Said once per filling of the queue (the first report that does not fit), not once per report.
 void ReportPublisher::drop(quint64 count)
 {
     if (!m_dropSaid) {

@@ -71,7 +71,7 @@ private:
     quint64 m_taken = 0;   // reports handed to the pipe (or waiting in the batch)
     quint64 m_refused = 0; // dropped here, the queue being full
     bool m_handOverScheduled = false;
-    bool m_dropSaid = false; // the queue-full problem was said for this outage
+    bool m_dropSaid = false; // the queue-full problem was said; re-armed once the queue drains to half
     bool m_started = false;
     bool m_closing = false;
     bool m_finishing = false;

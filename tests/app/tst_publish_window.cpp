@@ -1,8 +1,11 @@
 #include "../publish/MosquittoBroker.h"
 #include "ReportLines.h"
+#include "app/ChartView.h"
+#include "app/CoverageView.h"
 #include "app/DemoReader.h"
 #include "app/DemoReplayLinks.h"
 #include "app/ReadTagPublishing.h"
+#include "app/SignalViews.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
@@ -18,6 +21,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -472,13 +476,31 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(&w, "pnlTagCount")->text(), QStringLiteral("3"), kWaitMs);
         QVERIFY(log->toPlainText().contains("North/COM05"));
 
+        // The signal views take the broker's reports as a reader's: the coverage column is
+        // SITE/READER, and a selected tag is charted from the reports that follow.
+        SignalViews *views = w.reading()->signalViews();
+        auto *tagViews = control<QTabWidget>(&w, "pcReadTag");
+        tagViews->setCurrentWidget(control<QWidget>(&w, "tsViewCoverage"));
+        views->coverageView()->refresh();
+        QAbstractItemModel *grid = control<QTableView>(&w, "grdCoverage")->model();
+        QCOMPARE(grid->rowCount(), 3);
+        QCOMPARE(grid->headerData(1, Qt::Horizontal).toString(), QStringLiteral("North/COM05"));
+        w.reading()->tables().selectTag(0);
+        tagViews->setCurrentWidget(control<QWidget>(&w, "tsViewChart"));
+        QCOMPARE(views->chartView()->rssiSeries().size(), 1);
+        for (int n : {1201, 1202, 1203})
+            publisher.publishReport(*ReportDecoder::parseLine(ReportLines::line(n), ReportTypeSwitches{}),
+                                    QStringLiteral("COM05"));
+        QTRY_COMPARE_WITH_TIMEOUT(decoded.size(), numbers.size() + 3, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(views->chartView()->rssiSeries().at(0)->count() > 0, kWaitMs);
+
         // Not a report: said in the message panel, nothing entered.
         Recorder noise(*broker, "unused/#");
         QTRY_VERIFY_WITH_TIMEOUT(noise.client->isConnected(), kWaitMs);
         noise.client->publish("talvo/North/reports/COM05", "not json", 0, false);
         QTRY_VERIFY_WITH_TIMEOUT(
             control<QLabel>(&w, "sbMainPanel1")->text().startsWith("MQTT message is not a report"), kWaitMs);
-        QCOMPARE(decoded.size(), numbers.size());
+        QCOMPARE(decoded.size(), numbers.size() + 3);
 
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();

@@ -1,3 +1,4 @@
+#include "FakeClock.h"
 #include "app/ChartView.h"
 #include "app/CoverageView.h"
 #include "app/FindTagMeter.h"
@@ -7,9 +8,13 @@
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "reading/CoverageCsv.h"
+#include "reading/TagHistory.h"
 #include "sim/Simulator.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -130,6 +135,44 @@ private slots:
                  chart->rssiSeries().at(0)->count() + chart->rssiSeries().at(1)->count());
         QVERIFY(chart->saveImage(m_dir.filePath("chart.png"), &error));
         QVERIFY(QImage(m_dir.filePath("chart.png")).width() > 100);
+    }
+
+    // The lower chart plots the sensor the user picks: the first temperature, or the second word
+    // (here a humidity), titled in the window's language.
+    void chartPlotsTheChosenSensor()
+    {
+        FakeClock clock;
+        TagHistory history(clock);
+        const QString uid = QStringLiteral("0000000000000042");
+        history.setTracked({uid});
+        TTagReport r;
+        r.uid = uid;
+        r.rssi = 0x90;
+        r.kind = ReportKind::TemperatureHumidity;
+        for (int i = 0; i < 3; ++i) {
+            r.t1 = QStringLiteral("%1.00 C / 77.00 F").arg(20 + i);
+            r.t2 = QStringLiteral("%1.50%").arg(40 + i);
+            history.add(r, QStringLiteral("COM02"));
+            clock.advance(1000);
+        }
+        ChartView chart(history);
+        chart.show();
+        chart.setTags({uid});
+        const auto plotted = [&chart] {
+            QList<double> values;
+            for (const QPointF &p : chart.temperatureSeries().at(0)->points())
+                values << p.y();
+            return values;
+        };
+        QCOMPARE(plotted(), (QList<double>{20, 21, 22}));
+        auto *sensor = control<QComboBox>(&chart, "cbxChartSensor");
+        sensor->setCurrentIndex(1);
+        QCOMPARE(plotted(), (QList<double>{40.5, 41.5, 42.5}));
+        QChart *lower = control<QChartView>(&chart, "chtTemperature")->chart();
+        QCOMPARE(lower->title(), QStringLiteral("T2 (C) or humidity (%)"));
+        chart.setLanguage(Language::SimplifiedChinese);
+        QCOMPARE(lower->title(), QString::fromUtf8("T2 (C) 或湿度 (%)"));
+        QCOMPARE(sensor->currentText(), QString::fromUtf8("T2 或湿度"));
     }
 
     void captionsInThreeLanguages()

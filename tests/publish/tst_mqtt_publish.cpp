@@ -226,6 +226,44 @@ private slots:
                                   QByteArray(R"({"site":"S3","dropped":15,"total":15})"), kWaitMs);
     }
 
+    // A full queue is said once while it stays full: the report that comes as the broker returns (the
+    // backlog still going out) is the same outage. Once it has drained, a new outage says it again.
+    void queueFullIsSaidOncePerFilling()
+    {
+        constexpr int kCapacity = 20000;
+        PublishSettings s = settingsFor(*m_broker, QStringLiteral("S7"), 1);
+        s.queueCapacity = kCapacity;
+        ReportPublisher publisher(s);
+        int fullSaid = 0;
+        int n = 0;
+        auto publish = [&](int count) {
+            for (int i = 0; i < count; ++i, ++n)
+                publisher.publishReport(ReportLines::report(QString::number(n + 1).rightJustified(16, '0')),
+                                        QStringLiteral("COM01"));
+        };
+        connect(&publisher, &ReportPublisher::problem, this, [&](const MqttProblem &p) {
+            if (p.kind != MqttProblem::Kind::ReportsDropped)
+                return;
+            if (p.details.contains(QLatin1String("is full")))
+                ++fullSaid;
+            else
+                publish(1); // the broker is back and the backlog has only begun to go out
+        });
+        QSignalSpy disconnected(&publisher, &ReportPublisher::disconnected);
+        QVERIFY(publisher.start());
+        QTRY_VERIFY_WITH_TIMEOUT(publisher.isConnected(), kWaitMs);
+
+        for (int outage = 1; outage <= 2; ++outage) {
+            QVERIFY(m_broker->stop());
+            QVERIFY(disconnected.wait(kWaitMs));
+            publish(kCapacity + 1);
+            QCOMPARE(fullSaid, outage);
+            QVERIFY2(m_broker->restart(), qPrintable(m_broker->log()));
+            QTRY_COMPARE_WITH_TIMEOUT(publisher.queuedReports(), 0, kWaitMs);
+            QCOMPARE(fullSaid, outage);
+        }
+    }
+
     // QoS 1 through a broker restart: every report arrives (duplicates allowed, losses not).
     void qos1LosesNothingAcrossABrokerRestart()
     {
