@@ -1,7 +1,7 @@
 #include "app/DemoReader.h"
 
-#include "app/DemoReplayLinks.h"
 #include "app/TfrmModule.h"
+#include "link/DemoReplayLinks.h"
 #include "sim/Simulator.h"
 
 #include <QFile>

@@ -8,7 +8,6 @@
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "link/ReadingLinks.h"
-#include "publish/BrokerProblem.h"
 #include "publish/MqttReading.h"
 #include "reading/SelectionListFile.h"
 
@@ -21,7 +20,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
 {
     TagTables &tables = m_pipeline.tables();
     m_binding = new TagTablesBinding(page, &tables, settings, this);
-    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadTagController::handlePipelineProblem);
+    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadTagController::problemReported);
     connect(m_binding, &TagTablesBinding::tagIdChanged, this, &ReadTagController::tagIdChanged);
     connect(&tables, &TagTables::statusTextChanged, this, &ReadTagController::statusText);
     ReadingSession &session = m_pipeline.session();
@@ -38,7 +37,7 @@ ReadTagController::ReadTagController(ReadTagPage *page, SettingsStore *settings,
     connect(&m_pipeline, &ReadingPipeline::senderListed, page, &ReadTagPage::listSender);
     connect(&m_pipeline.decoder(), &ReportDecoder::tamperChanged, this, &ReadTagController::handleTamper);
     connect(page, &ReadTagPage::startStopRequested, this, &ReadTagController::startOrStop);
-    connect(page, &ReadTagPage::tamperResetRequested, this, &ReadTagController::handleTemperReset);
+    connect(page, &ReadTagPage::tamperResetRequested, this, &ReadTagController::handleTamperReset);
     connect(page, &ReadTagPage::saveRequested, this, &ReadTagController::handleSave);
     connect(page, &ReadTagPage::comDeviceEdited, this, &ReadTagController::handleDeviceEdited);
     connect(page, &ReadTagPage::typeSwitchesChanged, this,
@@ -122,22 +121,8 @@ std::unique_ptr<ReadingLinks> ReadTagController::makeLinks(const LinkRequest &re
         m_linksProblemShown = true;
         return nullptr;
     }
-    auto links = MqttReading::makeLinks(m_pipeline, *settings);
-    // The broker's problems in the user's language; the links also say them in English words, which
-    // the window leaves to the command line.
-    connect(links.get(), &MqttReadingLinks::mqttProblem, this, [this](const MqttProblem &p) {
-        m_brokerProblemText = p.text();
-        emit problemReported(brokerProblem(p));
-    });
-    return links;
-}
-
-void ReadTagController::handlePipelineProblem(const Problem &problem)
-{
-    if (problem.kind == Problem::Kind::Message && !m_brokerProblemText.isEmpty() &&
-        problem.text == m_brokerProblemText)
-        return;
-    emit problemReported(problem);
+    // The broker's problems reach the status bar as the pipeline's, like those of any links.
+    return MqttReading::makeLinks(m_pipeline, *settings);
 }
 
 void ReadTagController::startOrStop()
@@ -187,7 +172,6 @@ void ReadTagController::start()
     tables.setTagFilter(m_page->tagFilter());
     m_publishing->startSession(m_page->mqttValues(), m_page->linkKind() == LinkKind::Mqtt);
     m_linksProblemShown = false;
-    m_brokerProblemText.clear();
     std::unique_ptr<ReadingLinks> links = m_factory ? m_factory(buildRequest()) : nullptr;
     m_pipeline.decoder().resetTamper();
     handleTamper(false, ReportDecoder::kNoCountdown);
@@ -236,7 +220,7 @@ void ReadTagController::handleTamper(bool shown, int countdown)
     m_page->showTamper(shown, caption);
 }
 
-void ReadTagController::handleTemperReset()
+void ReadTagController::handleTamperReset()
 {
     if (links() && m_pipeline.session().isRunning())
         links()->broadcastCommand(QByteArrayLiteral("BT"));

@@ -97,9 +97,8 @@ private:
     void finishSessionEnd();
     std::unique_ptr<ReadingLinks> makeLinks(const LinkRequest &request);
     void writeMqttSettings();
-    void handlePipelineProblem(const Problem &problem);
     void handleTamper(bool shown, int countdown);
-    void handleTemperReset();
+    void handleTamperReset();
     void handleSave();
     void handleDeviceEdited(int number, const QString &device);
     LinkRequest buildRequest() const;
@@ -115,7 +114,6 @@ private:
     ReadTagWebView *m_webView = nullptr;
     SignalViews *m_signalViews = nullptr;
     bool m_linksProblemShown = false; // the links' maker said why there are none
-    QString m_brokerProblemText;      // the latest broker problem, shown in the user's language
     bool m_snapshotPending = false;   // "Save" during a session writes once the session is over
     bool m_running = false;
     SerialPortMap m_portMap;

@@ -16,13 +16,14 @@ struct Problem
     };
     enum class Kind
     {
-        Message,               // a text the links still say in words (no details)
+        Message,               // a text said as it is, with no details
         NoReadingLinks,        // no links for the chosen link kind
         SelectionListNotSaved, // details: file, reason
         SelectionLinesSkipped, // details: how many lines
         CsvLinesNotWritten,    // details: lines so far, reason
         CsvRefused,            // details: file
         CsvFallback,           // details: file asked for, file used
+        CsvNotEmptied,         // the old selected-tags log was kept; details: file, reason
         Broker,                // an MQTT broker link; details: what the broker or the system said
         ConfigLinkFailed,      // a configuration link could not open or was lost; details: device or
                                // address, port, the system's reason (as the text uses them)

@@ -4,7 +4,6 @@
 #include "base/Clock.h"
 #include "base/TonePlayer.h"
 #include "http/WebView.h"
-#include "i18n/ProblemText.h"
 #include "link/ReplayReadingLinks.h"
 #include "link/SerialReadingLinks.h"
 #include "link/TcpClientReadingLinks.h"
@@ -226,7 +225,7 @@ void ReadCli::handleProblem(const Problem &problem)
     if (problem.kind == Problem::Kind::CsvLinesNotWritten)
         handleLinesNotWritten(problem.details.value(0), problem.details.value(1));
     else
-        diagnostic(problemText(problem, Language::English));
+        diagnostic(problem.englishText());
 }
 
 void ReadCli::handleLinesNotWritten(const QString &total, const QString &reason)

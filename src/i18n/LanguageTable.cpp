@@ -133,6 +133,7 @@ constexpr MessageRow kMessages[] = {
      "无法创建 CSV 文件 %1 的文件夹"},
     {"The folder of %1 cannot be created; the CSV log goes to %2", "無法建立 %1 的資料夾，CSV 記錄改存至 %2",
      "无法创建 %1 的文件夹，CSV 记录改存至 %2"},
+    {"The log %1 could not be emptied: %2", "記錄檔 %1 無法清空：%2", "记录文件 %1 无法清空：%2"},
     {"%1 lines of the selection list are not tag UIDs and were skipped",
      "選取清單中有 %1 行不是標籤序號，已略過", "选取清单中有 %1 行不是标签序号，已略过"},
     // The "Set Reader" page: ending a running command, the installer's controls, a busy port.

@@ -31,10 +31,9 @@ signals:
     // Said before the source is deleted; its remaining bytes may still be taken during the call.
     void sourceRemoved(int index);
     // Something the user must see: a port that cannot be opened, a reader lost, a send that failed.
-    // Said twice, in English words (problem) and as data (problemRaised) that the window words in the
-    // user's language.
-    void problem(const QString &message);
-    void problemRaised(const Problem &problem);
+    // Said once, as data: the window words it in the user's language, the command line prints its
+    // englishText().
+    void problem(const Problem &problem);
     // A line for the link's connection log ("Connected:192.168.1.101 Port:4001"), as data.
     void logged(const LinkLogEvent &event);
     void opened();
@@ -51,9 +50,5 @@ protected:
     {
         raiseProblem({Problem::Severity::Warning, Problem::Kind::Link, pattern, details});
     }
-    void raiseProblem(const Problem &raised)
-    {
-        emit problemRaised(raised);
-        emit problem(raised.englishText());
-    }
+    void raiseProblem(const Problem &raised) { emit problem(raised); }
 };

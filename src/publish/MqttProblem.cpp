@@ -1,6 +1,6 @@
 #include "publish/MqttProblem.h"
 
-QString MqttProblem::text() const
+QString MqttProblem::headline(Kind kind)
 {
     const char *what = "";
     switch (kind) {
@@ -26,5 +26,10 @@ QString MqttProblem::text() const
         what = "MQTT message is not a report";
         break;
     }
-    return details.isEmpty() ? QLatin1String(what) : QLatin1String(what) + QStringLiteral(": ") + details;
+    return QLatin1String(what);
+}
+
+QString MqttProblem::text() const
+{
+    return details.isEmpty() ? headline(kind) : headline(kind) + QStringLiteral(": ") + details;
 }

@@ -4,7 +4,8 @@
 #include <QString>
 
 // Something about the broker link the user must hear of. The kind says what happened; the details
-// carry the broker's or the system's own words. text() is the English line the command line prints.
+// carry the broker's or the system's own words. text() is the English line the command line prints;
+// brokerProblem() makes it a Problem the window words in the user's language.
 struct MqttProblem
 {
     enum class Kind
@@ -21,6 +22,8 @@ struct MqttProblem
     Kind kind = Kind::BadSettings;
     QString details;
 
+    // What happened, in English, without the details ("MQTT broker not reachable").
+    static QString headline(Kind kind);
     QString text() const;
 };
 Q_DECLARE_METATYPE(MqttProblem)

@@ -70,11 +70,11 @@ void MqttReadingLinks::close()
         QMetaObject::invokeMethod(this, &ReadingLinks::closed, Qt::QueuedConnection);
 }
 
+// A broker problem is said once, as a problem of the links: the window words it in the user's
+// language, the command line in English.
 void MqttReadingLinks::report(const MqttProblem &problem)
 {
-    emit mqttProblem(problem);
-    emit problemRaised(brokerProblem(problem));
-    emit this->problem(problem.text());
+    raiseProblem(brokerProblem(problem));
 }
 
 void MqttReadingLinks::handleMessage(const QByteArray &topic, const QByteArray &payload)

@@ -45,7 +45,6 @@ public:
 
 signals:
     void reportReceived(const TTagReport &report, const QString &label);
-    void mqttProblem(const MqttProblem &problem);
     void connected();
 
 private:

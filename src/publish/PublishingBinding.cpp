@@ -1,6 +1,5 @@
 #include "publish/PublishingBinding.h"
 
-#include "i18n/ProblemText.h"
 #include "publish/ReportPublisher.h"
 #include "reading/ReadingPipeline.h"
 
@@ -41,11 +40,11 @@ void PublishingBinding::handleProblem(const Problem &problem)
 {
     const QString key = problem.kind == Problem::Kind::CsvLinesNotWritten
                             ? QStringLiteral("csv:") + problem.details.value(1)
-                            : problemText(problem, Language::English);
+                            : problem.englishText();
     if (key == m_lastProblemKey)
         return;
     m_lastProblemKey = key;
-    m_publisher->publishProblem(problemText(problem, Language::English));
+    m_publisher->publishProblem(problem.englishText());
 }
 
 void PublishingBinding::close()

@@ -117,6 +117,11 @@ QString CsvLog::fallbackText()
     return QStringLiteral("The folder of %1 cannot be created; the CSV log goes to %2");
 }
 
+QString CsvLog::notEmptiedText()
+{
+    return QStringLiteral("The log %1 could not be emptied: %2");
+}
+
 CsvLog::Refusal CsvLog::refusalFor(const QString &fileName) const
 {
     if (!LogTarget::isRegularOrAbsent(fileName))
@@ -156,9 +161,12 @@ CsvLog::Refusal CsvLog::startSession(bool autoSave, bool allTags)
     // Emptied in place: the file (its links, owner and permissions) stays.
     QFile old(m_fileName);
     if (autoSave && old.exists() && !old.resize(0)) {
-        m_lastProblem =
-            QStringLiteral("The log %1 could not be emptied: %2").arg(m_fileName, old.errorString());
-        emit problem(m_lastProblem);
+        const Problem notEmptied{Problem::Severity::Warning,
+                                 Problem::Kind::CsvNotEmptied,
+                                 notEmptiedText(),
+                                 {m_fileName, old.errorString()}};
+        m_lastProblem = notEmptied.englishText();
+        emit problem(notEmptied);
     }
     return {};
 }
@@ -218,6 +226,16 @@ void CsvLog::reportUnwritten(quint64 lines, const QString &reason)
     emit linesNotWritten(m_unwritten, reason);
 }
 
+bool CsvLog::appendCounted(QFile *file, const QByteArray &line, quint64 &count, QString &reason)
+{
+    if (file && appendLine(*file, line, &reason)) {
+        ++count;
+        return true;
+    }
+    reportUnwritten(1, reason);
+    return false;
+}
+
 bool CsvLog::writeSelectedLine(const TagTableModel &selected, int row, const QString &label,
                                const QString &dateTime)
 {
@@ -226,13 +244,8 @@ bool CsvLog::writeSelectedLine(const TagTableModel &selected, int row, const QSt
         ensureFolder();
         m_selFile = openLog(m_fileName, &reason);
     }
-    if (m_selFile &&
-        appendLine(*m_selFile, selectedLine(selected, row, m_selCount + 1, label, dateTime), &reason)) {
-        ++m_selCount;
-        return true;
-    }
-    reportUnwritten(1, reason);
-    return false;
+    return appendCounted(m_selFile.get(), selectedLine(selected, row, m_selCount + 1, label, dateTime),
+                         m_selCount, reason);
 }
 
 bool CsvLog::writeAllTagsLine(const TagTableModel &all, int row, const QString &label,
@@ -252,13 +265,8 @@ bool CsvLog::writeAllTagsLine(const TagTableModel &all, int row, const QString &
         }
         m_allFile = openLog(m_allFileName, &reason);
     }
-    if (m_allFile &&
-        appendLine(*m_allFile, allTagsLine(all, row, m_allCount + 1, label, dateTime), &reason)) {
-        ++m_allCount;
-        return true;
-    }
-    reportUnwritten(1, reason);
-    return false;
+    return appendCounted(m_allFile.get(), allTagsLine(all, row, m_allCount + 1, label, dateTime), m_allCount,
+                         reason);
 }
 
 void CsvLog::endReport()

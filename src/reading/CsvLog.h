@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Problem.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
@@ -46,6 +48,8 @@ public:
     static QString refusalText(Refusal::Reason reason);
     // The English text of a fallback: "%1" the name asked for, "%2" the file used instead.
     static QString fallbackText();
+    // The English text of an old log that could not be emptied: "%1" the file, "%2" the system's reason.
+    static QString notEmptiedText();
 
     explicit CsvLog(QObject *parent = nullptr);
     ~CsvLog() override;
@@ -126,12 +130,15 @@ signals:
     // Lines were lost: the total so far and why the latest could not be written.
     void linesNotWritten(quint64 total, const QString &reason);
     // A problem that loses no line (the old log could not be emptied at the start of a session).
-    void problem(const QString &message);
+    void problem(const Problem &problem);
 
 private:
     bool folderReady(const QString &fileName) const;
     std::unique_ptr<QFile> openLog(const QString &fileName, QString *reason) const;
     void reportUnwritten(quint64 lines, const QString &reason);
+    // Appends a log's next line to `file` and counts it; a file that could not be opened (nullptr,
+    // `reason` says why) or a failed write loses the line, counted and reported.
+    bool appendCounted(QFile *file, const QByteArray &line, quint64 &count, QString &reason);
 
     QString m_fileName;
     QString m_allFileName;

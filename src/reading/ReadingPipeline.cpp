@@ -15,7 +15,7 @@ ReadingPipeline::ReadingPipeline(Clock &clock, TonePlayer &tones, QObject *paren
     connect(&m_session, &ReadingSession::frameReady, &m_decoder, &ReportDecoder::decodeReport);
     connect(&m_decoder, &ReportDecoder::reportDecoded, &m_tables, &TagTables::applyReport);
     connect(&m_session, &ReadingSession::ended, this, &ReadingPipeline::handleSessionEnded);
-    connect(&m_session, &ReadingSession::problemRaised, this, &ReadingPipeline::problem);
+    connect(&m_session, &ReadingSession::problem, this, &ReadingPipeline::problem);
     connect(&m_tables, &TagTables::problem, this, &ReadingPipeline::problem);
     connect(m_tables.csvLog(), &CsvLog::fallbackUsed, this,
             [this](const QString &wanted, const QString &used) {

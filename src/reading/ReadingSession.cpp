@@ -42,7 +42,6 @@ void ReadingSession::start(ReadingLinks *links)
     connect(links, &ReadingLinks::sourceRemoved, this, &ReadingSession::handleSourceRemoved);
     connect(links, &ReadingLinks::closed, this, &ReadingSession::handleLinksClosed);
     connect(links, &ReadingLinks::problem, this, &ReadingSession::problem);
-    connect(links, &ReadingLinks::problemRaised, this, &ReadingSession::problemRaised);
     connect(links, &ReadingLinks::logged, this, [this](const LinkLogEvent &event) {
         emit logged(event);
         emit logLine(event.text());

@@ -62,9 +62,8 @@ signals:
     void frameReady(QByteArrayView frame, const QString &label);
     // The 0/1 phase of the activity indicator, every blink interval while a session runs.
     void blinkPhaseChanged(int phase);
-    void problem(const QString &message);
-    // The same problem as data, for the window's languages.
-    void problemRaised(const Problem &problem);
+    // A problem of the links, passed on as they said it.
+    void problem(const Problem &problem);
     // A line of the links' connection log, as data (logged) and as its English text (logLine).
     void logged(const LinkLogEvent &event);
     void logLine(const QString &line);

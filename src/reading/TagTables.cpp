@@ -36,8 +36,7 @@ TagTables::TagTables(Clock &clock, TonePlayer &tones, QObject *parent)
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(kRefreshIntervalMs);
     connect(&m_refresh, &QTimer::timeout, this, &TagTables::flushChanges);
-    connect(&m_csv, &CsvLog::problem, this,
-            [this](const QString &text) { emit problem(Problem::message(text)); });
+    connect(&m_csv, &CsvLog::problem, this, &TagTables::problem);
     m_sessionStartTick = m_lastReportTick = m_selectStartTick = m_clock.tickMs();
     m_sessionStartTime = m_clock.now();
     m_shown.tagCount = tagCountText();

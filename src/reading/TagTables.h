@@ -15,9 +15,11 @@ class Clock;
 class TonePlayer;
 struct TTagReport;
 
-// The tag tables of the reading page and everything a decoded report does to them: the tag ID filter,
-// the UID check, the beep, the report counter, the RSSI threshold, the all-tags table, the selected
-// tags and the time they take to appear, and the CSV lines. Also the handlers that edit the selection
+// The report processor of a reading session, named for the tables it keeps. Every decoded report
+// passes through applyReport(), which does all it leads to: the tag ID filter, the UID check, the
+// beep, the report counter, the RSSI threshold, the all-tags table, the selected tags and the time
+// they take to appear, and the CSV lines; reportEntered() then hands it to whatever else follows the
+// reports (history, coverage, the publisher, the web view). Also the handlers that edit the selection
 // and clear the tables.
 //
 // The data is updated with every report. What a window shows (model changes, the status texts) goes

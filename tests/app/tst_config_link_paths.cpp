@@ -4,6 +4,8 @@
 // on a port other than the default, a listener on such a port, and UDP with other destination and
 // local ports. The simulated reader there hears the command, a second simulated reader on COM1's
 // device hears nothing, and the path opens one link.
+#include "FastTiming.h"
+#include "WindowControls.h"
 #include "app/ProvisionController.h"
 #include "app/SetReaderController.h"
 #include "app/SetReaderPage.h"
@@ -35,14 +37,6 @@
 #include <memory>
 
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 enum class Path
 {
     ReaderButton,
@@ -61,12 +55,7 @@ enum class Link
     Udp
 };
 
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 200;
-    return t;
-}
+constexpr int kReplyWaitMs = 200;
 
 // A port nothing listens on now: bound, read and let go.
 quint16 freePort(bool udp)
@@ -307,8 +296,8 @@ private slots:
             devices.insert(QStringLiteral("3"), m_sim->transport().endpoint());
         m_store->writeComDevices(devices);
         m_w = std::make_unique<TfrmModule>(m_store.get(), &m_tone, m_dir.filePath(QStringLiteral("sel.csv")));
-        m_w->readerCommands()->setTiming(fastTiming());
-        m_w->tagPanel()->setTiming(fastTiming());
+        m_w->readerCommands()->setTiming(fastTiming(kReplyWaitMs));
+        m_w->tagPanel()->setTiming(fastTiming(kReplyWaitMs));
         m_w->show();
         SetTagController *tags = m_w->tagPanel();
         countLinks(&m_w->readerCommands()->executor(), &RunReaderCommand::linkCreated);

@@ -1,11 +1,12 @@
 #include "PtyPair.h"
+#include "WindowControls.h"
 #include "app/DemoReader.h"
-#include "app/DemoReplayLinks.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "link/CommandFrame.h"
+#include "link/DemoReplayLinks.h"
 #include "link/SerialPortMap.h"
 #include "reading/SelectionListFile.h"
 
@@ -25,14 +26,6 @@
 #include <QtTest>
 
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QString tabCaption(QWidget *w, const char *pageControl, const char *page)
 {
     auto *pc = control<QTabWidget>(w, pageControl);

@@ -1,3 +1,4 @@
+#include "WindowControls.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
@@ -22,14 +23,6 @@
 
 // The network pages of "Read TAG" against readers played by loopback sockets.
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 const QByteArray kLines = "0000000000001234"
                           "50A3FF\r"
                           "0000000000005678"

@@ -4,6 +4,8 @@
 // failed rows, which are marked; Cancel and Esc end a run with the tag session closed and leave the
 // window usable; closing the window ends a run the same way and keeps its rows in a result file; a
 // plan that does not parse names its line and sends nothing; the start button follows the link.
+#include "FastTiming.h"
+#include "WindowControls.h"
 #include "app/ProvisionController.h"
 #include "app/SetTagController.h"
 #include "app/TfrmModule.h"
@@ -31,18 +33,9 @@
 #include <memory>
 
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
+Timing panelTiming(int tagWindowMs)
 {
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-Timing fastTiming(int tagWindowMs)
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 200;
+    Timing t = fastTiming(200);
     t.tagWindowMs = tagWindowMs; // what a silent tag costs
     return t;
 }
@@ -69,7 +62,7 @@ class TestProvisionPanel : public QObject
     {
         m_store = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("s%1.ini").arg(++m_files)));
         m_w = std::make_unique<TfrmModule>(m_store.get(), &m_tone, m_dir.filePath(QStringLiteral("sel.csv")));
-        m_w->tagPanel()->setTiming(fastTiming(tagWindowMs));
+        m_w->tagPanel()->setTiming(panelTiming(tagWindowMs));
         m_w->show();
         return m_w.get();
     }

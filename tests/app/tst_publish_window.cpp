@@ -1,14 +1,15 @@
 #include "../publish/MosquittoBroker.h"
 #include "ReportLines.h"
+#include "WindowControls.h"
 #include "app/ChartView.h"
 #include "app/CoverageView.h"
 #include "app/DemoReader.h"
-#include "app/DemoReplayLinks.h"
 #include "app/ReadTagPublishing.h"
 #include "app/SignalViews.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "link/DemoReplayLinks.h"
 #include "publish/MqttClient.h"
 #include "publish/ReportPublisher.h"
 #include "reading/ReportDecoder.h"
@@ -36,14 +37,6 @@
 // setting does to a session, and reports going to and coming from a real broker.
 namespace {
 constexpr int kWaitMs = 15000;
-
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
 
 // Types into a box as a user does and leaves it (the value is stored then).
 void type(QWidget *w, const char *name, const QString &text)
@@ -494,13 +487,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(decoded.size(), numbers.size() + 3, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(views->chartView()->rssiSeries().at(0)->count() > 0, kWaitMs);
 
-        // Not a report: said in the message panel, nothing entered.
+        // Not a report: said in the message panel, once, nothing entered.
+        QSignalSpy problems(w.reading(), &ReadTagController::problemReported);
         Recorder noise(*broker, "unused/#");
         QTRY_VERIFY_WITH_TIMEOUT(noise.client->isConnected(), kWaitMs);
         noise.client->publish("talvo/North/reports/COM05", "not json", 0, false);
         QTRY_VERIFY_WITH_TIMEOUT(
             control<QLabel>(&w, "sbMainPanel1")->text().startsWith("MQTT message is not a report"), kWaitMs);
         QCOMPARE(decoded.size(), numbers.size() + 3);
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0][0].value<Problem>().kind, Problem::Kind::Broker);
 
         QSignalSpy ended(w.reading(), &ReadTagController::sessionEnded);
         control<QPushButton>(&w, "btnStart")->click();

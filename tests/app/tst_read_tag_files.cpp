@@ -1,8 +1,9 @@
-#include "app/DemoReplayLinks.h"
+#include "WindowControls.h"
 #include "app/ReadTagController.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "link/DemoReplayLinks.h"
 #include "reading/SelectionListFile.h"
 
 #include <QCheckBox>
@@ -19,14 +20,6 @@
 #endif
 
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile f(path);

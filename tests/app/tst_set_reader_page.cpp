@@ -3,7 +3,9 @@
 // gain settings, the relay loop's input indicators, the hidden-controls switch, the page while a
 // command runs (disabled, Cancel and Esc), the texts in the three languages, and the accepted
 // reader's address box.
+#include "FastTiming.h"
 #include "RecordingTonePlayer.h"
+#include "WindowControls.h"
 #include "app/SetReaderController.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
@@ -28,22 +30,9 @@
 #include <QtTest>
 
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-Timing fastTiming()
-{
-    // Short pauses; a reply wait long enough that a loaded machine (or a sanitizer build) does not
-    // send a command twice where the tests count what the reader heard.
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 150;
-    return t;
-}
+// A reply wait long enough that a loaded machine (or a sanitizer build) does not send a command twice
+// where the tests count what the reader heard.
+constexpr int kReplyWaitMs = 150;
 
 // The simulator's log line for a command frame received, e.g. "01 56 35 37 0D  |.V57.|".
 QString frameLine(const QByteArray &command)
@@ -82,7 +71,7 @@ class TestSetReaderPage : public QObject
     {
         m_window = std::make_unique<TfrmModule>(m_store.get(), &m_tone,
                                                 m_dir.filePath(QStringLiteral("sel%1.csv").arg(m_files)));
-        m_window->readerCommands()->setTiming(fastTiming());
+        m_window->readerCommands()->setTiming(fastTiming(kReplyWaitMs));
         auto *main = control<QTabWidget>(m_window.get(), "pcMain");
         main->setCurrentWidget(control<QWidget>(m_window.get(), "tsSetReader"));
         auto *links = control<QTabWidget>(m_window.get(), "pcSetReadMain");

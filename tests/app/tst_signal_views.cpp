@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "WindowControls.h"
 #include "app/ChartView.h"
 #include "app/CoverageView.h"
 #include "app/FindTagMeter.h"
@@ -22,16 +23,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-} // namespace
 
 // The "Chart", "Coverage" and "Find TAG" views of "Read TAG" against a simulated reader on a pty
 // whose first tag moves closer.

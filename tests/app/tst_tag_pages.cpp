@@ -3,6 +3,7 @@
 // "Show hidden controls", read values landing clamped with their peers following, the action
 // buttons, the alarm page's read-outs (initial texts, the Standard Temp chain, the High Level cap)
 // and the captions in the three languages. Commands run against the simulated reader on a pty.
+#include "WindowControls.h"
 #include "app/SetTagController.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
@@ -31,14 +32,6 @@
 #include <memory>
 
 namespace {
-template <typename T> T *control(QObject *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QString text(QObject *w, const char *name)
 {
     return control<QLabel>(w, name)->text();

@@ -4,6 +4,8 @@
 // buttons and sliders, the panel's read loop filling its grid, Cancel and Esc, the language of the
 // new texts, closing the window while a tag is polled, and how long the UI thread stalls while a tag
 // is polled.
+#include "FastTiming.h"
+#include "WindowControls.h"
 #include "app/SetTagController.h"
 #include "app/TfrmModule.h"
 #include "app/WindowTranslator.h"
@@ -38,25 +40,12 @@
 #include <memory>
 
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QString currentPage(QWidget *w, const char *pageControl)
 {
     return control<QTabWidget>(w, pageControl)->currentWidget()->objectName();
 }
 
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 200;
-    return t;
-}
+constexpr int kReplyWaitMs = 200;
 
 void clickCell(QTableView *grid, int row, bool twice = false)
 {
@@ -98,7 +87,7 @@ class TestTagPanel : public QObject
     {
         m_store = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("s%1.ini").arg(++m_files)));
         m_w = std::make_unique<TfrmModule>(m_store.get(), &m_tone, selectionFile());
-        m_w->tagPanel()->setTiming(fastTiming());
+        m_w->tagPanel()->setTiming(fastTiming(kReplyWaitMs));
         m_w->show();
         return m_w.get();
     }
@@ -419,7 +408,7 @@ private slots:
         QFETCH(bool, escape);
         TfrmModule *w = window();
         QVERIFY(startSim(QStringLiteral("serial"), true));
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         t.tagWindowMs = 30000;
         w->tagPanel()->setTiming(t);
         typeTagId(simUid());
@@ -448,7 +437,7 @@ private slots:
     {
         TfrmModule *w = window();
         QVERIFY(startSim(QStringLiteral("serial"), true));
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         t.tagWindowMs = 30000;
         w->tagPanel()->setTiming(t);
         typeTagId(simUid());

@@ -1,3 +1,4 @@
+#include "WindowControls.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
@@ -20,14 +21,6 @@ class TestWebViewWindow : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
     SilentTonePlayer m_tone;
-
-    template <typename T> static T *control(QWidget *w, const char *name)
-    {
-        T *c = w->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
 
 private slots:
     void servesWhenTicked()

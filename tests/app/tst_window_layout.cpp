@@ -1,3 +1,4 @@
+#include "WindowControls.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
@@ -25,14 +26,6 @@
 // The window's shape: titles, tabs, list headers, the Set TAG "&Clear", and that it fits small
 // screens and shows every reading column at its default size.
 namespace {
-template <typename T> T *control(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 bool drawsRedTabs(QWidget *w, const char *pageControl)
 {
     return control<QTabWidget>(w, pageControl)->findChild<QTabBar *>()->inherits("RedTabBar");

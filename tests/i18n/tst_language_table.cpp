@@ -1,5 +1,7 @@
 #include "i18n/LanguageTable.h"
 #include "i18n/ProblemText.h"
+#include "publish/BrokerProblem.h"
+#include "reading/CsvLog.h"
 
 #include <QtTest>
 
@@ -99,10 +101,25 @@ private slots:
                            {}};
         QCOMPARE(problemText(none, Language::SimplifiedChinese),
                  QStringLiteral("此连线方式没有可读取的连线"));
-        // A text the links still write themselves stays as it is.
+        // A text without a row of its own stays as it is.
         QCOMPARE(problemText(Problem::message("Reader 10.0.0.1 Port:4001 cannot be reached"),
                              Language::SimplifiedChinese),
                  QStringLiteral("Reader 10.0.0.1 Port:4001 cannot be reached"));
+    }
+
+    // The patterns the core fills in for a CSV or broker problem each have a row: none shows English
+    // in a Chinese window.
+    void coreProblemPatternsHaveRows()
+    {
+        using Reason = CsvLog::Refusal::Reason;
+        QStringList patterns{CsvLog::fallbackText(), CsvLog::notEmptiedText()};
+        for (Reason r : {Reason::NotRegularFile, Reason::SessionInput, Reason::FolderNotCreated})
+            patterns << CsvLog::refusalText(r);
+        for (int k = 0; k <= int(MqttProblem::Kind::BadPayload); ++k)
+            patterns << brokerProblem({MqttProblem::Kind(k), QStringLiteral("x")}).text;
+        for (const QString &pattern : patterns)
+            for (Language language : {Language::TraditionalChinese, Language::SimplifiedChinese})
+                QVERIFY2(translate(language, pattern) != pattern, qPrintable(pattern));
     }
 };
 

@@ -3,6 +3,7 @@
 // Pieces shared by the network link tests: command frames as readers receive them, report lines,
 // a peer socket that collects what it is sent, and a reading session wired to the decoder.
 
+#include "FastTiming.h"
 #include "link/CommandFrame.h"
 #include "link/ReadingSource.h"
 #include "reading/ReadingSession.h"
@@ -21,11 +22,6 @@ inline void registerSignalTypes()
 {
     qRegisterMetaType<ReadingSource *>();
     qRegisterMetaType<QAbstractSocket *>();
-}
-
-inline Timing fastTiming()
-{
-    return Timing().scaled(10);
 }
 
 inline QByteArray frame(const char *command)
@@ -117,7 +113,7 @@ struct ReadingHarness
                              reports.append({r.uid, label});
                          });
         QObject::connect(&session, &ReadingSession::problem, &session,
-                         [this](const QString &m) { problems.append(m); });
+                         [this](const Problem &p) { problems.append(p.englishText()); });
         QObject::connect(&session, &ReadingSession::logLine, &session,
                          [this](const QString &l) { logLines.append(l); });
     }

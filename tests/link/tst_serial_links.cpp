@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(rig.links.openPorts(), (QList<int>{3, 7}));
         QCOMPARE(rig.links.highestOpenPort(), 7);
         QCOMPARE(problems.size(), 1);
-        QVERIFY(problems[0][0].toString().contains(QStringLiteral("COM05")));
+        QVERIFY(problems[0][0].value<Problem>().englishText().contains(QStringLiteral("COM05")));
 
         QVERIFY(opened.wait(2000)); // both answered well before the 3 s reply wait
         QCOMPARE(commands.size(), 2);

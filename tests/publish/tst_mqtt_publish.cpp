@@ -416,9 +416,9 @@ private slots:
         QCOMPARE(links.badMessages(), quint64(5));
         QCOMPARE(received[0][1].toString(), QStringLiteral("S6/COM01"));
         QVERIFY(!problems.isEmpty());
-        QVERIFY2(
-            problems[0][0].toString().contains(QLatin1String("talvo/S6/reports/COM01: not JSON (1 so far)")),
-            qPrintable(problems[0][0].toString()));
+        const QString said = problems[0][0].value<Problem>().englishText();
+        QVERIFY2(said.contains(QLatin1String("talvo/S6/reports/COM01: not JSON (1 so far)")),
+                 qPrintable(said));
     }
 
     // Settings that cannot work are reported at the start; brokers that cannot be had are reported

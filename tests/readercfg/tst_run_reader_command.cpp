@@ -3,6 +3,7 @@
 // faults: commands and their effect, the 25 transmissions and texts of a silent reader, damaged
 // replies, the gain and relay settings, the relay loop's inputs, and links that cannot open.
 #include "FakeReader.h"
+#include "FastTiming.h"
 #include "RecordingTonePlayer.h"
 #include "i18n/ReaderCommandText.h"
 #include "readercfg/ReaderCommands.h"
@@ -27,12 +28,7 @@ namespace RC = ReaderCommands;
 
 namespace {
 
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 30;
-    return t;
-}
+constexpr int kReplyWaitMs = 30;
 
 quint16 freeTcpPort()
 {
@@ -201,7 +197,7 @@ private slots:
         QVERIFY(startReader(kind, s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         if (kind == QLatin1String("listener"))
             t.replyWaitMs = 200; // the reader must get to connect within the first transmission
         executor.setTiming(t);
@@ -233,7 +229,7 @@ private slots:
         QVERIFY(startReader("tcp", s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         executor.setRequest(m_request);
         const auto r = runOn(executor, RC::serialNumber());
         QCOMPARE(int(r.status), int(Status::CommandError));
@@ -265,7 +261,7 @@ private slots:
         QVERIFY(startReader("tcp", s));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         executor.setRequest(m_request);
         const auto r = runOn(executor, RC::version());
         QVERIFY(r.ok());
@@ -283,7 +279,7 @@ private slots:
         QVERIFY(startReader(kind));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         t.replyWaitMs = 60000;
         executor.setTiming(t);
         executor.setRequest(m_request);
@@ -316,7 +312,7 @@ private slots:
         s.dropReplies = 1.0;
         QVERIFY(startReader("serial", s));
         executor.setRequest(m_request);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         finished.clear();
         runner.start(ReaderSequences::gainLevel(7));
         QVERIFY(finished.wait(10000));
@@ -430,7 +426,7 @@ private slots:
         QVERIFY(startReader(kind));
         RecordingTonePlayer tones;
         RunReaderCommand executor(tones);
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         if (kind == QLatin1String("tcp")) {
             m_reader->close();
         } else {
@@ -465,7 +461,7 @@ private slots:
         QVERIFY(tones.tones.isEmpty());
         QVERIFY(!executor.isRunning());
         // The executor takes the next command.
-        executor.setTiming(fastTiming());
+        executor.setTiming(fastTiming(kReplyWaitMs));
         QCOMPARE(int(runOn(executor, RC::version()).status), int(Status::CommandError));
     }
 };

@@ -2,6 +2,7 @@
 // damaged replies, wrong echoes, noise, STX storms, report-line floods, silent and vanishing peers.
 // Each ends after the written number of transmissions, never in a hang.
 #include "FakeReader.h"
+#include "FastTiming.h"
 #include "ReportLines.h"
 #include "readercfg/SerialConfigLink.h"
 #include "readercfg/TcpClientConfigLink.h"
@@ -16,12 +17,7 @@
 namespace {
 
 // Short waits, so that five timed-out transmissions take a fraction of a second.
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 80;
-    return t;
-}
+constexpr int kReplyWaitMs = 80;
 
 QByteArray noise(int size)
 {
@@ -75,7 +71,7 @@ class TestTransceiveCommand : public QObject
         return true;
     }
 
-    TransceiveCommand::Result run(const QByteArray &command, const Timing &timing = fastTiming(),
+    TransceiveCommand::Result run(const QByteArray &command, const Timing &timing = fastTiming(kReplyWaitMs),
                                   int deadlineMs = 10000)
     {
         TransceiveCommand exchange(m_link.get(), timing);
@@ -124,7 +120,7 @@ private slots:
         QFETCH(QString, kind);
         QVERIFY(openWire(kind));
         m_reader->setResponder([](const QByteArray &) { return FakeReader::badBccReply("T0012"); });
-        TransceiveCommand exchange(m_link.get(), fastTiming());
+        TransceiveCommand exchange(m_link.get(), fastTiming(kReplyWaitMs));
         QSignalSpy shown(&exchange, &TransceiveCommand::replyReceived);
         QSignalSpy finished(&exchange, &TransceiveCommand::finished);
         exchange.start("T");
@@ -147,7 +143,7 @@ private slots:
         QFETCH(QString, kind);
         QVERIFY(openWire(kind));
         m_reader->setResponder([](const QByteArray &c) { return FakeReader::reply("?" + c); });
-        Timing slow = fastTiming();
+        Timing slow = fastTiming(kReplyWaitMs);
         slow.replyWaitMs = 60000;
         QElapsedTimer clock;
         clock.start();
@@ -228,7 +224,7 @@ private slots:
             m_peer->disconnectFromHost();
             return QByteArray();
         });
-        Timing slow = fastTiming();
+        Timing slow = fastTiming(kReplyWaitMs);
         slow.replyWaitMs = 60000;
         const auto result = run("V", slow, 5000);
         QCOMPARE(int(result.outcome), int(TransceiveCommand::Outcome::Failed));
@@ -240,7 +236,7 @@ private slots:
     void cancelEndsAtOnce()
     {
         QVERIFY(openWire("serial"));
-        Timing slow = fastTiming();
+        Timing slow = fastTiming(kReplyWaitMs);
         slow.replyWaitMs = 60000;
         TransceiveCommand exchange(m_link.get(), slow);
         QSignalSpy started(&exchange, &TransceiveCommand::transmissionStarted);
@@ -277,7 +273,7 @@ private slots:
         fake.setResponder([](const QByteArray &) { return FakeReader::reply("V1.00"); });
         fake.attachUdp(&reader, &impostor); // every answer comes from the wrong address
 
-        TransceiveCommand exchange(&link, fastTiming());
+        TransceiveCommand exchange(&link, fastTiming(kReplyWaitMs));
         QSignalSpy finished(&exchange, &TransceiveCommand::finished);
         exchange.start("V");
         QVERIFY(finished.wait(10000));
@@ -302,7 +298,7 @@ private slots:
             reader.writeDatagram(FakeReader::reply("?V"), QHostAddress::LocalHost, link.localPort());
             return FakeReader::reply("V1.00");
         });
-        TransceiveCommand exchange(&link, fastTiming());
+        TransceiveCommand exchange(&link, fastTiming(kReplyWaitMs));
         QSignalSpy finished(&exchange, &TransceiveCommand::finished);
         exchange.start("V");
         QVERIFY(finished.wait(10000));

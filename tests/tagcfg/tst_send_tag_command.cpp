@@ -5,6 +5,7 @@
 // answers, cancelling, and the checks that keep anything from being sent).
 #include "FakeClock.h"
 #include "FakeReader.h"
+#include "FastTiming.h"
 #include "PtyPair.h"
 #include "RecordingTonePlayer.h"
 #include "i18n/TagFlowText.h"
@@ -29,12 +30,7 @@ const QByteArray kUid = "0000000000001148";
 const QPair<int, int> kOkTone{1000, 300};
 const QPair<int, int> kFailTone{300, 300};
 
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 200; // no test here waits for a reply that never comes
-    return t;
-}
+constexpr int kReplyWaitMs = 200; // no test here waits for a reply that never comes
 
 const TagButton &setActiveTime()
 {
@@ -164,7 +160,7 @@ class TestSendTagCommand : public QObject
     std::unique_ptr<SendTagCommand> makeFlow(const Clock &clock)
     {
         auto flow = std::make_unique<SendTagCommand>(m_tones, clock);
-        flow->setTiming(fastTiming());
+        flow->setTiming(fastTiming(kReplyWaitMs));
         flow->setRequest(m_request);
         return flow;
     }
@@ -250,7 +246,7 @@ private slots:
         script.registers[0x40] = "4G";
         m_tones.tones.clear();
         flow->setTiming([] {
-            Timing t = fastTiming();
+            Timing t = fastTiming(kReplyWaitMs);
             t.tagWindowMs = 600;
             return t;
         }());
@@ -371,7 +367,7 @@ private slots:
         m_request.kind = LinkKind::Serial;
         m_request.comDevice = pty.slavePath();
         auto flow = makeFlow(m_systemClock);
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         t.transmissionsPerAttempt = 1;
         t.replyWaitMs = 40;
         flow->setTiming(t);
@@ -428,7 +424,7 @@ private slots:
         s.reader.noAck = true;
         QVERIFY(startSim(kind, s));
         FakeClock clock;
-        const int secondMs = fastTiming().tagWindowMs / SendTagCommand::kWindowSeconds;
+        const int secondMs = fastTiming(kReplyWaitMs).tagWindowMs / SendTagCommand::kWindowSeconds;
         auto flow = makeFlow(clock);
         connect(flow.get(), &SendTagCommand::commandSent, this,
                 [&clock, secondMs](const QByteArray &command) {

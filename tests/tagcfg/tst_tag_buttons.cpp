@@ -3,6 +3,7 @@
 // that catch faults in what a read brings (clamping, a version, a value that is no number), the
 // alarm page's unconfirmed end, and a provisioning plan of 50 tags with 3 that never answer.
 #include "FakeReader.h"
+#include "FastTiming.h"
 #include "PtyPair.h"
 #include "RecordingTonePlayer.h"
 #include "base/Clock.h"
@@ -20,12 +21,7 @@
 
 namespace {
 
-Timing fastTiming()
-{
-    Timing t = Timing().scaled(10);
-    t.replyWaitMs = 200;
-    return t;
-}
+constexpr int kReplyWaitMs = 200;
 
 QList<QByteArray> folded(const QList<QByteArray> &commands)
 {
@@ -86,7 +82,7 @@ class TestTagButtons : public QObject
     TagButtonRun::Result run(const TagButton &button, const QByteArray &uid, const TagValueMap &values)
     {
         TagButtonRun runner(m_tones, m_clock);
-        runner.setTiming(fastTiming());
+        runner.setTiming(fastTiming(kReplyWaitMs));
         runner.setRequest(m_request);
         QSignalSpy finished(&runner, &TagButtonRun::finished);
         connect(&runner, &TagButtonRun::valueRead, this, [this](TagValue target, int, int, int position) {
@@ -291,7 +287,7 @@ private slots:
         for (int i = 0; i < m_tags.size(); ++i)
             plan.push_back({QString::fromLatin1(uid(i)), "set-active-time", "--interval 12 --count 3"});
         ProvisioningRun run(m_tones, m_clock);
-        Timing t = fastTiming();
+        Timing t = fastTiming(kReplyWaitMs);
         t.tagWindowMs = 300; // a silent tag costs its window: keep it short here
         run.setTiming(t);
         run.setRequest(m_request);

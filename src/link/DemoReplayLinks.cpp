@@ -1,4 +1,4 @@
-#include "app/DemoReplayLinks.h"
+#include "link/DemoReplayLinks.h"
 
 #include "link/ReadingSource.h"
 
