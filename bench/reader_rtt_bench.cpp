@@ -6,6 +6,7 @@
 //
 //   reader_rtt_bench [--count N]
 #include "base/TonePlayer.h"
+#include "i18n/ReaderCommandText.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "readercfg/RunReaderCommand.h"
@@ -152,7 +153,8 @@ bool benchStall(TagPopulation &tags)
     waitFor(&executor, &RunReaderCommand::finished);
     std::printf("silent reader, 20000 report lines/s on the link: %d transmissions in %lld ms, \"%s\", "
                 "longest event-loop stall %lld ms, %llu lines sent\n",
-                result.transmissions, total.elapsed(), qPrintable(result.message), longest,
+                result.transmissions, total.elapsed(),
+                qPrintable(ReaderCommandText::message(result.message, Language::English)), longest,
                 static_cast<unsigned long long>(reader->linesSent()));
     return true;
 }

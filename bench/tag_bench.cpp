@@ -7,6 +7,7 @@
 
 #include "base/Clock.h"
 #include "base/TonePlayer.h"
+#include "i18n/TagFlowText.h"
 #include "sim/PtyTransport.h"
 #include "sim/ReaderChannel.h"
 #include "sim/TagPopulation.h"
@@ -106,7 +107,8 @@ int main(int argc, char *argv[])
         times.append(run.elapsed());
         commands = int(r.sent.size());
         if (!r.ok())
-            std::printf("run %lld failed: %s\n", static_cast<long long>(times.size()), qPrintable(r.text));
+            std::printf("run %lld failed: %s\n", static_cast<long long>(times.size()),
+                        qPrintable(TagFlowText::message(r.message, Language::English)));
         if (times.size() < runs) {
             run.start();
             QTimer::singleShot(0, &app, [&] {
@@ -141,7 +143,8 @@ int main(int argc, char *argv[])
         const double used = cpuSeconds() - startCpu;
         std::printf("Tag never answering, %d s window: ended after %.1f s with \"%s\", %lld reader commands, "
                     "longest event-loop stall %lld ms, %.3f CPU seconds (%.1f%% of one core)\n",
-                    windowSeconds, double(window.elapsed()) / 1000.0, qPrintable(r.text),
+                    windowSeconds, double(window.elapsed()) / 1000.0,
+                    qPrintable(TagFlowText::message(r.message, Language::English)),
                     static_cast<long long>(r.sent.size()), static_cast<long long>(stalls.longestMs()), used,
                     100.0 * used / (double(window.elapsed()) / 1000.0));
         app.quit();

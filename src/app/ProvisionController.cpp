@@ -1,9 +1,9 @@
 #include "app/ProvisionController.h"
 
 #include "app/ProvisionPanel.h"
+#include "i18n/ProvisioningText.h"
+#include "i18n/TagFlowText.h"
 #include "tagcfg/ProvisioningPlan.h"
-#include "tagcfg/ProvisioningTexts.h"
-#include "tagcfg/TagFlowTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +18,12 @@ ProvisionController::ProvisionController(ProvisionPanel *panel, TonePlayer &tone
     connect(panel, &ProvisionPanel::resultFileChosen, this, &ProvisionController::saveResult);
     connect(panel, &ProvisionPanel::saveRequested, this,
             [this] { m_panel->askResultFile(suggestedResultPath()); });
-    connect(&m_run, &ProvisioningRun::messageChanged, this, &ProvisionController::messageChanged);
+    connect(&m_run, &ProvisioningRun::messageChanged, this, [this](const TagFlowMessage &message) {
+        emit messageChanged(TagFlowText::message(message, m_language));
+    });
+    // A row's result text is kept in the language of the moment it ended, as the table shows it.
+    m_run.setWording(
+        [this](const TagFlowMessage &message) { return TagFlowText::message(message, m_language); });
     connect(&m_run, &ProvisioningRun::rowStarted, this,
             [this](int index, const ProvisioningRow &) { handleRowStarted(index); });
     connect(&m_run, &ProvisioningRun::rowFinished, this, &ProvisionController::handleRowFinished);
@@ -30,11 +35,10 @@ ProvisionController::ProvisionController(ProvisionPanel *panel, TonePlayer &tone
 void ProvisionController::setLanguage(Language language)
 {
     m_language = language;
-    m_run.setLanguage(language);
-    m_model.setHeaders(ProvisioningTexts::columnHeaders(language));
+    m_model.setHeaders(ProvisioningText::columnHeaders(language));
     m_panel->setLanguage(language);
     if (m_total > 0 && !isRunning())
-        showSummary(ProvisioningTexts::summary(m_language, m_done, m_total, m_failures));
+        showSummary(ProvisioningText::summary(m_language, m_done, m_total, m_failures));
 }
 
 void ProvisionController::setStartAllowed(bool allowed)
@@ -55,10 +59,13 @@ void ProvisionController::startProvisioning(const QString &planPath)
         return;
     std::vector<ProvisioningRow> rows;
     QString error;
-    if (ProvisioningPlan::load(planPath, m_language, &rows, &error) && rows.empty())
+    ProvisioningPlan::Problem problem;
+    if (!ProvisioningPlan::load(planPath, &rows, &problem))
+        error = ProvisioningText::planProblem(problem, m_language);
+    else if (rows.empty())
         error = QStringLiteral("%1: the plan has no rows").arg(planPath);
     if (!error.isEmpty()) {
-        const QString text = ProvisioningTexts::planRefused(m_language, error);
+        const QString text = ProvisioningText::planRefused(m_language, error);
         m_panel->showSummary(text);
         emit planRefused(text);
         return;
@@ -90,7 +97,7 @@ void ProvisionController::runRows(const std::vector<int> &indexes)
     m_total = int(indexes.size());
     m_failures = 0;
     m_panel->showProgress(0, m_total);
-    showSummary(ProvisioningTexts::summary(m_language, 0, m_total, 0));
+    showSummary(ProvisioningText::summary(m_language, 0, m_total, 0));
     m_run.setRequest(m_request());
     m_run.start(m_model.planRows(indexes));
     updateActions();
@@ -130,15 +137,15 @@ void ProvisionController::handleProgress(int done, int total, int failures, int 
     m_done = done;
     m_failures = failures;
     m_panel->showProgress(done, total);
-    showSummary(ProvisioningTexts::progress(m_language, done, total, failures, secondsLeft));
+    showSummary(ProvisioningText::progress(m_language, done, total, failures, secondsLeft));
 }
 
 // The summary stays; the result file is offered as soon as the run ends.
 void ProvisionController::handleFinished(bool)
 {
-    QString text = ProvisioningTexts::summary(m_language, m_done, m_total, m_failures);
+    QString text = ProvisioningText::summary(m_language, m_done, m_total, m_failures);
     if (m_cancelled)
-        text += QStringLiteral(" - ") + TagFlowTexts::cancelled(m_language);
+        text += QStringLiteral(" - ") + TagFlowText::cancelled(m_language);
     showSummary(text);
     updateActions();
     const bool closing = std::exchange(m_closing, false);

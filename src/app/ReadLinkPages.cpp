@@ -20,19 +20,15 @@ ReadLinkPages::ReadLinkPages(QWidget *parent) : PageControl(QStringLiteral("pcTa
 
 QString ReadLinkPages::pageName(LinkKind kind)
 {
-    // In the order of the stored page values.
-    static const char *const kNames[LinkKindTable::kKindCount] = {"tsNET", "tsCOM", "tsNetServer", "tsUDP",
-                                                                  "tsMQTT"};
-    return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
+    return QLatin1String(LinkKindTable::row(kind).readPageName);
 }
 
 QWidget *ReadLinkPages::buildPage(LinkKind kind)
 {
-    using Build = QWidget *(ReadLinkPages::*)();
-    static const Build kBuilders[LinkKindTable::kKindCount] = {
+    static const LinkPageBuilders<ReadLinkPages> kBuilders{
         &ReadLinkPages::buildTcpServerPage, &ReadLinkPages::buildComPage, &ReadLinkPages::buildTcpClientPage,
         &ReadLinkPages::buildUdpPage, &ReadLinkPages::buildMqttPage};
-    return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
+    return kBuilders.build(this, kind);
 }
 
 LinkKind ReadLinkPages::linkKind() const

@@ -2,6 +2,7 @@
 
 #include "app/SetReaderPage.h"
 #include "base/SettingsStore.h"
+#include "i18n/ReaderCommandText.h"
 #include "readercfg/ReaderCommands.h"
 #include "readercfg/TcpListenerConfigLink.h"
 
@@ -28,11 +29,14 @@ SetReaderController::SetReaderController(SetReaderPage *page, SettingsStore *set
 
     auto showText = [this](const QString &text) { m_page->showSendText(text); };
     auto showReply = [this](const QByteArray &payload) { m_page->showReply(QString::fromLatin1(payload)); };
-    auto showMessage = [this](const QString &text) { m_page->showMessage(text); };
+    auto showMessage = [this](const ReaderCommandMessage &message) {
+        m_page->showMessage(ReaderCommandText::message(message, m_language));
+    };
     connect(&m_executor, &RunReaderCommand::sendTextChanged, this, showText);
     connect(&m_executor, &RunReaderCommand::replyPayloadChanged, this, showReply);
     connect(&m_executor, &RunReaderCommand::messageChanged, this, showMessage);
-    connect(&m_executor, &RunReaderCommand::statusTextChanged, this, &SetReaderController::statusText);
+    // The end of a command empties the status text.
+    connect(&m_executor, &RunReaderCommand::finished, this, [this] { emit statusText(QString()); });
     connect(&m_executor, &RunReaderCommand::linkCreated, this, &SetReaderController::handleLinkCreated);
     connect(&m_executor, &RunReaderCommand::problem, this, &SetReaderController::problemReported);
     connect(&m_relay, &RelayLoop::problem, this, &SetReaderController::problemReported);
@@ -66,8 +70,6 @@ void SetReaderController::setTiming(const Timing &timing)
 void SetReaderController::setLanguage(Language language)
 {
     m_language = language;
-    m_executor.setLanguage(language);
-    m_relay.setLanguage(language);
 }
 
 void SetReaderController::cancel()

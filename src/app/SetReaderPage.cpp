@@ -90,19 +90,16 @@ SetReaderPage::SetReaderPage(QWidget *parent) : QWidget(parent)
 
 QString SetReaderPage::pageName(LinkKind kind)
 {
-    // In the order of the stored page values.
-    static const char *const kNames[LinkKindTable::kKindCount] = {"tsTcpServer", "tsComPort", "tsTcpClient",
-                                                                  "tsUdpServer"};
-    return QLatin1String(kNames[LinkKindTable::storedPage(kind)]);
+    return QLatin1String(LinkKindTable::row(kind).setReaderPageName);
 }
 
 QWidget *SetReaderPage::buildPage(LinkKind kind)
 {
-    using Build = QWidget *(SetReaderPage::*)();
-    static const Build kBuilders[LinkKindTable::kKindCount] = {
+    // MQTT has no "Set Reader" page.
+    static const LinkPageBuilders<SetReaderPage> kBuilders{
         &SetReaderPage::buildTcpServerPage, &SetReaderPage::buildComPage, &SetReaderPage::buildTcpClientPage,
         &SetReaderPage::buildUdpPage};
-    return (this->*kBuilders[LinkKindTable::storedPage(kind)])();
+    return kBuilders.build(this, kind);
 }
 
 LinkKind SetReaderPage::linkKind() const
@@ -209,12 +206,12 @@ ConfigLinkRequest SetReaderPage::configLinkRequest() const
     readSerialTarget(r);
     r.serialMode = m_cmbBaud->currentText();
     r.tcpServerHost = editText("edtTcpServerIP");
-    r.tcpServerPort = ConfigLinkRequest::portFromText(editText("edtTcpServerPort"));
-    r.listenPort = ConfigLinkRequest::portFromText(editText("edtLisPort"));
+    r.tcpServerPort = PortText::port(editText("edtTcpServerPort"));
+    r.listenPort = PortText::port(editText("edtLisPort"));
     r.acceptAddress = editText("edtTcpClientIP");
     r.udpDestAddress = QHostAddress(editText("edtUdpDesIP"));
-    r.udpDestPort = ConfigLinkRequest::portFromText(editText("edUDPDesPort"));
-    r.udpLocalPort = ConfigLinkRequest::portFromText(editText("edUDPLocPort"));
+    r.udpDestPort = PortText::port(editText("edUDPDesPort"));
+    r.udpLocalPort = PortText::port(editText("edUDPLocPort"));
     return r;
 }
 

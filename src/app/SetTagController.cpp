@@ -3,6 +3,8 @@
 #include "app/ProvisionController.h"
 #include "app/ProvisionPanel.h"
 #include "app/SetTagPage.h"
+#include "i18n/ReaderCommandText.h"
+#include "i18n/TagFlowText.h"
 
 #include <QMessageBox>
 
@@ -89,13 +91,24 @@ SetTagController::~SetTagController() = default;
 void SetTagController::connectRun()
 {
     SetTagPage *page = m_page;
-    connect(&m_run, &TagButtonRun::messageChanged, page, &SetTagPage::showMessage);
+    connect(&m_run, &TagButtonRun::messageChanged, page, [this](const TagFlowMessage &message) {
+        m_page->showMessage(TagFlowText::message(message, m_language));
+    });
     // The reader command's own texts show until the action's result replaces them.
-    connect(&m_run.action(), &RunReaderCommand::tagMessageChanged, page, &SetTagPage::showMessage);
+    connect(&m_run.action(), &RunReaderCommand::messageChanged, page,
+            [this](const ReaderCommandMessage &message) {
+                const QString text = ReaderCommandText::tagPanelMessage(message, m_language);
+                if (!text.isNull())
+                    m_page->showMessage(text);
+            });
     connect(&m_run.sequence(), &SendTagCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
     connect(&m_run.action(), &RunReaderCommand::runningChanged, page, &SetTagPage::setSequenceRunning);
     connect(&m_run.sequence(), &SendTagCommand::statusTextChanged, this, &SetTagController::statusText);
-    connect(&m_run.action(), &RunReaderCommand::statusTextChanged, this, &SetTagController::statusText);
+    // While the action runs, its reply shows in the status text; its end empties it.
+    connect(&m_run.action(), &RunReaderCommand::replyReceived, this, [this](const QByteArray &payload) {
+        emit statusText(QStringLiteral("   ") + QString::fromLatin1(payload));
+    });
+    connect(&m_run.action(), &RunReaderCommand::finished, this, [this] { emit statusText(QString()); });
     // A read value lands on the page of the button that asked for it; pages sharing it follow.
     connect(&m_run, &TagButtonRun::valueRead, page, [this](TagValue target, int, int, int position) {
         if (m_button)
@@ -104,8 +117,8 @@ void SetTagController::connectRun()
     connect(&m_run, &TagButtonRun::problem, this, &SetTagController::problemReported);
     // The alarm page's buttons keep the panel and put the caret in "TAG ID:"; the others go back to
     // "Read TAG".
-    connect(&m_run, &TagButtonRun::guardRefused, this, [this](const QString &text) {
-        showMessageBox(m_page->window(), text);
+    connect(&m_run, &TagButtonRun::guardRefused, this, [this](const TagFlowMessage &message) {
+        showMessageBox(m_page->window(), TagFlowText::message(message, m_language));
         if (m_button && m_button->page == TagPage::PvPj)
             m_page->focusTagId();
         else
@@ -123,7 +136,6 @@ void SetTagController::setTiming(const Timing &timing)
 void SetTagController::setLanguage(Language language)
 {
     m_language = language;
-    m_run.setLanguage(language);
     m_provision->setLanguage(language);
 }
 
@@ -145,7 +157,8 @@ void SetTagController::runButton(const TagButton *button)
 
 void SetTagController::handleReadRunning(bool running)
 {
-    m_page->setReading(running, m_readLoop.buttonCaption());
+    // The read button's caption keeps its accelerator while stopped.
+    m_page->setReading(running, running ? QStringLiteral("Stop Read") : QStringLiteral("Read T&AG"));
 }
 
 // A click on the panel's grid chooses that row's tag.

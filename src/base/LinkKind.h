@@ -27,10 +27,10 @@ using LinkKinds::LinkKind;
 inline constexpr int kNumberedLinkCount = 20;
 
 namespace LinkKindTable {
-// One row per kind: the value kept as "PAGE" in the settings, the index of its page among the
-// "Read TAG" link pages and among the "Set Reader" link pages, and the page's caption (its
-// translation key). The page controls add their pages in index order; kNoPage marks a kind without a
-// page in that set.
+// One row per kind: the value kept as "PAGE" in the settings, the index and the object name of its
+// page among the "Read TAG" link pages and among the "Set Reader" link pages, and the page's caption
+// (its translation key). The page controls add their pages in index order; kNoPage (and no name)
+// marks a kind without a page in that set.
 inline constexpr int kNoPage = -1;
 
 struct Row
@@ -40,13 +40,17 @@ struct Row
     int readPageIndex;
     int setReaderPageIndex;
     const char *caption;
+    const char *readPageName;
+    const char *setReaderPageName;
 };
 
 inline constexpr int kKindCount = 5;
 inline constexpr Row kRows[kKindCount] = {
-    {LinkKind::TcpToReaders, 0, 2, 2, "TCP Server"}, {LinkKind::Serial, 1, 0, 0, "COM"},
-    {LinkKind::TcpListener, 2, 3, 3, "TCP Client"},  {LinkKind::Udp, 3, 1, 1, "UDP"},
-    {LinkKind::Mqtt, 4, 4, kNoPage, "MQTT"},
+    {LinkKind::TcpToReaders, 0, 2, 2, "TCP Server", "tsNET", "tsTcpServer"},
+    {LinkKind::Serial, 1, 0, 0, "COM", "tsCOM", "tsComPort"},
+    {LinkKind::TcpListener, 2, 3, 3, "TCP Client", "tsNetServer", "tsTcpClient"},
+    {LinkKind::Udp, 3, 1, 1, "UDP", "tsUDP", "tsUdpServer"},
+    {LinkKind::Mqtt, 4, 4, kNoPage, "MQTT", "tsMQTT", nullptr},
 };
 
 constexpr const Row &row(LinkKind kind)

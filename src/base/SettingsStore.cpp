@@ -155,7 +155,7 @@ QVariant SettingsStore::absentValue(const QString &name)
 
 Language SettingsStore::sanitizedLanguage(int language)
 {
-    return LanguageTable::isValidLanguage(language) ? Language(language) : Language::English;
+    return isValidLanguage(language) ? Language(language) : Language::English;
 }
 
 SettingsStore::Values SettingsStore::designValues()

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Language.h"
 #include "base/LinkKind.h"
 #include "base/PortText.h"
-#include "i18n/LanguageTable.h"
 
 #include <QString>
 #include <QVariant>

@@ -3,6 +3,7 @@
 #include "SignalWatcher.h"
 #include "TagPlanCli.h"
 #include "i18n/ProblemText.h"
+#include "i18n/TagFlowText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -86,7 +87,9 @@ TagCli::TagCli(const TagOptions &options, QObject *parent)
 {
     m_runner.setTiming(options.timing);
     m_runner.setRequest(options.link);
-    connect(&m_runner, &TagButtonRun::messageChanged, this, &TagCli::diagnostic);
+    connect(&m_runner, &TagButtonRun::messageChanged, this, [this](const TagFlowMessage &message) {
+        diagnostic(TagFlowText::message(message, Language::English));
+    });
     connect(&m_runner, &TagButtonRun::problem, this,
             [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); });
     connect(&m_runner, &TagButtonRun::finished, this, &TagCli::handleFinished);
@@ -107,7 +110,7 @@ QString TagCli::valuesText(const TagButtonRun::Result &result) const
 {
     const TagButton &button = *m_options.parsed.button;
     if (button.versionSuccess)
-        return result.text;
+        return TagFlowText::message(result.message, Language::English);
     QStringList parts;
     for (const TagStep &step : button.steps) {
         const TagValueSpec *control = TagValues::find(button.page, step.value);
@@ -132,7 +135,7 @@ void TagCli::handleFinished(const TagButtonRun::Result &result)
         QJsonObject object{{QStringLiteral("command"), m_options.commandName},
                            {QStringLiteral("uid"), m_options.uid},
                            {QStringLiteral("ok"), result.ok},
-                           {QStringLiteral("text"), result.text},
+                           {QStringLiteral("text"), TagFlowText::message(result.message, Language::English)},
                            {QStringLiteral("values"), values},
                            {QStringLiteral("sent"), sent}};
         // The temperature-alarm commands are done once "X0000" went out: false says the tag never
@@ -144,7 +147,9 @@ void TagCli::handleFinished(const TagButtonRun::Result &result)
         std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
     } else {
         const QString values = valuesText(result);
-        std::printf("%s\n", qPrintable(result.ok && !values.isEmpty() ? values : result.text));
+        const QString text =
+            result.ok && !values.isEmpty() ? values : TagFlowText::message(result.message, Language::English);
+        std::printf("%s\n", qPrintable(text));
     }
     std::fflush(stdout);
     emit finished(result.ok ? 0 : 1);

@@ -2,6 +2,7 @@
 
 #include "ConfigLinkOptions.h"
 
+#include "i18n/TagFlowText.h"
 #include "tagcfg/TagUid.h"
 
 #include <QCommandLineParser>
@@ -46,7 +47,7 @@ bool parseUid(const QCommandLineParser &p, TagOptions *o, QString *error)
         return fail(error, QStringLiteral("--uid UID is missing (the 16 characters of the tag's reports)"));
     o->uid = p.value(opt("uid"));
     if (!TagUid::isValid(o->uid))
-        return fail(error, TagUid::problem(Language::English, o->uid));
+        return fail(error, TagFlowText::invalidUid(Language::English, o->uid));
     return true;
 }
 

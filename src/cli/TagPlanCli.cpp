@@ -1,9 +1,10 @@
 #include "TagPlanCli.h"
 
 #include "base/RegularFile.h"
+#include "i18n/ProvisioningText.h"
+#include "i18n/TagFlowText.h"
 #include "reading/LogTarget.h"
 #include "tagcfg/ProvisioningPlan.h"
-#include "tagcfg/ProvisioningTexts.h"
 
 #include <cstdio>
 
@@ -12,6 +13,8 @@ TagPlanCli::TagPlanCli(const TagOptions &options, QObject *parent)
 {
     m_run.setTiming(options.timing);
     m_run.setRequest(options.link);
+    m_run.setWording(
+        [](const TagFlowMessage &message) { return TagFlowText::message(message, Language::English); });
     connect(&m_run, &ProvisioningRun::rowFinished, this, &TagPlanCli::handleRowFinished);
     connect(&m_run, &ProvisioningRun::progress, this, &TagPlanCli::handleProgress);
     connect(&m_run, &ProvisioningRun::finished, this, &TagPlanCli::handleRunFinished);
@@ -29,10 +32,13 @@ bool TagPlanCli::readRows(std::vector<ProvisioningRow> *rows, QString *error) co
                           : ProvisioningCsv::readFailed(m_options.retryPath, rows, error);
     if (!read)
         return false;
-    QString why;
-    if (m_options.skipBadRows || ProvisioningPlan::checkRows(inputPath(), *rows, Language::English, &why))
+    if (m_options.skipBadRows)
         return true;
-    *error = ProvisioningTexts::planRefused(Language::English, why);
+    const auto problem = ProvisioningPlan::checkRows(inputPath(), *rows);
+    if (!problem)
+        return true;
+    *error = ProvisioningText::planRefused(Language::English,
+                                           ProvisioningText::planProblem(*problem, Language::English));
     return false;
 }
 
@@ -109,7 +115,7 @@ void TagPlanCli::handleProgress(int done, int total, int failures, int secondsLe
 {
     std::fprintf(
         stderr, "%s\n",
-        qPrintable(ProvisioningTexts::progress(Language::English, done, total, failures, secondsLeft)));
+        qPrintable(ProvisioningText::progress(Language::English, done, total, failures, secondsLeft)));
     std::fflush(stderr);
 }
 
@@ -120,7 +126,7 @@ int TagPlanCli::writeRowsNotRun()
     for (size_t i = size_t(m_rowsDone); i < rows.size(); ++i) {
         ProvisioningRow row = rows[i];
         row.ok = false;
-        row.text = ProvisioningTexts::notRun(Language::English);
+        row.text = ProvisioningText::notRun(Language::English);
         row.values.clear();
         row.seconds = 0;
         writeLine(ProvisioningCsv::resultLine(row));

@@ -1,7 +1,7 @@
 #include "ConfigFileOptions.h"
-#include "ReadCommand.h"
+#include "ReadCli.h"
 #include "ReadOptions.h"
-#include "ReaderCommand.h"
+#include "ReaderCli.h"
 #include "SignalWatcher.h"
 #include "TagCli.h"
 
@@ -50,11 +50,11 @@ int runRead(QCoreApplication &app, const QStringList &args)
     if (!options)
         return usageError(config.explain(error));
 
-    ReadCommand command(*options);
+    ReadCli command(*options);
     SignalWatcher signals_;
-    QObject::connect(&signals_, &SignalWatcher::stopRequested, &command, &ReadCommand::requestStop);
+    QObject::connect(&signals_, &SignalWatcher::stopRequested, &command, &ReadCli::requestStop);
     QObject::connect(
-        &command, &ReadCommand::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
+        &command, &ReadCli::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
     command.start();
     return app.exec();
 }
@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("read"))
         return runRead(app, args);
     if (command == QLatin1String("reader"))
-        return ReaderCommand::run(app, args);
+        return ReaderCli::run(app, args);
     if (command == QLatin1String("tag"))
         return TagCli::run(app, args);
     return usageError(QStringLiteral("unknown command '%1'").arg(command));

@@ -1,14 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "base/Language.h"
 
-// The three user-interface languages; the value is the one kept as "LanguageIndex".
-enum class Language
-{
-    English = 0,
-    TraditionalChinese = 1,
-    SimplifiedChinese = 2,
-};
+#include <QString>
 
 // The built-in text table of the three user-interface languages: 0 English, 1 Traditional Chinese,
 // 2 Simplified Chinese. Every row is keyed by its English text; the rows keep their fixed order and the
@@ -20,7 +14,7 @@ public:
     static constexpr int kEnglish = 0;
     static constexpr int kTraditionalChinese = 1;
     static constexpr int kSimplifiedChinese = 2;
-    static constexpr int kLanguageCount = 3;
+    static constexpr int kLanguageCount = ::kLanguageCount;
 
     struct Row
     {
@@ -39,7 +33,7 @@ public:
     static QString messageKey(int index);
     // The text in `language`: English and unknown texts come back unchanged.
     static QString translate(int language, const QString &english);
-    static bool isValidLanguage(int language) { return language >= 0 && language < kLanguageCount; }
+    static bool isValidLanguage(int language) { return ::isValidLanguage(language); }
 };
 
 // Shorthand used by every caller that writes a run-time text.

@@ -1,11 +1,9 @@
 #include "readercfg/RelayLoop.h"
 
-#include "base/TonePlayer.h"
-#include "i18n/LanguageTable.h"
+#include "base/Tones.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "readercfg/ConfigLinkTeardown.h"
-#include "readercfg/ExchangeTexts.h"
 #include "readercfg/ReaderCommands.h"
 
 #include <utility>
@@ -45,7 +43,7 @@ void RelayLoop::start(int rounds)
     m_link->setParent(this);
     emit linkCreated(m_link);
     if (!m_link->open()) {
-        emit messageChanged(ExchangeTexts::openFailed());
+        emit messageChanged({ReaderCommandMessage::Kind::OpenFailed});
         emit problem(m_link->error());
         QTimer::singleShot(0, this, [this, run = m_runNumber] {
             if (run == m_runNumber)
@@ -114,9 +112,9 @@ void RelayLoop::finishRound(const TransceiveCommand::Result &result)
     if (result.ok())
         round.inputs = ReaderCommands::digitalInputs(result.reply);
     if (round.inputs) {
-        m_tones.play(1000, 10);
+        Tones::play(m_tones, Tones::kReply);
         emit replyPayloadChanged(result.payload());
-        emit messageChanged(translate(m_language, ExchangeTexts::commandOk()));
+        emit messageChanged({ReaderCommandMessage::Kind::CommandOk});
         const auto &in = *round.inputs;
         emit inputsChanged(in[0], in[1], in[2], in[3]);
     }

@@ -2,8 +2,8 @@
 
 #include "base/Problem.h"
 #include "base/Timing.h"
-#include "i18n/LanguageTable.h"
 #include "readercfg/ConfigLinkRequest.h"
+#include "readercfg/ReaderCommandMessage.h"
 #include "readercfg/TransceiveCommand.h"
 
 #include <QObject>
@@ -38,7 +38,6 @@ public:
     ~RelayLoop() override;
 
     void setTiming(const Timing &timing) { m_timing = timing; }
-    void setLanguage(Language language) { m_language = language; }
     void setRequest(const ConfigLinkRequest &request) { m_request = request; }
     // The outputs the next commands set (DO1, DO2).
     void setOutputs(bool do1, bool do2);
@@ -55,7 +54,7 @@ signals:
     void linkCreated(ConfigLink *link);
     void sendTextChanged(const QString &text);
     void replyPayloadChanged(const QByteArray &payload);
-    void messageChanged(const QString &text);
+    void messageChanged(const ReaderCommandMessage &message);
     void inputsChanged(bool di1, bool di2, bool di3, bool di4);
     void roundFinished(const RelayLoop::Round &round);
     // Why the link could not be opened, or was lost.
@@ -72,7 +71,6 @@ private:
 
     TonePlayer &m_tones;
     Timing m_timing;
-    Language m_language = Language::English;
     ConfigLinkRequest m_request;
     bool m_do1 = false;
     bool m_do2 = false;

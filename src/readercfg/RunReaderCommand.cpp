@@ -1,19 +1,11 @@
 #include "readercfg/RunReaderCommand.h"
 
-#include "base/TonePlayer.h"
-#include "i18n/LanguageTable.h"
+#include "base/ShownValue.h"
+#include "base/Tones.h"
 #include "link/CommandFrame.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "readercfg/ConfigLinkTeardown.h"
-#include "readercfg/ExchangeTexts.h"
-
-namespace {
-constexpr int kOkToneHz = 1000;
-constexpr int kOkToneMs = 10;
-constexpr int kFailToneHz = 300;
-constexpr int kFailToneMs = 300;
-} // namespace
 
 QByteArray RunReaderCommand::Result::payload() const
 {
@@ -44,7 +36,7 @@ void RunReaderCommand::start(const QByteArray &command)
     m_result = Result();
     m_result.command = command;
     m_transmissionsStarted = 0;
-    setMessage(translate(m_language, ExchangeTexts::selectFunction()));
+    setMessage(ReaderCommandMessage::Kind::SelectFunction);
     setReplyPayload({});
     setSendText(QString::fromLatin1(command));
     discardLink(); // a leftover link is closed before the new one opens
@@ -53,8 +45,7 @@ void RunReaderCommand::start(const QByteArray &command)
     emit linkCreated(m_link);
     if (!m_link->open()) {
         m_result.detail = m_link->errorText();
-        setMessage(ExchangeTexts::openFailed());
-        setTagMessage(ExchangeTexts::openFailedOnTagPanel());
+        setMessage(ReaderCommandMessage::Kind::OpenFailed);
         emit problem(m_link->error());
         // Said from the event loop, like every other end.
         QTimer::singleShot(0, this, [this, run = m_runNumber] {
@@ -91,8 +82,7 @@ void RunReaderCommand::handleReply(const QByteArray &payload)
 {
     // Shown as soon as it is complete, also when its check digits turn out wrong.
     setReplyPayload(payload);
-    if (m_tagPanelShown)
-        setStatusText(QStringLiteral("   ") + QString::fromLatin1(payload));
+    emit replyReceived(payload);
 }
 
 void RunReaderCommand::handleExchangeFinished(const TransceiveCommand::Result &exchange)
@@ -104,14 +94,14 @@ void RunReaderCommand::handleExchangeFinished(const TransceiveCommand::Result &e
     }
     if (exchange.ok()) {
         setReplyPayload(exchange.payload());
-        setMessage(translate(m_language, ExchangeTexts::commandOk()));
+        setMessage(ReaderCommandMessage::Kind::CommandOk);
         finishRun(Status::Ok);
         return;
     }
     const bool connected = m_link->state() == ConfigLink::State::Ready;
-    const QString text = ExchangeTexts::attemptFailed(m_link->kind(), connected, m_counter);
-    setMessage(text);
-    setTagMessage(text);
+    setShown(this, m_message,
+             {ReaderCommandMessage::Kind::AttemptFailed, m_link->kind(), connected, m_counter},
+             &RunReaderCommand::messageChanged);
     const bool connectError =
         m_link->kind() == LinkKind::Udp || (m_link->kind() != LinkKind::Serial && !connected);
     if (--m_counter <= 0) {
@@ -141,12 +131,11 @@ void RunReaderCommand::finishRun(Status status)
         m_link->close();
     m_result.status = status;
     if (status == Status::Cancelled)
-        setMessage(translate(m_language, ExchangeTexts::cancelled()));
+        setMessage(ReaderCommandMessage::Kind::Cancelled);
     else if (status == Status::Ok)
-        m_tones.play(kOkToneHz, kOkToneMs);
+        Tones::play(m_tones, Tones::kReply);
     else
-        m_tones.play(kFailToneHz, kFailToneMs);
-    setStatusText({});
+        Tones::play(m_tones, Tones::kFailure);
     m_result.message = m_message;
     m_running = false;
     emit runningChanged(false);
@@ -165,30 +154,17 @@ void RunReaderCommand::cancel()
 
 void RunReaderCommand::setSendText(const QString &text)
 {
-    m_sendText = text;
-    emit sendTextChanged(text);
+    setShown(this, m_sendText, text, &RunReaderCommand::sendTextChanged);
 }
 
 void RunReaderCommand::setReplyPayload(const QByteArray &payload)
 {
-    m_replyPayload = payload;
-    emit replyPayloadChanged(payload);
+    setShown(this, m_replyPayload, payload, &RunReaderCommand::replyPayloadChanged);
 }
 
-void RunReaderCommand::setMessage(const QString &text)
+void RunReaderCommand::setMessage(ReaderCommandMessage::Kind kind)
 {
-    m_message = text;
-    emit messageChanged(text);
-}
-
-void RunReaderCommand::setTagMessage(const QString &text)
-{
-    m_tagMessage = text;
-    emit tagMessageChanged(text);
-}
-
-void RunReaderCommand::setStatusText(const QString &text)
-{
-    m_statusText = text;
-    emit statusTextChanged(text);
+    ReaderCommandMessage message;
+    message.kind = kind;
+    setShown(this, m_message, message, &RunReaderCommand::messageChanged);
 }

@@ -2,8 +2,8 @@
 
 #include "base/Problem.h"
 #include "base/Timing.h"
-#include "i18n/LanguageTable.h"
 #include "readercfg/ConfigLinkRequest.h"
+#include "readercfg/ReaderCommandMessage.h"
 #include "readercfg/TransceiveCommand.h"
 
 #include <QByteArray>
@@ -17,12 +17,12 @@ class TonePlayer;
 // Runs one reader command the way every "Set Reader" button does: closes a leftover link, opens the
 // configuration link the request describes, makes up to Timing::attemptsPerCommand attempts (each
 // an exchange of up to Timing::transmissionsPerAttempt transmissions; the attempt counter shown
-// counts down from 5 to 1), closes the link, and reports "Command Ok." or the failure text of the
-// link kind with a tone. A command no reader answers thus goes out 25 times.
+// counts down from 5 to 1), closes the link, and reports success or the failed attempt with a tone.
+// A command no reader answers thus goes out 25 times.
 //
-// What the page shows is given as values and change signals: the sent command, the reply payload,
-// the message panel, the tag panel's message and the status text. Nothing here blocks: timers and
-// signals only; cancel() ends a running command at once.
+// What the page shows is given as values and change signals: the sent command, the reply payload
+// and the message panel's stage (ReaderCommandMessage, worded by the window and the command line).
+// Nothing here blocks: timers and signals only; cancel() ends a running command at once.
 class RunReaderCommand : public QObject
 {
     Q_OBJECT
@@ -43,9 +43,9 @@ public:
         QByteArray command;
         QByteArray reply; // the last reply frame, STX through CR (empty when none completed)
         int attempts = 0;
-        int transmissions = 0; // frames handed to the link (none while it is closed)
-        QString message;       // the message panel's text at the end
-        QString detail;        // why the link could not be opened, or why it was lost (the system's words)
+        int transmissions = 0;        // frames handed to the link (none while it is closed)
+        ReaderCommandMessage message; // the message panel's stage at the end
+        QString detail; // why the link could not be opened, or why it was lost (the system's words)
 
         bool ok() const { return status == Status::Ok; }
         QByteArray payload() const;
@@ -56,12 +56,8 @@ public:
 
     void setTiming(const Timing &timing) { m_timing = timing; }
     const Timing &timing() const { return m_timing; }
-    // Language of the translated texts.
-    void setLanguage(Language language) { m_language = language; }
     void setRequest(const ConfigLinkRequest &request) { m_request = request; }
     const ConfigLinkRequest &request() const { return m_request; }
-    // While the tag settings panel is shown, a reply's payload also goes to the status text.
-    void setTagPanelShown(bool shown) { m_tagPanelShown = shown; }
 
     // Starts a command; finished() follows (never from inside this call). Ignored while running.
     void start(const QByteArray &command);
@@ -73,9 +69,7 @@ public:
 
     QString sendText() const { return m_sendText; }
     QByteArray replyPayload() const { return m_replyPayload; }
-    QString messageText() const { return m_message; }
-    QString tagMessageText() const { return m_tagMessage; }
-    QString statusText() const { return m_statusText; }
+    ReaderCommandMessage message() const { return m_message; }
 
 signals:
     void runningChanged(bool running);
@@ -83,9 +77,9 @@ signals:
     void linkCreated(ConfigLink *link);
     void sendTextChanged(const QString &text);
     void replyPayloadChanged(const QByteArray &payload);
-    void messageChanged(const QString &text);
-    void tagMessageChanged(const QString &text);
-    void statusTextChanged(const QString &text);
+    void messageChanged(const ReaderCommandMessage &message);
+    // A complete reply frame came in (also one whose check digits turn out wrong): its payload.
+    void replyReceived(const QByteArray &payload);
     // Why the link could not be opened ("Cannot open /dev/ttyUSB0: Permission denied") or was lost
     // while the command ran ("127.0.0.1:4001: Connection refused"), as data.
     void problem(const Problem &problem);
@@ -104,15 +98,11 @@ private:
     void finishRun(Status status);
     void setSendText(const QString &text);
     void setReplyPayload(const QByteArray &payload);
-    void setMessage(const QString &text);
-    void setTagMessage(const QString &text);
-    void setStatusText(const QString &text);
+    void setMessage(ReaderCommandMessage::Kind kind);
 
     TonePlayer &m_tones;
     Timing m_timing;
-    Language m_language = Language::English;
     ConfigLinkRequest m_request;
-    bool m_tagPanelShown = false;
 
     ConfigLink *m_link = nullptr;
     TransceiveCommand *m_exchange = nullptr;
@@ -125,9 +115,7 @@ private:
 
     QString m_sendText;
     QByteArray m_replyPayload;
-    QString m_message;
-    QString m_tagMessage;
-    QString m_statusText;
+    ReaderCommandMessage m_message;
 };
 
 Q_DECLARE_METATYPE(RunReaderCommand::Result)

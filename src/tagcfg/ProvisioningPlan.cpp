@@ -9,34 +9,30 @@ std::optional<TagCommandLine::Parsed> parseRow(const ProvisioningRow &row, QStri
     return TagCommandLine::parse(row.command, TagCommandLine::split(row.args), TagPage::Tag, error);
 }
 
-QString rowProblem(const ProvisioningRow &row, Language language)
-{
-    if (!TagUid::isValid(row.uid))
-        return TagUid::problem(language, row.uid);
-    QString error;
-    if (!parseRow(row, &error))
-        return error;
-    return {};
-}
-
-bool checkRows(const QString &path, const std::vector<ProvisioningRow> &rows, Language language,
-               QString *error)
+std::optional<Problem> checkRows(const QString &path, const std::vector<ProvisioningRow> &rows)
 {
     for (const ProvisioningRow &row : rows) {
-        const QString why = rowProblem(row, language);
-        if (!why.isEmpty()) {
-            *error = QStringLiteral("%1:%2: %3").arg(path).arg(row.line).arg(why);
-            return false;
-        }
+        Problem problem{path, row.line, {}, {}};
+        if (!TagUid::isValid(row.uid))
+            problem.invalidUid = row.uid;
+        else if (parseRow(row, &problem.reason))
+            continue;
+        return problem;
     }
-    return true;
+    return std::nullopt;
 }
 
-bool load(const QString &path, Language language, std::vector<ProvisioningRow> *rows, QString *error)
+bool load(const QString &path, std::vector<ProvisioningRow> *rows, Problem *problem)
 {
     std::vector<ProvisioningRow> read;
-    if (!ProvisioningCsv::readPlan(path, &read, error) || !checkRows(path, read, language, error))
+    if (!ProvisioningCsv::readPlan(path, &read, &problem->reason)) {
+        problem->line = 0;
         return false;
+    }
+    if (const auto rowProblem = checkRows(path, read)) {
+        *problem = *rowProblem;
+        return false;
+    }
     *rows = std::move(read);
     return true;
 }

@@ -56,9 +56,9 @@ void ProvisioningRun::handleFinished(const TagButtonRun::Result &result)
 {
     if (!m_running)
         return;
+    const QString text = m_wording ? m_wording(result.message) : QString();
     record(result.ok,
-           result.detail.isEmpty() ? result.text
-                                   : result.text + QStringLiteral(" (") + result.detail + QLatin1Char(')'),
+           result.detail.isEmpty() ? text : text + QStringLiteral(" (") + result.detail + QLatin1Char(')'),
            result.values);
 }
 

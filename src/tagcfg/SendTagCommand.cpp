@@ -1,7 +1,8 @@
 #include "tagcfg/SendTagCommand.h"
 
 #include "base/Clock.h"
-#include "base/TonePlayer.h"
+#include "base/ShownValue.h"
+#include "base/Tones.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "readercfg/ConfigLinkTeardown.h"
@@ -10,12 +11,6 @@
 #include "tagcfg/TagUid.h"
 
 namespace {
-constexpr int kPollToneHz = 1000;
-constexpr int kPollToneMs = 10;
-constexpr int kOkToneHz = 1000;
-constexpr int kOkToneMs = 300;
-constexpr int kFailToneHz = 300;
-constexpr int kFailToneMs = 300;
 const QByteArray kSilence = QByteArrayLiteral("A0");
 const QByteArray kPoll = QByteArrayLiteral("C");
 } // namespace
@@ -55,7 +50,7 @@ void SendTagCommand::start(const TagButton &button, const QString &uid, bool tag
     m_offerMayBeTaken = false;
     if (refuseBeforeSending(button, uid, tagChosen, values))
         return;
-    setMessage(TagFlowTexts::pleaseWait());
+    setMessage(TagFlowMessage::Kind::PleaseWait);
     setReplyPayload({});
     openLink();
 }
@@ -64,12 +59,8 @@ void SendTagCommand::start(const TagButton &button, const QString &uid, bool tag
 bool SendTagCommand::refuseBeforeSending(const TagButton &button, const QString &uid, bool tagChosen,
                                          const TagValueMap &values)
 {
-    if (uid.isEmpty() || !tagChosen) {
-        endLater(Status::NotChosen);
-        return true;
-    }
-    if (!TagUid::isValid(uid)) {
-        endLater(Status::InvalidUid);
+    if (const auto refused = TagUid::refusal(uid, tagChosen)) {
+        endLater(*refused == TagFlowMessage::Kind::NotChosen ? Status::NotChosen : Status::InvalidUid);
         return true;
     }
     m_steps.clear();
@@ -193,7 +184,7 @@ void SendTagCommand::handleExchangeFinished(const TransceiveCommand::Result &res
 
 void SendTagCommand::offer()
 {
-    setMessage(TagFlowTexts::progress(m_button->attemptProgress, m_language, m_counter));
+    setProgress(m_button->attemptProgress, m_counter);
     exchange(Phase::Offering, m_steps.front().readerCommand(m_uid));
 }
 
@@ -232,7 +223,7 @@ void SendTagCommand::poll()
         end(Status::NoAcknowledgement);
         return;
     }
-    setMessage(TagFlowTexts::progress(m_button->waitProgress, m_language, kWindowSeconds - elapsed));
+    setProgress(m_button->waitProgress, kWindowSeconds - elapsed);
     setStatusText({});
     exchange(Phase::Polling, kPoll);
 }
@@ -243,7 +234,7 @@ void SendTagCommand::handlePolled(const TransceiveCommand::Result &result)
         poll(); // at once, no extra pause
         return;
     }
-    m_tones.play(kPollToneHz, kPollToneMs);
+    Tones::play(m_tones, Tones::kReply);
     setReplyPayload(result.payload());
     switch (takeAcknowledgement(result.reply)) {
     case Fit::Yes:
@@ -359,31 +350,47 @@ void SendTagCommand::end(Status status)
     if (m_link)
         m_link->close();
     m_result.status = status;
-    m_result.text = endText(status);
-    setMessage(m_result.text);
+    m_result.message = endMessage(status);
+    setMessage(m_result.message);
     setReplyPayload({}); // the status text keeps the last reply, as the panel leaves it
     if (status == Status::Ok)
-        m_tones.play(kOkToneHz, kOkToneMs);
+        Tones::play(m_tones, Tones::kDone);
     else if (status != Status::Cancelled)
-        m_tones.play(kFailToneHz, kFailToneMs);
+        Tones::play(m_tones, Tones::kFailure);
     m_running = false;
     emit runningChanged(false);
     if (status == Status::NotChosen)
-        emit guardRefused(m_result.text);
+        emit guardRefused(m_result.message);
     emit finished(m_result);
 }
 
-QString SendTagCommand::endText(Status status) const
+// What the message line says at the end: the button's texts, the refused UID, or what the
+// acknowledgement got wrong.
+TagFlowMessage SendTagCommand::endMessage(Status status) const
 {
+    using Kind = TagFlowMessage::Kind;
+    TagFlowMessage m;
+    m.button = m_button;
     switch (status) {
     case Status::Ok:
-        return successText();
+        m.kind = Kind::Success;
+        // A version read ends with the version the tag reported. A command that is done once
+        // "X0000" went out ends with the same text; whether the tag confirmed the end of its
+        // session is in the result (sessionClosed), not in the words.
+        if (m_button->versionSuccess)
+            if (const auto it = m_result.values.find(m_steps.front().reg); it != m_result.values.end())
+                m.version = it->second;
+        return m;
     case Status::NotChosen:
-        return TagFlowTexts::guard(m_language, m_button->guardTranslated);
+        m.kind = Kind::NotChosen;
+        return m;
     case Status::InvalidUid:
-        return TagUid::problem(m_language, QString::fromLatin1(m_uid));
+        m.kind = Kind::InvalidUid;
+        m.uid = QString::fromLatin1(m_uid);
+        return m;
     case Status::Cancelled:
-        return TagFlowTexts::cancelled(m_language);
+        m.kind = Kind::Cancelled;
+        return m;
     case Status::InvalidValue:
     case Status::ValueNotHex:
     case Status::WrongValue:
@@ -393,48 +400,50 @@ QString SendTagCommand::endText(Status status) const
     case Status::NoAcknowledgement:
         break;
     }
-    QString text = m_button->failure();
-    if (!m_badValue.isEmpty())
-        text += TagFlowTexts::valueNotHexNote(m_language, m_badValue);
-    if (status == Status::WrongValue)
-        text += TagFlowTexts::wrongValueNote(m_language, m_wrongValue.left(2), m_wrongValue.mid(3));
-    return text;
-}
-
-QString SendTagCommand::successText() const
-{
-    if (m_button->versionSuccess) {
-        const auto it = m_result.values.find(m_steps.front().reg);
-        return it == m_result.values.end() ? m_button->success(m_language)
-                                           : TagCodes::versionText(it->second);
+    m.kind = Kind::Failure;
+    m.badValue = m_badValue;
+    if (status == Status::WrongValue) {
+        m.wrongValue = true;
+        m.sentValue = m_wrongValue.left(2);
+        m.acknowledgedValue = m_wrongValue.mid(3);
     }
-    // A command that is done once "X0000" went out ends with the same text; whether the tag confirmed
-    // the end of its session is in the result (sessionClosed), not in the words.
-    return m_button->success(m_language);
+    return m;
 }
 
-// Links and exchanges of earlier runs go once their own signals have returned.
 void SendTagCommand::discardLink()
 {
     discardConfigLink(this, m_exchange, m_link);
 }
 
-void SendTagCommand::setMessage(const QString &text)
+void SendTagCommand::setMessage(TagFlowMessage::Kind kind)
 {
-    if (text == m_message)
-        return;
-    m_message = text;
-    emit messageChanged(text);
+    TagFlowMessage m;
+    m.kind = kind;
+    m.button = m_button;
+    setMessage(m);
+}
+
+void SendTagCommand::setProgress(TagProgress progress, int count)
+{
+    TagFlowMessage m;
+    m.kind = TagFlowMessage::Kind::Progress;
+    m.button = m_button;
+    m.progress = progress;
+    m.count = count;
+    setMessage(m);
+}
+
+void SendTagCommand::setMessage(const TagFlowMessage &message)
+{
+    setShown(this, m_message, message, &SendTagCommand::messageChanged);
 }
 
 void SendTagCommand::setReplyPayload(const QByteArray &payload)
 {
-    m_replyPayload = payload;
-    emit replyPayloadChanged(payload);
+    setShown(this, m_replyPayload, payload, &SendTagCommand::replyPayloadChanged);
 }
 
 void SendTagCommand::setStatusText(const QString &text)
 {
-    m_statusText = text;
-    emit statusTextChanged(text);
+    setShown(this, m_statusText, text, &SendTagCommand::statusTextChanged);
 }

@@ -5,6 +5,7 @@
 #include "readercfg/ConfigLinkRequest.h"
 #include "readercfg/TransceiveCommand.h"
 #include "tagcfg/TagButton.h"
+#include "tagcfg/TagFlowMessage.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,11 +25,11 @@ class TonePlayer;
 // the tag's acknowledgements for up to 30 seconds (one window for all steps); each fitting
 // acknowledgement (same UID, letter and register) moves on to the next step and finally to the
 // closing "E" + UID + "X0000", whose 'X' acknowledgement ends the sequence successfully. Read
-// values are reported as they arrive. The link is closed and the button's result text and tone
-// follow.
+// values are reported as they arrive. The link is closed and the button's result and tone follow.
 //
-// What the panel shows is given as values and change signals (message line, reply payload, status
-// text). Nothing here blocks: timers and signals only. cancel() ends a running sequence as a
+// What the panel shows is given as values and change signals: the message line's stage as a
+// TagFlowMessage (worded by the window and the command line), the reply payload and the status
+// text. Nothing here blocks: timers and signals only. cancel() ends a running sequence as a
 // failure, after telling the tag the session is over if it had been addressed.
 class SendTagCommand : public QObject
 {
@@ -56,7 +57,7 @@ public:
     struct Result
     {
         Status status = Status::NoAcknowledgement;
-        QString text;              // the message line at the end
+        TagFlowMessage message;    // the message line at the end
         QList<QByteArray> sent;    // reader commands whose frames were written, in order
         std::map<int, int> values; // read values by register
         int stepsAcknowledged = 0;
@@ -72,7 +73,6 @@ public:
     ~SendTagCommand() override;
 
     void setTiming(const Timing &timing) { m_timing = timing; }
-    void setLanguage(Language language) { m_language = language; }
     void setRequest(const ConfigLinkRequest &request) { m_request = request; }
     const ConfigLinkRequest &request() const { return m_request; }
 
@@ -84,18 +84,18 @@ public:
     bool isRunning() const { return m_running; }
     ConfigLink *link() const { return m_link; }
 
-    QString messageText() const { return m_message; }
+    TagFlowMessage message() const { return m_message; }
     QByteArray replyPayload() const { return m_replyPayload; }
     QString statusText() const { return m_statusText; }
 
 signals:
     void runningChanged(bool running);
     void linkCreated(ConfigLink *link);
-    void messageChanged(const QString &text);
+    void messageChanged(const TagFlowMessage &message);
     void replyPayloadChanged(const QByteArray &payload);
     void statusTextChanged(const QString &text);
-    // No tag chosen: the panel shows `text` in a message box and goes back to "Read TAG".
-    void guardRefused(const QString &text);
+    // No tag chosen: the panel shows `message` in a message box and goes back to "Read TAG".
+    void guardRefused(const TagFlowMessage &message);
     void problem(const Problem &problem);
     // A reader command's frame was written to the link ("A0", "E..." or "C"), once per command.
     void commandSent(const QByteArray &command);
@@ -139,22 +139,22 @@ private:
     };
     Fit takeAcknowledgement(const QByteArray &frame);
     void closeTagSession(Status status);
-    QString successText() const;
     void advance();
     void closeAfterCancel();
     int secondsElapsed() const;
     void endLater(Status status);
     void end(Status status);
     void discardLink();
-    QString endText(Status status) const;
-    void setMessage(const QString &text);
+    TagFlowMessage endMessage(Status status) const;
+    void setMessage(TagFlowMessage::Kind kind);
+    void setProgress(TagProgress progress, int count);
+    void setMessage(const TagFlowMessage &message);
     void setReplyPayload(const QByteArray &payload);
     void setStatusText(const QString &text);
 
     TonePlayer &m_tones;
     const Clock &m_clock;
     Timing m_timing;
-    Language m_language = Language::English;
     ConfigLinkRequest m_request;
 
     const TagButton *m_button = nullptr;
@@ -182,7 +182,7 @@ private:
     quint64 m_runNumber = 0;
     Result m_result;
 
-    QString m_message;
+    TagFlowMessage m_message;
     QByteArray m_replyPayload;
     QString m_statusText;
 };

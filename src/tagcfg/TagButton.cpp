@@ -1,6 +1,5 @@
 #include "tagcfg/TagButton.h"
 
-#include "i18n/LanguageTable.h"
 #include "tagcfg/TagCodes.h"
 
 #include <algorithm>
@@ -43,12 +42,6 @@ std::optional<TagCommand> TagStep::command(const TagValueMap &values) const
     if (!v)
         return std::nullopt;
     return TagCommand{letter, reg, quint8(*v)};
-}
-
-QString TagButton::success(Language language) const
-{
-    const QString text = QString::fromLatin1(successText);
-    return successTranslated ? translate(language, text) : text;
 }
 
 std::vector<TagValue> TagButton::inputs() const

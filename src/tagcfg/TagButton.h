@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tagcfg/TagCommand.h"
-#include "tagcfg/TagFlowTexts.h"
+#include "tagcfg/TagFlowMessage.h"
 #include "tagcfg/TagValue.h"
 
 #include <QString>
@@ -89,8 +89,8 @@ struct TagButton
     const char *successText;
     bool successTranslated;
     const char *failureText;
-    TagFlowTexts::Progress attemptProgress; // with the attempt counter
-    TagFlowTexts::Progress waitProgress;    // with the seconds left
+    TagProgress attemptProgress; // with the attempt counter
+    TagProgress waitProgress;    // with the seconds left
     bool guardTranslated = false;
     // Succeeds as soon as the closing "X0000" has gone out, without waiting for its acknowledgement.
     bool endsWhenCloseSent = false;
@@ -105,7 +105,6 @@ struct TagButton
     const char *actionMessage = nullptr;
 
     bool isAction() const { return kind != Kind::Sequence; }
-    QString success(Language language) const;
     QString failure() const { return QString::fromLatin1(failureText); }
     // The controls whose values the button sends, in order (sliders, check boxes, radio group).
     std::vector<TagValue> inputs() const;

@@ -1,19 +1,13 @@
 #include "tagcfg/TagButtonRun.h"
 
-#include "base/TonePlayer.h"
+#include "base/Tones.h"
 #include "tagcfg/TagUid.h"
 
 #include <QTimer>
 
-namespace {
-constexpr int kFailToneHz = 300;
-constexpr int kFailToneMs = 300;
-} // namespace
-
 TagButtonRun::TagButtonRun(TonePlayer &tones, const Clock &clock, QObject *parent)
     : QObject(parent), m_tones(tones), m_sequence(tones, clock), m_action(tones)
 {
-    m_action.setTagPanelShown(true);
     connect(&m_sequence, &SendTagCommand::messageChanged, this, &TagButtonRun::messageChanged);
     connect(&m_sequence, &SendTagCommand::problem, this, &TagButtonRun::problem);
     connect(&m_sequence, &SendTagCommand::guardRefused, this, &TagButtonRun::guardRefused);
@@ -27,13 +21,6 @@ void TagButtonRun::setTiming(const Timing &timing)
 {
     m_sequence.setTiming(timing);
     m_action.setTiming(timing);
-}
-
-void TagButtonRun::setLanguage(Language language)
-{
-    m_language = language;
-    m_sequence.setLanguage(language);
-    m_action.setLanguage(language);
 }
 
 void TagButtonRun::setRequest(const ConfigLinkRequest &request)
@@ -59,27 +46,24 @@ void TagButtonRun::start(const TagButton &button, const QString &uid, bool tagCh
 void TagButtonRun::startAction(const TagButton &button, const QString &uid, bool tagChosen,
                                const TagValueMap &values)
 {
-    QString refusal;
+    using Kind = TagFlowMessage::Kind;
     const auto action = button.actionText(values);
-    const bool guard = uid.isEmpty() || !tagChosen;
-    if (guard)
-        refusal = TagFlowTexts::guard(m_language, button.guardTranslated);
-    else if (!TagUid::isValid(uid))
-        refusal = TagUid::problem(m_language, uid);
-    else if (!action)
-        refusal = button.failure();
-    if (!refusal.isEmpty()) {
+    const auto refused = TagUid::refusal(uid, tagChosen);
+    const bool guard = refused == Kind::NotChosen;
+    TagFlowMessage refusal = buttonMessage(refused.value_or(action ? Kind::None : Kind::Failure));
+    refusal.uid = uid;
+    if (refusal.kind != Kind::None) {
         m_pending = true;
         QTimer::singleShot(0, this, [this, refusal, guard] {
             m_pending = false;
-            m_tones.play(kFailToneHz, kFailToneMs);
+            Tones::play(m_tones, Tones::kFailure);
             if (guard)
                 emit guardRefused(refusal);
             endAction(refusal, false);
         });
         return;
     }
-    emit messageChanged(QString::fromLatin1(button.actionMessage));
+    emit messageChanged(buttonMessage(Kind::Action));
     m_action.start('E' + uid.toLatin1() + *action);
 }
 
@@ -89,12 +73,20 @@ void TagButtonRun::cancel()
     m_action.cancel();
 }
 
-void TagButtonRun::endAction(const QString &text, bool ok)
+TagFlowMessage TagButtonRun::buttonMessage(TagFlowMessage::Kind kind) const
 {
-    emit messageChanged(text);
+    TagFlowMessage m;
+    m.kind = kind;
+    m.button = m_button;
+    return m;
+}
+
+void TagButtonRun::endAction(const TagFlowMessage &message, bool ok)
+{
+    emit messageChanged(message);
     Result r;
     r.ok = ok;
-    r.text = text;
+    r.message = message;
     emit finished(r);
 }
 
@@ -102,7 +94,7 @@ void TagButtonRun::handleSequenceFinished(const SendTagCommand::Result &result)
 {
     Result r;
     r.ok = result.ok();
-    r.text = result.text;
+    r.message = result.message;
     r.values = result.values;
     r.sent = result.sent;
     r.detail = result.detail;
@@ -113,14 +105,15 @@ void TagButtonRun::handleSequenceFinished(const SendTagCommand::Result &result)
 void TagButtonRun::handleActionFinished(const RunReaderCommand::Result &result)
 {
     // The button's own text replaces what the reader command exchange left on the message line.
-    const QString text = result.ok() ? m_button->success(m_language) : m_button->failure();
+    using Kind = TagFlowMessage::Kind;
     Result r;
     r.ok = result.ok();
-    r.text =
-        result.status == RunReaderCommand::Status::Cancelled ? TagFlowTexts::cancelled(m_language) : text;
+    r.message = buttonMessage(result.status == RunReaderCommand::Status::Cancelled ? Kind::Cancelled
+                              : result.ok()                                        ? Kind::Success
+                                                                                   : Kind::Failure);
     if (result.transmissions > 0) // only a command that reached the link is listed
         r.sent = {result.command};
     r.detail = result.detail;
-    emit messageChanged(r.text);
+    emit messageChanged(r.message);
     emit finished(r);
 }

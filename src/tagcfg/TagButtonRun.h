@@ -18,7 +18,7 @@ public:
     struct Result
     {
         bool ok = false;
-        QString text;              // the message line at the end
+        TagFlowMessage message;    // the message line at the end
         std::map<int, int> values; // read values by register
         QList<QByteArray> sent;    // reader commands of a register command, in order
         QString detail;            // why the link could not be opened
@@ -30,7 +30,6 @@ public:
     TagButtonRun(TonePlayer &tones, const Clock &clock, QObject *parent = nullptr);
 
     void setTiming(const Timing &timing);
-    void setLanguage(Language language);
     void setRequest(const ConfigLinkRequest &request);
 
     // finished() follows, never from inside this call. Ignored while running.
@@ -42,24 +41,24 @@ public:
     RunReaderCommand &action() { return m_action; }
 
 signals:
-    void messageChanged(const QString &text);
+    void messageChanged(const TagFlowMessage &message);
     void problem(const Problem &problem);
-    // No tag chosen (either kind of button): the panel shows `text` in a message box and goes back
-    // to "Read TAG". Comes before finished().
-    void guardRefused(const QString &text);
+    // No tag chosen (either kind of button): the panel shows `message` in a message box and goes
+    // back to "Read TAG". Comes before finished().
+    void guardRefused(const TagFlowMessage &message);
     void valueRead(TagValue target, int reg, int value, int position);
     void finished(const TagButtonRun::Result &result);
 
 private:
     void startAction(const TagButton &button, const QString &uid, bool tagChosen, const TagValueMap &values);
-    void endAction(const QString &text, bool ok);
+    void endAction(const TagFlowMessage &message, bool ok);
+    TagFlowMessage buttonMessage(TagFlowMessage::Kind kind) const;
     void handleSequenceFinished(const SendTagCommand::Result &result);
     void handleActionFinished(const RunReaderCommand::Result &result);
 
     TonePlayer &m_tones;
     SendTagCommand m_sequence;
     RunReaderCommand m_action;
-    Language m_language = Language::English;
     const TagButton *m_button = nullptr;
     bool m_pending = false; // an action refused before sending, its end not yet said
 };

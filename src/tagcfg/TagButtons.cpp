@@ -5,7 +5,7 @@
 namespace TagButtons {
 namespace {
 
-using P = TagFlowTexts::Progress;
+using P = TagProgress;
 using Id = TagButton::Id;
 using Code = TagStep::Code;
 

@@ -1,18 +1,13 @@
 #include "tagcfg/TagReadLoop.h"
 
-#include "base/TonePlayer.h"
+#include "base/ShownValue.h"
+#include "base/Tones.h"
 #include "readercfg/ConfigLink.h"
 #include "readercfg/ConfigLinkFactory.h"
 #include "readercfg/ConfigLinkTeardown.h"
 
 namespace {
 constexpr int kMinimumReplyLength = 22;
-constexpr int kReplyToneHz = 1000;
-constexpr int kReplyToneMs = 5;
-constexpr int kToggleToneHz = 1000;
-constexpr int kToggleToneMs = 300;
-constexpr int kFailToneHz = 300;
-constexpr int kFailToneMs = 300;
 } // namespace
 
 TagReadLoop::TagReadLoop(TonePlayer &tones, QObject *parent) : QObject(parent), m_tones(tones)
@@ -27,11 +22,6 @@ TagReadLoop::~TagReadLoop()
         disconnect(m_exchange, nullptr, this, nullptr);
     if (m_link)
         m_link->close();
-}
-
-QString TagReadLoop::buttonCaption() const
-{
-    return m_running ? QStringLiteral("Stop Read") : QStringLiteral("Read T&AG");
 }
 
 void TagReadLoop::toggle()
@@ -51,14 +41,14 @@ bool TagReadLoop::start()
     m_link->setParent(this);
     emit linkCreated(m_link);
     if (!m_link->open()) {
-        m_tones.play(kFailToneHz, kFailToneMs);
+        Tones::play(m_tones, Tones::kFailure);
         emit problem(m_link->error());
         return false;
     }
     m_exchange = new TransceiveCommand(m_link, m_timing, this);
     connect(m_exchange, &TransceiveCommand::finished, this, &TagReadLoop::handleExchangeFinished);
     m_running = true;
-    m_tones.play(kToggleToneHz, kToggleToneMs);
+    Tones::play(m_tones, Tones::kDone);
     emit runningChanged(true);
     m_exchange->start(QByteArrayLiteral("A0")); // the reader keeps its reports for the polls
     return true;
@@ -74,7 +64,7 @@ void TagReadLoop::stop()
         m_exchange->cancel();
     if (m_link)
         m_link->close();
-    m_tones.play(kToggleToneHz, kToggleToneMs);
+    Tones::play(m_tones, Tones::kDone);
     emit runningChanged(false);
 }
 
@@ -95,10 +85,8 @@ void TagReadLoop::poll()
 {
     if (!m_running || !m_exchange)
         return;
-    if (m_sendText.isEmpty()) {
-        m_sendText = QStringLiteral("C");
-        emit sendTextChanged(m_sendText);
-    }
+    if (m_sendText.isEmpty())
+        setShown(this, m_sendText, QStringLiteral("C"), &TagReadLoop::sendTextChanged);
     m_exchange->start(QByteArrayLiteral("C"));
 }
 
@@ -107,9 +95,8 @@ void TagReadLoop::handleExchangeFinished(const TransceiveCommand::Result &result
     if (!m_running || result.outcome == TransceiveCommand::Outcome::Cancelled)
         return;
     if (result.ok() && result.reply.size() >= kMinimumReplyLength) {
-        m_tones.play(kReplyToneHz, kReplyToneMs);
-        m_replyPayload = result.payload();
-        emit replyPayloadChanged(m_replyPayload);
+        Tones::play(m_tones, Tones::kReport);
+        setShown(this, m_replyPayload, result.payload(), &TagReadLoop::replyPayloadChanged);
         enter(result.reply);
     }
     pollLater();
@@ -136,8 +123,7 @@ void TagReadLoop::setCurrentUid(const QString &uid)
 {
     if (uid == m_currentUid)
         return;
-    m_currentUid = uid;
-    emit currentUidChanged(uid);
+    setShown(this, m_currentUid, uid, &TagReadLoop::currentUidChanged);
 }
 
 void TagReadLoop::discardLink()

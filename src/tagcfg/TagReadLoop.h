@@ -42,8 +42,6 @@ public:
     TagUidModel *model() { return &m_model; }
     int count() const { return m_model.rowCount(); }
     QString currentUid() const { return m_currentUid; }
-    // "Read T&AG" when stopped, "Stop Read" while polling.
-    QString buttonCaption() const;
     QByteArray replyPayload() const { return m_replyPayload; }
     // The command text shown while polling ("C"); empty before the first poll.
     QString sendText() const { return m_sendText; }

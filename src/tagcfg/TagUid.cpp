@@ -1,7 +1,5 @@
 #include "tagcfg/TagUid.h"
 
-#include "tagcfg/TagFlowTexts.h"
-
 #include <algorithm>
 
 namespace TagUid {
@@ -17,9 +15,13 @@ bool isValid(const QString &uid)
     return hex && uid != QString(kLength, QLatin1Char('0'));
 }
 
-QString problem(Language language, const QString &uid)
+std::optional<TagFlowMessage::Kind> refusal(const QString &uid, bool tagChosen)
 {
-    return isValid(uid) ? QString() : TagFlowTexts::invalidUid(language, uid);
+    if (uid.isEmpty() || !tagChosen)
+        return TagFlowMessage::Kind::NotChosen;
+    if (!isValid(uid))
+        return TagFlowMessage::Kind::InvalidUid;
+    return std::nullopt;
 }
 
 } // namespace TagUid

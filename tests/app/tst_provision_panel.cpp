@@ -11,10 +11,10 @@
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "i18n/TagFlowText.h"
 #include "sim/ReaderChannel.h"
 #include "sim/TagPopulation.h"
 #include "sim/TcpServerTransport.h"
-#include "tagcfg/TagFlowTexts.h"
 
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
@@ -292,13 +292,13 @@ private slots:
         QCOMPARE(finished.first().first().toBool(), false);
         QVERIFY(m_heard.contains("E" + uid(1) + "X0000"));
         QCOMPARE(cell(1, kOk), QStringLiteral("0"));
-        QVERIFY(cell(1, kText).startsWith(TagFlowTexts::cancelled(Language::English)));
+        QVERIFY(cell(1, kText).startsWith(TagFlowText::cancelled(Language::English)));
         for (int i = 2; i < 5; ++i) {
             QCOMPARE(cell(i, kOk), QString());
             QCOMPARE(commandsFor(i), 0);
         }
         QVERIFY(
-            control<QLabel>(w, "lblProvision")->text().contains(TagFlowTexts::cancelled(Language::English)));
+            control<QLabel>(w, "lblProvision")->text().contains(TagFlowText::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
         QVERIFY(!cancel->isEnabled());
         QVERIFY(control<QPushButton>(w, "btnProvision")->isEnabled());

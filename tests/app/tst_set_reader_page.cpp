@@ -9,6 +9,7 @@
 #include "app/SetReaderController.h"
 #include "app/TfrmModule.h"
 #include "base/SettingsStore.h"
+#include "i18n/ReaderCommandText.h"
 #include "link/CommandFrame.h"
 #include "sim/PtyTransport.h"
 #include "sim/ReaderChannel.h"
@@ -301,7 +302,9 @@ private slots:
         openOnPty(silent);
         QStringList messages;
         connect(&m_window->readerCommands()->executor(), &RunReaderCommand::messageChanged, this,
-                [&messages](const QString &m) { messages << m; });
+                [&messages](const ReaderCommandMessage &m) {
+                    messages << ReaderCommandText::message(m, Language::English);
+                });
         press("btnGetVersion");
         QCOMPARE(m_heard.size(), 25);
         QCOMPARE(message(), QStringLiteral("Command Error !  [ 1 ]"));

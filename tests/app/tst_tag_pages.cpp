@@ -9,6 +9,7 @@
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
 #include "i18n/LanguageTable.h"
+#include "i18n/TagFlowText.h"
 #include "sim/PtyTransport.h"
 #include "sim/ReaderChannel.h"
 #include "sim/TagPopulation.h"
@@ -38,6 +39,11 @@ QString text(QObject *w, const char *name)
 
 const QString kDegrees = QStringLiteral(" \u2103");
 const char *const kParameterPages[] = {"tsTAG", "tsWKA", "tsRQ", "tsFZ"};
+
+QString said(const TagFlowMessage &message)
+{
+    return TagFlowText::message(message, Language::English);
+}
 } // namespace
 
 class TestTagPages : public QObject
@@ -246,18 +252,18 @@ private slots:
         m_tags.tag(0).registers[0x40] = 18;
         m_tags.tag(0).registers[0x41] = 0x21;
         auto result = press("tsTAG", "btnGetTagTime");
-        QVERIFY2(result.ok, qPrintable(result.text));
+        QVERIFY2(result.ok, qPrintable(said(result.message)));
         QCOMPARE(on<QScrollBar>("tsTAG", "sbRange")->value(), 15);
         QCOMPARE(text(m_w.get(), "pnRange"), QStringLiteral("20 Sec"));
         QCOMPARE(text(m_w.get(), "pnlTime1"), QStringLiteral("33"));
-        QCOMPARE(result.text, translate(0, QStringLiteral("Set TAG Ok")));
+        QCOMPARE(said(result.message), translate(0, QStringLiteral("Set TAG Ok")));
         // The other pages keep their own active time.
         QCOMPARE(control<QScrollBar>(m_w.get(), "sbRange2")->value(), 10);
 
         m_tags.tag(0).registers[0x43] = 0;
         showType("tsWKA");
         result = press("tsWKA", "btnGetTagRecv1");
-        QVERIFY2(result.ok, qPrintable(result.text));
+        QVERIFY2(result.ok, qPrintable(said(result.message)));
         for (int n = 1; n <= 4; ++n) {
             const QByteArray suffix = QByteArray::number(n);
             QCOMPARE(control<QScrollBar>(m_w.get(), ("sbTagRecv" + suffix).constData())->value(), 0);
@@ -267,13 +273,13 @@ private slots:
         // A PA of 0 shows as the slider's 1, on all four pages.
         m_tags.tag(0).registers[0x30] = 0;
         result = press("tsRQ", "btnGetTagPA1");
-        QVERIFY2(result.ok, qPrintable(result.text));
+        QVERIFY2(result.ok, qPrintable(said(result.message)));
         QCOMPARE(control<QScrollBar>(m_w.get(), "sbTagPA4")->value(), 1);
         QCOMPARE(text(m_w.get(), "pnTagPA2"), QStringLiteral("1"));
 
         m_tags.tag(0).registers[0x48] = 0x1A;
         result = press("tsFZ", "btnTAGVersion");
-        QCOMPARE(result.text, QStringLiteral("TAG Version 1.A"));
+        QCOMPARE(said(result.message), QStringLiteral("TAG Version 1.A"));
         QCOMPARE(text(m_w.get(), "pnlTagMsg"), QStringLiteral("TAG Version 1.A"));
     }
 
@@ -289,10 +295,10 @@ private slots:
         control<QScrollBar>(m_w.get(), "sbRange2")->setValue(20);
         control<QScrollBar>(m_w.get(), "sbTime2")->setValue(255);
         auto result = press("tsWKA", "btnSetTagTime2");
-        QVERIFY2(result.ok, qPrintable(result.text));
+        QVERIFY2(result.ok, qPrintable(said(result.message)));
         QVERIFY(result.sent.contains(e + "w4014"));
         QVERIFY(result.sent.contains(e + "w41FF"));
-        QCOMPARE(result.text, QStringLiteral("Set TAG Active Time Ok."));
+        QCOMPARE(said(result.message), QStringLiteral("Set TAG Active Time Ok."));
 
         showType("tsRQ");
         QTRY_VERIFY(on<QWidget>("tsRQ", "sbTagPA3")->isVisible());
@@ -302,9 +308,9 @@ private slots:
         control<QRadioButton>(m_w.get(), "rbtn02")->setChecked(true);
         result = press("tsRQ", "btnTagLEDMode3");
         QVERIFY(result.sent.contains(e + "w4603"));
-        QCOMPARE(result.text, QStringLiteral("Set TAG LED Mode Ok."));
+        QCOMPARE(said(result.message), QStringLiteral("Set TAG LED Mode Ok."));
         result = press("tsRQ", "btnTagLED3");
-        QVERIFY2(result.ok, qPrintable(result.text));
+        QVERIFY2(result.ok, qPrintable(said(result.message)));
         QCOMPARE(result.sent, QList<QByteArray>{e + "L0001"});
         QCOMPARE(text(m_w.get(), "pnlTagMsg"), QStringLiteral("Set TAG LED Ok."));
         result = press(control<QPushButton>(m_w.get(), "btnONOFFMode"));
@@ -314,9 +320,9 @@ private slots:
         showType("tsFZ");
         control<QScrollBar>(m_w.get(), "sbTagBeepSecond2")->setValue(12);
         result = press("tsFZ", "btnTagBeep1");
-        QVERIFY2(result.ok, qPrintable(result.text));
+        QVERIFY2(result.ok, qPrintable(said(result.message)));
         QCOMPARE(result.sent, QList<QByteArray>{e + "B000C"});
-        QCOMPARE(result.text, QStringLiteral("Set TAG Beep Ok."));
+        QCOMPARE(said(result.message), QStringLiteral("Set TAG Beep Ok."));
         result = press("tsFZ", "btnTagLED4");
         QCOMPARE(result.sent, QList<QByteArray>{e + "L8301"});
 
@@ -326,7 +332,7 @@ private slots:
         showType("tsPV");
         result = press("tsPV", "btnPV07");
         QVERIFY(result.sent.isEmpty());
-        QCOMPARE(result.text, QStringLiteral("Please Read TAG First !"));
+        QCOMPARE(said(result.message), QStringLiteral("Please Read TAG First !"));
         QTRY_VERIFY(m_w->findChild<QMessageBox *>(QStringLiteral("dlgMessage")));
         QCOMPARE(control<QTabWidget>(m_w.get(), "pcMain")->currentWidget()->objectName(),
                  QStringLiteral("tsSetTAG"));
@@ -338,7 +344,7 @@ private slots:
         result = press("tsFZ", "btnTagBeep1");
         QVERIFY(!result.ok);
         QVERIFY(result.sent.isEmpty());
-        QCOMPARE(result.text, QStringLiteral("Please Read TAG First !"));
+        QCOMPARE(said(result.message), QStringLiteral("Please Read TAG First !"));
         QTRY_VERIFY(m_w->findChild<QMessageBox *>(QStringLiteral("dlgMessage")));
         QCOMPARE(control<QTabWidget>(m_w.get(), "pcMain")->currentWidget()->objectName(),
                  QStringLiteral("tsReadTag"));
@@ -413,7 +419,7 @@ private slots:
             const auto result = press("tsPV", wr.button);
             QVERIFY2(result.ok, wr.button);
             QVERIFY2(result.sent.contains(e + wr.command), wr.button);
-            QVERIFY(result.text.startsWith(translate(0, QStringLiteral("Set TAG Ok"))));
+            QVERIFY(said(result.message).startsWith(translate(0, QStringLiteral("Set TAG Ok"))));
         }
         QCOMPARE(tagRegister(0x5B), quint8(1));
     }

@@ -11,6 +11,7 @@
 #include "app/WindowTranslator.h"
 #include "base/SettingsStore.h"
 #include "base/TonePlayer.h"
+#include "i18n/TagFlowText.h"
 #include "reading/TagReport.h"
 #include "reading/TagTables.h"
 #include "sim/PtyTransport.h"
@@ -18,7 +19,6 @@
 #include "sim/ReportPacer.h"
 #include "sim/TagPopulation.h"
 #include "sim/TcpServerTransport.h"
-#include "tagcfg/TagFlowTexts.h"
 #include "tagcfg/TagIntervals.h"
 
 #include <QAbstractItemModel>
@@ -417,8 +417,7 @@ private slots:
         control<QPushButton>(w, "btnSetTagTime")->click();
         QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
         auto *message = control<QLabel>(w, "pnlTagMsg");
-        const QString waiting =
-            TagFlowTexts::progress(TagFlowTexts::Progress::SettingTranslated, Language::English, 30);
+        const QString waiting = TagFlowText::progress(TagProgress::SettingTranslated, Language::English, 30);
         QTRY_VERIFY_WITH_TIMEOUT(sent.contains(QVariantList{QByteArray("C")}), 10000);
         QVERIFY(message->text().startsWith(waiting.left(waiting.size() - 2)));
         if (escape)
@@ -429,7 +428,7 @@ private slots:
         const auto result = finished.first().first().value<SendTagCommand::Result>();
         QCOMPARE(result.status, SendTagCommand::Status::Cancelled);
         QVERIFY(result.sent.contains("E" + simUid().toLatin1() + "X0000"));
-        QVERIFY(message->text().startsWith(TagFlowTexts::cancelled(Language::English)));
+        QVERIFY(message->text().startsWith(TagFlowText::cancelled(Language::English)));
         QVERIFY(control<QWidget>(w, "pnlSetTagMain")->isEnabled());
     }
 

@@ -159,7 +159,7 @@ private slots:
             SettingsStore store(path);
             const std::optional<SettingsStore::Values> values = store.load();
             if (values) {
-                QVERIFY2(LanguageTable::isValidLanguage(int(values->language)), where);
+                QVERIFY2(isValidLanguage(int(values->language)), where);
                 const int page = LinkKindTable::storedPage(values->page);
                 QVERIFY2(page >= 0 && page <= 3, where);
             }

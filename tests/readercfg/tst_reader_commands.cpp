@@ -1,9 +1,9 @@
 // The reader command set as pure functions: control values to command texts and frames, replies to
 // values, the gain-level table, the multi-step settings, the serial line settings and the result
 // texts.
+#include "i18n/ReaderCommandText.h"
 #include "link/CommandFrame.h"
 #include "readercfg/ConfigLinkRequest.h"
-#include "readercfg/ExchangeTexts.h"
 #include "readercfg/ReaderCommandSequence.h"
 #include "readercfg/ReaderCommands.h"
 #include "readercfg/SerialMode.h"
@@ -169,11 +169,11 @@ private slots:
 
     void portTextsThatAreNotPortsMean4001()
     {
-        QCOMPARE(ConfigLinkRequest::portFromText("4002"), quint16(4002));
-        QCOMPARE(ConfigLinkRequest::portFromText(" 80 "), quint16(80));
-        QCOMPARE(ConfigLinkRequest::portFromText("abc"), quint16(4001));
-        QCOMPARE(ConfigLinkRequest::portFromText(""), quint16(4001));
-        QCOMPARE(ConfigLinkRequest::portFromText("70000"), quint16(4001));
+        QCOMPARE(PortText::port("4002"), quint16(4002));
+        QCOMPARE(PortText::port(" 80 "), quint16(80));
+        QCOMPARE(PortText::port("abc"), quint16(4001));
+        QCOMPARE(PortText::port(""), quint16(4001));
+        QCOMPARE(PortText::port("70000"), quint16(4001));
     }
 
     void portListEntriesToNumbers()
@@ -188,7 +188,10 @@ private slots:
 
     void failureTexts()
     {
-        using ExchangeTexts::attemptFailed;
+        const auto attemptFailed = [](LinkKind link, bool connected, int counter) {
+            return ReaderCommandText::message(
+                {ReaderCommandMessage::Kind::AttemptFailed, link, connected, counter}, Language::English);
+        };
         QCOMPARE(attemptFailed(LinkKind::Serial, true, 5), QStringLiteral("Command Error !  [ 5 ]"));
         QCOMPARE(attemptFailed(LinkKind::Serial, false, 1), QStringLiteral("Command Error !  [ 1 ]"));
         QCOMPARE(attemptFailed(LinkKind::TcpToReaders, false, 4), QStringLiteral("Connect Error !  [ 4 ]"));
@@ -196,8 +199,11 @@ private slots:
         QCOMPARE(attemptFailed(LinkKind::TcpListener, false, 2), QStringLiteral("Connect Error !  [ 2 ]"));
         QCOMPARE(attemptFailed(LinkKind::TcpListener, true, 2), QStringLiteral("Command Error !  [ 2 ]"));
         QCOMPARE(attemptFailed(LinkKind::Udp, true, 1), QStringLiteral("Connect Error ! [ 1 ]"));
-        QCOMPARE(ExchangeTexts::openFailed(), QStringLiteral("Connect Error !"));
-        QCOMPARE(ExchangeTexts::openFailedOnTagPanel(), QStringLiteral("Command Error !"));
+        const ReaderCommandMessage openFailed{ReaderCommandMessage::Kind::OpenFailed};
+        QCOMPARE(ReaderCommandText::message(openFailed, Language::English),
+                 QStringLiteral("Connect Error !"));
+        QCOMPARE(ReaderCommandText::tagPanelMessage(openFailed, Language::English),
+                 QStringLiteral("Command Error !"));
     }
 };
 

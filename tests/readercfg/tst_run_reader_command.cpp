@@ -5,6 +5,7 @@
 #include "FakeReader.h"
 #include "FastTiming.h"
 #include "RecordingTonePlayer.h"
+#include "i18n/ReaderCommandText.h"
 #include "readercfg/ReaderCommands.h"
 #include "readercfg/ReaderSequenceRunner.h"
 #include "readercfg/RelayLoop.h"
@@ -34,6 +35,11 @@ quint16 freeTcpPort()
     QTcpServer s;
     s.listen(QHostAddress::LocalHost, 0);
     return s.serverPort();
+}
+
+QString said(const ReaderCommandMessage &message)
+{
+    return ReaderCommandText::message(message, Language::English);
 }
 
 } // namespace
@@ -147,7 +153,7 @@ private slots:
         QCOMPARE(r.payload(), QByteArray("V1.00-SIM"));
         QCOMPARE(r.attempts, 1);
         QCOMPARE(r.transmissions, 1);
-        QCOMPARE(executor.messageText(), QStringLiteral("Command Ok."));
+        QCOMPARE(said(executor.message()), QStringLiteral("Command Ok."));
         QCOMPARE(executor.replyPayload(), QByteArray("V1.00-SIM"));
         QCOMPARE(shownCommand.last().first().toString(), QStringLiteral("V"));
         QCOMPARE(tones.tones, (QList<QPair<int, int>>{{1000, 10}}));
@@ -196,7 +202,7 @@ private slots:
             t.replyWaitMs = 200; // the reader must get to connect within the first transmission
         executor.setTiming(t);
         executor.setRequest(m_request);
-        QSignalSpy tagMessages(&executor, &RunReaderCommand::tagMessageChanged);
+        QSignalSpy messages(&executor, &RunReaderCommand::messageChanged);
         QSignalSpy counters(&executor, &RunReaderCommand::attemptStarted);
         const auto r = runOn(executor, RC::version());
         QCOMPARE(int(r.status), int(kind == "udp" ? Status::ConnectError : Status::CommandError));
@@ -204,14 +210,16 @@ private slots:
         QCOMPARE(r.transmissions, 25);
         QCOMPARE(m_heard.size(), 25);
         QStringList shown;
-        for (const auto &args : tagMessages)
-            shown.append(args.first().toString());
+        for (const auto &args : messages) {
+            const auto m = args.first().value<ReaderCommandMessage>();
+            if (const QString text = ReaderCommandText::tagPanelMessage(m, Language::English); !text.isNull())
+                shown.append(text);
+        }
         QCOMPARE(shown, (QStringList{text.arg(5), text.arg(4), text.arg(3), text.arg(2), text.arg(1)}));
-        QCOMPARE(r.message, text.arg(1));
+        QCOMPARE(said(r.message), text.arg(1));
         QCOMPARE(counters.size(), 5);
         QCOMPARE(counters.first().first().toInt(), 5);
         QCOMPARE(tones.tones, (QList<QPair<int, int>>{{300, 300}}));
-        QCOMPARE(executor.statusText(), QString());
     }
 
     void badChecksShowThePayloadAndFail()
@@ -227,7 +235,7 @@ private slots:
         QCOMPARE(int(r.status), int(Status::CommandError));
         QCOMPARE(r.transmissions, 25);
         QCOMPARE(executor.replyPayload(), QByteArray("S20260001"));
-        QCOMPARE(r.message, QStringLiteral("Command Error !  [ 1 ]"));
+        QCOMPARE(said(r.message), QStringLiteral("Command Error !  [ 1 ]"));
     }
 
     void aSlowReaderWithinTheWaitIsFine_data() { kinds_data(); }
@@ -390,8 +398,9 @@ private slots:
         auto r = runOn(executor, RC::version());
         QCOMPARE(int(r.status), int(Status::OpenFailed));
         QCOMPARE(r.transmissions, 0);
-        QCOMPARE(executor.messageText(), QStringLiteral("Connect Error !"));
-        QCOMPARE(executor.tagMessageText(), QStringLiteral("Command Error !"));
+        QCOMPARE(said(executor.message()), QStringLiteral("Connect Error !"));
+        QCOMPARE(ReaderCommandText::tagPanelMessage(executor.message(), Language::English),
+                 QStringLiteral("Command Error !"));
         QVERIFY(r.detail.contains(QStringLiteral("/dev/talvo-no-such-port")));
         QCOMPARE(problems.size(), 1);
         QCOMPARE(tones.tones, (QList<QPair<int, int>>{{300, 300}}));
@@ -401,7 +410,7 @@ private slots:
         executor.setRequest(request);
         r = runOn(executor, RC::version());
         QCOMPARE(int(r.status), int(Status::OpenFailed));
-        QCOMPARE(r.message, QStringLiteral("Connect Error !"));
+        QCOMPARE(said(r.message), QStringLiteral("Connect Error !"));
     }
 
     // Nobody listens at the reader's address, or the reader connecting in is not the one named.
@@ -426,7 +435,7 @@ private slots:
         executor.setRequest(m_request);
         const auto r = runOn(executor, RC::version());
         QCOMPARE(int(r.status), int(Status::ConnectError));
-        QCOMPARE(r.message, QStringLiteral("Connect Error !  [ 1 ]"));
+        QCOMPARE(said(r.message), QStringLiteral("Connect Error !  [ 1 ]"));
         QCOMPARE(r.attempts, 5);
         QCOMPARE(r.transmissions, 0); // no frame could be written
         QVERIFY(m_heard.isEmpty());

@@ -1,9 +1,9 @@
 // Provisioning plans as the window takes them: every row checked before anything is sent (the
 // line named on the first bad one; files that are no plan), the result table's rows through runs and retries,
 // and the result file written from it.
+#include "i18n/ProvisioningText.h"
 #include "tagcfg/ProvisioningPlan.h"
 #include "tagcfg/ProvisioningResultModel.h"
-#include "tagcfg/ProvisioningTexts.h"
 
 #include <QAbstractItemModelTester>
 #include <QTemporaryDir>
@@ -32,6 +32,16 @@ ProvisioningRow result(const ProvisioningRow &plan, bool ok, const QString &text
     r.seconds = seconds;
     return r;
 }
+
+// The plan at `path` as the window loads it, with why not in English.
+bool load(const QString &path, std::vector<ProvisioningRow> *rows, QString *error)
+{
+    ProvisioningPlan::Problem problem;
+    if (ProvisioningPlan::load(path, rows, &problem))
+        return true;
+    *error = ProvisioningText::planProblem(problem, Language::English);
+    return false;
+}
 } // namespace
 
 class TestProvisioningPlan : public QObject
@@ -48,7 +58,7 @@ private slots:
                                                 kUid.toLatin1() + ",\"get-active-time\",\n");
         std::vector<ProvisioningRow> rows;
         QString error;
-        QVERIFY2(ProvisioningPlan::load(path, Language::English, &rows, &error), qPrintable(error));
+        QVERIFY2(load(path, &rows, &error), qPrintable(error));
         QCOMPARE(rows.size(), size_t(2));
         QCOMPARE(rows[0].line, 2);
         QCOMPARE(rows[1].line, 4);
@@ -82,7 +92,7 @@ private slots:
         QTemporaryDir dir;
         std::vector<ProvisioningRow> rows;
         QString error;
-        QVERIFY(!ProvisioningPlan::load(writeFile(dir, text), Language::English, &rows, &error));
+        QVERIFY(!load(writeFile(dir, text), &rows, &error));
         QVERIFY2(error.contains(expected), qPrintable(error));
         QVERIFY(rows.empty());
     }
@@ -97,7 +107,7 @@ private slots:
         for (const QString &path : {QStringLiteral("/dev/zero"), fifo, dir.path()}) {
             std::vector<ProvisioningRow> rows;
             QString error;
-            QVERIFY(!ProvisioningPlan::load(path, Language::English, &rows, &error));
+            QVERIFY(!load(path, &rows, &error));
             QCOMPARE(error, path + QStringLiteral(": not a regular file"));
         }
     }
@@ -105,13 +115,13 @@ private slots:
     void refusalInChinese()
     {
         const QString text =
-            ProvisioningTexts::planRefused(Language::TraditionalChinese, QStringLiteral("plan.csv:3: x"));
+            ProvisioningText::planRefused(Language::TraditionalChinese, QStringLiteral("plan.csv:3: x"));
         QCOMPARE(text, QStringLiteral("設定計畫未執行：plan.csv:3: x"));
-        QCOMPARE(ProvisioningTexts::progress(Language::SimplifiedChinese, 3, 10, 1, 12),
+        QCOMPARE(ProvisioningText::progress(Language::SimplifiedChinese, 3, 10, 1, 12),
                  QStringLiteral("已完成 3/10 笔，失败 1 笔，约剩 12 秒"));
-        QCOMPARE(ProvisioningTexts::columnHeaders(Language::English),
+        QCOMPARE(ProvisioningText::columnHeaders(Language::English),
                  QStringList({"uid", "command", "args", "ok", "text", "values", "seconds"}));
-        QCOMPARE(ProvisioningTexts::columnHeaders(Language::TraditionalChinese).at(0),
+        QCOMPARE(ProvisioningText::columnHeaders(Language::TraditionalChinese).at(0),
                  QStringLiteral("標籤序號"));
     }
 

@@ -8,6 +8,7 @@
 #include "FastTiming.h"
 #include "PtyPair.h"
 #include "RecordingTonePlayer.h"
+#include "i18n/TagFlowText.h"
 #include "readercfg/ConfigLink.h"
 #include "sim/PtyTransport.h"
 #include "sim/ReaderChannel.h"
@@ -100,6 +101,10 @@ struct ScriptedReader
     }
 };
 
+QString said(const TagFlowMessage &message, Language language = Language::English)
+{
+    return TagFlowText::message(message, language);
+}
 } // namespace
 
 class TestSendTagCommand : public QObject
@@ -183,7 +188,7 @@ private slots:
 
         auto result = run(*flow, setActiveTime(), kUid, kWorkedValues);
         QCOMPARE(result.status, Status::Ok);
-        QCOMPARE(result.text, QStringLiteral("Set TAG Ok"));
+        QCOMPARE(said(result.message), QStringLiteral("Set TAG Ok"));
         QCOMPARE(m_tones.tones.last(), kOkTone);
         const QList<QByteArray> setSequence{"A0", "E" + kUid + "w400A", "C", "E" + kUid + "w4164",
                                             "C",  "E" + kUid + "X0000", "C"};
@@ -249,9 +254,9 @@ private slots:
         QCOMPARE(result.status, Status::ValueNotHex);
         QVERIFY(result.values.empty());
         QCOMPARE(folded(result.sent).last(), "E" + kUid + "X0000"); // the tag's session is ended
-        QVERIFY2(result.text.startsWith(QStringLiteral("Get TAG Active Time Error! (")),
-                 qPrintable(result.text));
-        QVERIFY(result.text.contains(QLatin1String("4G")));
+        QVERIFY2(said(result.message).startsWith(QStringLiteral("Get TAG Active Time Error! (")),
+                 qPrintable(said(result.message)));
+        QVERIFY(said(result.message).contains(QLatin1String("4G")));
         QCOMPARE(m_tones.tones.last(), kFailTone);
 
         // A step that names a value for that case takes it (the PA read takes 255).
@@ -279,8 +284,8 @@ private slots:
                         "Set TAG Ok",
                         true,
                         "Set TAG Error!",
-                        TagFlowTexts::Progress::Seting,
-                        TagFlowTexts::Progress::Seting,
+                        TagProgress::Seting,
+                        TagProgress::Seting,
                         false,
                         true};
         const auto result = run(*flow, alarm, kUid);
@@ -310,15 +315,14 @@ private slots:
         QCOMPARE(m_tags.tag(0).registers[0x40], quint8(0x0A));
         QCOMPARE(m_tags.tag(0).registers[0x41], quint8(0x64));
         QCOMPARE(folded(m_heard), folded(result.sent));
-        QCOMPARE(messages[0][0].toString(), QStringLiteral("Please Wait!!"));
-        QCOMPARE(messages[1][0].toString(), QStringLiteral("Setting TAG ......10"));
-        QCOMPARE(messages[2][0].toString(), QStringLiteral("Setting TAG ......30"));
+        QCOMPARE(said(messages[0][0].value<TagFlowMessage>()), QStringLiteral("Please Wait!!"));
+        QCOMPARE(said(messages[1][0].value<TagFlowMessage>()), QStringLiteral("Setting TAG ......10"));
+        QCOMPARE(said(messages[2][0].value<TagFlowMessage>()), QStringLiteral("Setting TAG ......30"));
         QCOMPARE(flow->link()->state(), ConfigLink::State::Closed);
 
-        flow->setLanguage(Language::TraditionalChinese);
         result = run(*flow, getActiveTime(), simUid());
         QCOMPARE(result.status, Status::Ok);
-        QCOMPARE(result.text, QStringLiteral("設定 TAG 成功"));
+        QCOMPARE(said(result.message, Language::TraditionalChinese), QStringLiteral("設定 TAG 成功"));
         QCOMPARE(result.values, (std::map<int, int>{{0x40, 0x0A}, {0x41, 0x64}}));
     }
 
@@ -333,7 +337,7 @@ private slots:
         QSignalSpy messages(flow.get(), &SendTagCommand::messageChanged);
         const auto result = run(*flow, setActiveTime(), simUid(), kWorkedValues);
         QCOMPARE(result.status, Status::NotAccepted);
-        QCOMPARE(result.text, QStringLiteral("Set TAG Active Time Error!"));
+        QCOMPARE(said(result.message), QStringLiteral("Set TAG Active Time Error!"));
         QCOMPARE(m_tones.tones, (QList<QPair<int, int>>{kFailTone}));
         QList<QByteArray> expected{"A0"};
         for (int k = 0; k < SendTagCommand::kAttempts; ++k)
@@ -342,7 +346,7 @@ private slots:
         QCOMPARE(result.sent, expected);
         QStringList counted;
         for (const auto &args : messages)
-            counted.append(args[0].toString());
+            counted.append(said(args[0].value<TagFlowMessage>()));
         QCOMPARE(counted.mid(1, 10),
                  (QStringList{"Setting TAG ......10", "Setting TAG ......9", "Setting TAG ......8",
                               "Setting TAG ......7", "Setting TAG ......6", "Setting TAG ......5",
@@ -403,7 +407,7 @@ private slots:
         auto flow = makeFlow(m_systemClock);
         const auto result = run(*flow, setActiveTime(), kUid, kWorkedValues);
         QCOMPARE(result.status, Status::WrongValue);
-        QCOMPARE(result.text,
+        QCOMPARE(said(result.message),
                  QStringLiteral("Set TAG Active Time Error! (TAG acknowledged 0B instead of 0A)"));
         QCOMPARE(folded(result.sent),
                  (QList<QByteArray>{"A0", "E" + kUid + "w400A", "C", "E" + kUid + "X0000"}));
@@ -432,7 +436,7 @@ private slots:
         QCOMPARE(result.status, Status::NoAcknowledgement);
         QStringList seen;
         for (const auto &args : messages)
-            seen.append(args[0].toString());
+            seen.append(said(args[0].value<TagFlowMessage>()));
         QStringList expected{"Please Wait!!", "Getting TAG......10"};
         for (int left = 30; left >= 1; --left)
             expected.append(QStringLiteral("Getting TAG......%1").arg(left));
@@ -453,7 +457,7 @@ private slots:
 
         auto result = run(*flow, setActiveTime(), simUid(), kWorkedValues, false);
         QCOMPARE(result.status, Status::NotChosen);
-        QCOMPARE(result.text, QStringLiteral("Please Read TAG First !"));
+        QCOMPARE(said(result.message), QStringLiteral("Please Read TAG First !"));
         QCOMPARE(guard.size(), 1);
         result = run(*flow, setActiveTime(), QByteArray(), kWorkedValues);
         QCOMPARE(result.status, Status::NotChosen);
@@ -462,7 +466,7 @@ private slots:
                                       QByteArray("00000000000011a8"), QByteArray(16, '0')}) {
             result = run(*flow, setActiveTime(), uid, kWorkedValues);
             QCOMPARE(result.status, Status::InvalidUid);
-            QVERIFY(result.text.startsWith(QStringLiteral("Invalid TAG ID")));
+            QVERIFY(said(result.message).startsWith(QStringLiteral("Invalid TAG ID")));
         }
         result = run(*flow, setActiveTime(), simUid(), {{TagValue::ActiveCount, 1}});
         QCOMPARE(result.status, Status::InvalidValue);
@@ -492,7 +496,7 @@ private slots:
         disconnect(connection);
         auto result = finished.first().first().value<SendTagCommand::Result>();
         QCOMPARE(result.status, Status::Cancelled);
-        QCOMPARE(result.text, QStringLiteral("Cancelled"));
+        QCOMPARE(said(result.message), QStringLiteral("Cancelled"));
         QCOMPARE(result.sent.last(), "E" + simUid() + "X0000");
         QTRY_COMPARE(m_heard.last(), "E" + simUid() + "X0000");
         QVERIFY(!m_tones.tones.contains(kFailTone));

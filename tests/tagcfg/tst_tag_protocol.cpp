@@ -1,10 +1,10 @@
 // The pieces of the tag command flow that are pure data: tag commands and their reader command,
 // the acknowledgement and report layouts of "C" replies, the UID check, the interval texts and
 // the button table.
+#include "i18n/TagFlowText.h"
 #include "link/CommandFrame.h"
 #include "tagcfg/TagAckReply.h"
 #include "tagcfg/TagButtons.h"
-#include "tagcfg/TagFlowTexts.h"
 #include "tagcfg/TagIntervals.h"
 #include "tagcfg/TagPollReport.h"
 #include "tagcfg/TagUid.h"
@@ -113,10 +113,10 @@ private slots:
              {"", "000000000001148", "00000000000011480", "000000000000114 ", "00000000000011a8",
               "000000000000114\t", "0000000000000000", "00000000000011G8"}) {
             QVERIFY2(!TagUid::isValid(QString::fromLatin1(bad)), bad);
-            QVERIFY(
-                TagUid::problem(Language::English, QString::fromLatin1(bad)).contains(QLatin1String(bad)));
+            QVERIFY(TagFlowText::invalidUid(Language::English, QString::fromLatin1(bad))
+                        .contains(QLatin1String(bad)));
         }
-        QVERIFY(TagUid::problem(Language::SimplifiedChinese, QStringLiteral("1"))
+        QVERIFY(TagFlowText::invalidUid(Language::SimplifiedChinese, QStringLiteral("1"))
                     .startsWith(QStringLiteral("标签序号错误")));
     }
 
@@ -145,20 +145,20 @@ private slots:
         QCOMPARE(set.steps[1].command(values)->text(), QByteArray("w4164"));
         QVERIFY(!set.steps[0].command({})); // no value: nothing to send
         QVERIFY(!set.steps[0].command({{TagValue::ActiveInterval, 256}}));
-        QCOMPARE(set.success(Language::English), QStringLiteral("Set TAG Ok"));
-        QCOMPARE(set.success(Language::TraditionalChinese), QStringLiteral("設定 TAG 成功"));
+        QCOMPARE(TagFlowText::success(set, Language::English), QStringLiteral("Set TAG Ok"));
+        QCOMPARE(TagFlowText::success(set, Language::TraditionalChinese), QStringLiteral("設定 TAG 成功"));
         QCOMPARE(set.failure(), QStringLiteral("Set TAG Active Time Error!"));
-        QCOMPARE(TagFlowTexts::progress(set.attemptProgress, Language::English, 10),
+        QCOMPARE(TagFlowText::progress(set.attemptProgress, Language::English, 10),
                  QStringLiteral("Setting TAG ......10"));
-        QCOMPARE(TagFlowTexts::progress(set.waitProgress, Language::SimplifiedChinese, 30),
+        QCOMPARE(TagFlowText::progress(set.waitProgress, Language::SimplifiedChinese, 30),
                  QStringLiteral("设定标签中 ......30"));
 
         const TagButton &get = TagButtons::get(TagButton::Id::GetActiveTime);
         QCOMPARE(get.steps[0].command({})->text(), QByteArray("r4000"));
         QCOMPARE(get.steps[1].command({})->text(), QByteArray("r4100"));
-        QCOMPARE(get.success(Language::English), QStringLiteral("Set TAG Ok"));
+        QCOMPARE(TagFlowText::success(get, Language::English), QStringLiteral("Set TAG Ok"));
         QCOMPARE(get.failure(), QStringLiteral("Get TAG Active Time Error!"));
-        QCOMPARE(TagFlowTexts::progress(get.waitProgress, Language::TraditionalChinese, 7),
+        QCOMPARE(TagFlowText::progress(get.waitProgress, Language::TraditionalChinese, 7),
                  QStringLiteral("Getting TAG......7"));
         QCOMPARE(TagButtons::findByCliName(QStringLiteral("get-active-time")), &get);
         QVERIFY(!TagButtons::findByCliName(QStringLiteral("get-active")));

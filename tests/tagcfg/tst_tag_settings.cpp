@@ -1,6 +1,7 @@
 // The tag settings tables without widgets: interval texts of both tables, read-outs, initial texts,
 // hints and the alarm levels' arithmetic, the codes built from check boxes and radio buttons, the
 // version text, what the defaults send, and the command words scripts and plans use.
+#include "i18n/TagFlowText.h"
 #include "tagcfg/ProvisioningCsv.h"
 #include "tagcfg/TagButtons.h"
 #include "tagcfg/TagChoices.h"
@@ -174,9 +175,9 @@ private slots:
         QCOMPARE(TagButtons::all().size(), size_t(4 * 4 + 9 + 15));
         QVERIFY(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Fz)->guardTranslated);
         QCOMPARE(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk)->waitProgress,
-                 TagFlowTexts::Progress::Seting);
-        QCOMPARE(TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk)
-                     ->success(Language::TraditionalChinese),
+                 TagProgress::Seting);
+        QCOMPARE(TagFlowText::success(*TagButtons::find(TagButton::Id::SetActiveTime, TagPage::Wk),
+                                      Language::TraditionalChinese),
                  QStringLiteral("Set TAG Active Time Ok."));
         QCOMPARE(TagButtons::find(TagButton::Id::GetReceiveCount, TagPage::Rq)->objectName, "btnGetTagRecv1");
         QVERIFY(control(TagPage::Rq, TagValue::PaLevel).hidden);

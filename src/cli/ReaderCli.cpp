@@ -1,9 +1,9 @@
-#include "ReaderCommand.h"
+#include "ReaderCli.h"
 
 #include "i18n/ProblemText.h"
+#include "i18n/ReaderCommandText.h"
 #include "link/CommandFrame.h"
 #include "readercfg/ConfigLink.h"
-#include "readercfg/ExchangeTexts.h"
 #include "readercfg/ReaderCommands.h"
 #include "readercfg/TcpListenerConfigLink.h"
 
@@ -25,7 +25,7 @@ QJsonObject stepObject(const RunReaderCommand::Result &r)
             {QStringLiteral("ok"), r.ok()},
             {QStringLiteral("attempts"), r.attempts},
             {QStringLiteral("transmissions"), r.transmissions},
-            {QStringLiteral("message"), r.message}};
+            {QStringLiteral("message"), ReaderCommandText::message(r.message, Language::English)}};
 }
 
 // A payload as a line of text: bytes that are not printable ASCII (a NUL, a control character,
@@ -63,7 +63,7 @@ int usageError(const QString &message)
 
 } // namespace
 
-int ReaderCommand::run(QCoreApplication &app, const QStringList &args)
+int ReaderCli::run(QCoreApplication &app, const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -88,16 +88,16 @@ int ReaderCommand::run(QCoreApplication &app, const QStringList &args)
     if (!options)
         return usageError(error);
 
-    ReaderCommand command(*options);
+    ReaderCli command(*options);
     SignalWatcher signals_;
-    connect(&signals_, &SignalWatcher::stopRequested, &command, &ReaderCommand::requestStop);
+    connect(&signals_, &SignalWatcher::stopRequested, &command, &ReaderCli::requestStop);
     connect(
-        &command, &ReaderCommand::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
+        &command, &ReaderCli::finished, &app, [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
     command.start();
     return app.exec();
 }
 
-ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
+ReaderCli::ReaderCli(const ReaderOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_executor(m_tones), m_runner(m_executor), m_relay(m_tones)
 {
     m_executor.setTiming(options.timing);
@@ -105,12 +105,12 @@ ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
     m_relay.setTiming(options.timing);
     m_relay.setRequest(options.link);
     m_relay.setOutputs(options.do1, options.do2);
-    connect(&m_runner, &ReaderSequenceRunner::stepFinished, this, &ReaderCommand::handleStepFinished);
-    connect(&m_runner, &ReaderSequenceRunner::finished, this, &ReaderCommand::handleSequenceFinished);
-    connect(&m_relay, &RelayLoop::roundFinished, this, &ReaderCommand::handleRelayRound);
-    connect(&m_relay, &RelayLoop::finished, this, &ReaderCommand::handleRelayFinished);
-    connect(&m_executor, &RunReaderCommand::linkCreated, this, &ReaderCommand::watchLink);
-    connect(&m_relay, &RelayLoop::linkCreated, this, &ReaderCommand::watchLink);
+    connect(&m_runner, &ReaderSequenceRunner::stepFinished, this, &ReaderCli::handleStepFinished);
+    connect(&m_runner, &ReaderSequenceRunner::finished, this, &ReaderCli::handleSequenceFinished);
+    connect(&m_relay, &RelayLoop::roundFinished, this, &ReaderCli::handleRelayRound);
+    connect(&m_relay, &RelayLoop::finished, this, &ReaderCli::handleRelayFinished);
+    connect(&m_executor, &RunReaderCommand::linkCreated, this, &ReaderCli::watchLink);
+    connect(&m_relay, &RelayLoop::linkCreated, this, &ReaderCli::watchLink);
     const auto say = [this](const Problem &problem) { diagnostic(problemText(problem, Language::English)); };
     connect(&m_executor, &RunReaderCommand::problem, this, say);
     connect(&m_relay, &RelayLoop::problem, this, [this, say](const Problem &problem) {
@@ -125,14 +125,17 @@ ReaderCommand::ReaderCommand(const ReaderOptions &options, QObject *parent)
             [this](int counter) { verbose(QStringLiteral("attempt [ %1 ]").arg(counter)); });
     connect(&m_executor, &RunReaderCommand::transmissionStarted, this,
             [this](int n) { verbose(QStringLiteral("transmission %1").arg(n)); });
-    connect(&m_executor, &RunReaderCommand::messageChanged, this, &ReaderCommand::verbose);
+    connect(&m_executor, &RunReaderCommand::messageChanged, this,
+            [this](const ReaderCommandMessage &message) {
+                verbose(ReaderCommandText::message(message, Language::English));
+            });
     connect(&m_relay, &RelayLoop::sendTextChanged, this,
             [this](const QString &command) { verbose(QStringLiteral("sending ") + command); });
 }
 
-ReaderCommand::~ReaderCommand() = default;
+ReaderCli::~ReaderCli() = default;
 
-void ReaderCommand::watchLink(ConfigLink *link)
+void ReaderCli::watchLink(ConfigLink *link)
 {
     auto *listener = qobject_cast<TcpListenerConfigLink *>(link);
     if (!listener || !m_options.verbose)
@@ -152,7 +155,7 @@ void ReaderCommand::watchLink(ConfigLink *link)
     });
 }
 
-void ReaderCommand::start()
+void ReaderCli::start()
 {
     if (m_options.relay)
         m_relay.start(1);
@@ -160,7 +163,7 @@ void ReaderCommand::start()
         m_runner.start(m_options.steps);
 }
 
-void ReaderCommand::requestStop()
+void ReaderCli::requestStop()
 {
     m_stopped = true;
     m_runner.cancel();
@@ -168,7 +171,7 @@ void ReaderCommand::requestStop()
 }
 
 // Only a reply that passed its check and answers the command is printed as the reply.
-void ReaderCommand::handleStepFinished(int, const RunReaderCommand::Result &result)
+void ReaderCli::handleStepFinished(int, const RunReaderCommand::Result &result)
 {
     if (m_options.json)
         return;
@@ -176,10 +179,10 @@ void ReaderCommand::handleStepFinished(int, const RunReaderCommand::Result &resu
     if (result.ok() && problem.isEmpty())
         std::printf("%s\n", printable(result.payload()).constData());
     std::fflush(stdout);
-    diagnostic(problem.isEmpty() ? result.message : problem);
+    diagnostic(problem.isEmpty() ? ReaderCommandText::message(result.message, Language::English) : problem);
 }
 
-void ReaderCommand::handleSequenceFinished(const QList<RunReaderCommand::Result> &results, bool ok)
+void ReaderCli::handleSequenceFinished(const QList<RunReaderCommand::Result> &results, bool ok)
 {
     const QString problem =
         results.isEmpty() ? QString() : replyProblem(m_options.commandName, results.last());
@@ -216,20 +219,20 @@ void ReaderCommand::handleSequenceFinished(const QList<RunReaderCommand::Result>
     emit finished(ok ? 0 : 1);
 }
 
-void ReaderCommand::handleRelayRound(const RelayLoop::Round &round)
+void ReaderCli::handleRelayRound(const RelayLoop::Round &round)
 {
     m_lastRound = round;
     m_relayRoundDone = true;
 }
 
-void ReaderCommand::handleRelayFinished(bool opened)
+void ReaderCli::handleRelayFinished(bool opened)
 {
     // One round sets both outputs: it succeeds only when the reader took both commands.
     const bool ok =
         opened && m_relayRoundDone && m_lastRound.ok() && m_lastRound.outputOneTaken && !m_stopped;
-    const QString message =
-        ok ? ExchangeTexts::commandOk()
-           : (opened ? ExchangeTexts::openFailedOnTagPanel() : ExchangeTexts::openFailed());
+    using Kind = ReaderCommandMessage::Kind;
+    const QString message = ReaderCommandText::message(
+        {ok ? Kind::CommandOk : (opened ? Kind::CommandFailed : Kind::OpenFailed)}, Language::English);
     const QString command = QString::fromLatin1(ReaderCommands::relayOutput(1, m_options.do1) + ' ' +
                                                 ReaderCommands::relayOutput(2, m_options.do2));
     const QString outputOneFailed = m_relayRoundDone && m_lastRound.ok() && !m_lastRound.outputOneTaken
@@ -274,19 +277,19 @@ void ReaderCommand::handleRelayFinished(bool opened)
     emit finished(ok ? 0 : 1);
 }
 
-void ReaderCommand::writeJson(const QJsonObject &object)
+void ReaderCli::writeJson(const QJsonObject &object)
 {
     std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 }
 
-void ReaderCommand::diagnostic(const QString &text)
+void ReaderCli::diagnostic(const QString &text)
 {
     std::fprintf(stderr, "%s\n", qPrintable(text));
     std::fflush(stderr);
 }
 
-void ReaderCommand::verbose(const QString &text)
+void ReaderCli::verbose(const QString &text)
 {
     if (m_options.verbose)
         diagnostic(QStringLiteral("talvo-cli: ") + text);

@@ -30,12 +30,12 @@ class TonePlayer;
 // the session, and each attempt and each success is logged. A failure that loses the session's input or
 // output (a replay that can't be read, standard output refused, every serial port gone, CSV lines lost) ends
 // it with status 1.
-class ReadCommand : public QObject
+class ReadCli : public QObject
 {
     Q_OBJECT
 public:
-    explicit ReadCommand(const ReadOptions &options, QObject *parent = nullptr);
-    ~ReadCommand() override;
+    explicit ReadCli(const ReadOptions &options, QObject *parent = nullptr);
+    ~ReadCli() override;
 
     // Something that must finish before the program exits, once the readers have been told to stop
     // and the links are closed (e.g. a publisher sending what it still holds). It is called with

@@ -1,4 +1,4 @@
-#include "ReadCommand.h"
+#include "ReadCli.h"
 
 #include "BellTonePlayer.h"
 #include "base/Clock.h"
@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <utility>
 
-ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
+ReadCli::ReadCli(const ReadOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_clock(std::make_unique<SystemClock>()),
       m_tones(options.table.beep() ? std::unique_ptr<TonePlayer>(std::make_unique<BellTonePlayer>())
                                    : std::make_unique<SilentTonePlayer>()),
@@ -34,8 +34,8 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     timing.idleTimeoutMs = options.idleTimeoutMs;
     m_pipeline.setTiming(timing);
     m_pipeline.decoder().setTypeSwitches(options.types);
-    connect(&m_pipeline.tables(), &TagTables::reportEntered, this, &ReadCommand::handleReport);
-    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadCommand::handleProblem);
+    connect(&m_pipeline.tables(), &TagTables::reportEntered, this, &ReadCli::handleReport);
+    connect(&m_pipeline, &ReadingPipeline::problem, this, &ReadCli::handleProblem);
     connect(&m_pipeline.decoder(), &ReportDecoder::tamperChanged, this, [this](bool shown, int countdown) {
         if (shown && countdown == ReportDecoder::kNoCountdown)
             diagnostic(QStringLiteral("tamper alarm"));
@@ -44,7 +44,7 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
         if (m_options.verbose)
             diagnostic(line);
     });
-    connect(&m_pipeline, &ReadingPipeline::ended, this, &ReadCommand::handleEnded);
+    connect(&m_pipeline, &ReadingPipeline::ended, this, &ReadCli::handleEnded);
     connect(&m_pipeline.tables(), &TagTables::tagLimitReached, this, [this](int maxTags) {
         diagnostic(QStringLiteral("%1 tags in the table (--max-tags): from now on the least recently seen "
                                   "tags leave it")
@@ -56,7 +56,7 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
         checkOutput();
     });
     m_durationTimer.setSingleShot(true);
-    connect(&m_durationTimer, &QTimer::timeout, this, &ReadCommand::armDurationTimer);
+    connect(&m_durationTimer, &QTimer::timeout, this, &ReadCli::armDurationTimer);
     m_closerTimer.setSingleShot(true);
     connect(&m_closerTimer, &QTimer::timeout, this, [this] {
         diagnostic(
@@ -65,9 +65,9 @@ ReadCommand::ReadCommand(const ReadOptions &options, QObject *parent)
     });
 }
 
-ReadCommand::~ReadCommand() = default;
+ReadCli::~ReadCli() = default;
 
-std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
+std::unique_ptr<ReadingLinks> ReadCli::makeLinks()
 {
     if (m_options.mqtt.subscribe) {
         auto links = MqttReading::makeLinks(m_pipeline, *m_options.mqtt.subscribe);
@@ -78,7 +78,7 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
         return makeNetworkLinks();
     if (!m_options.replayPath.isEmpty()) {
         auto replay = std::make_unique<ReplayReadingLinks>(m_options.replayPath, m_options.replayLabel);
-        connect(replay.get(), &ReplayReadingLinks::inputFinished, this, &ReadCommand::requestStop);
+        connect(replay.get(), &ReplayReadingLinks::inputFinished, this, &ReadCli::requestStop);
         // The replay's only problems are an input that can't be opened or read (the session prints them).
         connect(replay.get(), &ReadingLinks::problem, this, [this] { m_exitCode = 1; });
         return replay;
@@ -114,7 +114,7 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeLinks()
 
 // Network links whose endpoint cannot be had, or whose readers are all gone, end the session: nothing
 // more can come (readers are only tried again with --reconnect, and then never all gone).
-std::unique_ptr<ReadingLinks> ReadCommand::makeNetworkLinks()
+std::unique_ptr<ReadingLinks> ReadCli::makeNetworkLinks()
 {
     LinkRequest request = m_options.network.linkRequest();
     request.timing = m_pipeline.timing();
@@ -137,7 +137,7 @@ std::unique_ptr<ReadingLinks> ReadCommand::makeNetworkLinks()
     return links;
 }
 
-void ReadCommand::stopWithFailure(const QString &why)
+void ReadCli::stopWithFailure(const QString &why)
 {
     if (m_stopRequested)
         return;
@@ -146,7 +146,7 @@ void ReadCommand::stopWithFailure(const QString &why)
     requestStop();
 }
 
-void ReadCommand::start()
+void ReadCli::start()
 {
     QString error;
     QStringList notes;
@@ -179,7 +179,7 @@ void ReadCommand::start()
 }
 
 // A timer takes at most 24.8 days (int milliseconds): longer durations run in slices up to the deadline.
-void ReadCommand::armDurationTimer()
+void ReadCli::armDurationTimer()
 {
     constexpr qint64 kSliceMs = 24 * 3600 * 1000;
     const qint64 left = m_deadline.remainingTime();
@@ -189,7 +189,7 @@ void ReadCommand::armDurationTimer()
         m_durationTimer.start(int(std::min(left, kSliceMs)));
 }
 
-void ReadCommand::requestStop()
+void ReadCli::requestStop()
 {
     if (m_stopRequested)
         return;
@@ -197,7 +197,7 @@ void ReadCommand::requestStop()
     m_pipeline.stop();
 }
 
-void ReadCommand::handleReport(const TTagReport &report, const QString &label)
+void ReadCli::handleReport(const TTagReport &report, const QString &label)
 {
     if (m_options.count > 0 && qint64(m_writer.written()) >= m_options.count)
         return;
@@ -210,7 +210,7 @@ void ReadCommand::handleReport(const TTagReport &report, const QString &label)
 }
 
 // Standard output that refuses bytes (a closed pipe, a full disk) loses every report from then on.
-void ReadCommand::checkOutput()
+void ReadCli::checkOutput()
 {
     if (!m_writer.failed() || m_outputFailureReported)
         return;
@@ -220,7 +220,7 @@ void ReadCommand::checkOutput()
     requestStop();
 }
 
-void ReadCommand::handleProblem(const Problem &problem)
+void ReadCli::handleProblem(const Problem &problem)
 {
     if (problem.kind == Problem::Kind::CsvLinesNotWritten)
         handleLinesNotWritten(problem.details.value(0), problem.details.value(1));
@@ -228,7 +228,7 @@ void ReadCommand::handleProblem(const Problem &problem)
         diagnostic(problem.englishText());
 }
 
-void ReadCommand::handleLinesNotWritten(const QString &total, const QString &reason)
+void ReadCli::handleLinesNotWritten(const QString &total, const QString &reason)
 {
     // Every lost line is counted; the reason is printed when it changes, not once per line.
     if (reason == m_lastCsvProblem)
@@ -237,7 +237,7 @@ void ReadCommand::handleLinesNotWritten(const QString &total, const QString &rea
     diagnostic(QStringLiteral("CSV line not written (%1 so far): %2").arg(total).arg(reason));
 }
 
-void ReadCommand::handleEnded()
+void ReadCli::handleEnded()
 {
     m_flushTimer.stop();
     if (!m_options.table.finish(m_pipeline.tables()))
@@ -254,7 +254,7 @@ void ReadCommand::handleEnded()
     runClosers();
 }
 
-QString ReadCommand::summary()
+QString ReadCli::summary()
 {
     QString line = ReadTableOptions::summary(m_pipeline.tables());
     if (m_mqttIn)
@@ -264,7 +264,7 @@ QString ReadCommand::summary()
     return line;
 }
 
-void ReadCommand::writeCoverage()
+void ReadCli::writeCoverage()
 {
     if (!m_coverage)
         return;
@@ -283,7 +283,7 @@ void ReadCommand::writeCoverage()
 
 // The broker is never waited for while reading: reports queue in the publisher and its problems
 // are printed as they come (each once, not on every reconnection attempt).
-bool ReadCommand::startPublisher()
+bool ReadCli::startPublisher()
 {
     if (!m_options.mqtt.publish)
         return true;
@@ -300,7 +300,7 @@ bool ReadCommand::startPublisher()
 
 // The web view listens before the links open, so that a page or script sees the session from its
 // first report; an address or port that cannot be had is a usage error (status 2).
-bool ReadCommand::startWebView(QString *error)
+bool ReadCli::startWebView(QString *error)
 {
     if (!m_options.http.settings)
         return true;
@@ -311,7 +311,7 @@ bool ReadCommand::startWebView(QString *error)
     return true;
 }
 
-void ReadCommand::closePublisher(const std::function<void()> &done)
+void ReadCli::closePublisher(const std::function<void()> &done)
 {
     if (!m_publishing) {
         done();
@@ -325,7 +325,7 @@ void ReadCommand::closePublisher(const std::function<void()> &done)
 }
 
 // Reports that never reached the broker are lost output, as lost CSV lines are: status 1.
-void ReadCommand::reportPublished()
+void ReadCli::reportPublished()
 {
     const ReportPublisher &publisher = m_publishing->publisher();
     if (publisher.droppedReports() > 0)
@@ -336,7 +336,7 @@ void ReadCommand::reportPublished()
                        .arg(publisher.droppedReports()));
 }
 
-void ReadCommand::connectReconnectLog(ReadingLinks *links)
+void ReadCli::connectReconnectLog(ReadingLinks *links)
 {
     if (!links)
         return;
@@ -352,7 +352,7 @@ void ReadCommand::connectReconnectLog(ReadingLinks *links)
             [this](const QString &endpoint) { diagnostic(QStringLiteral("reconnected: ") + endpoint); });
 }
 
-void ReadCommand::runClosers()
+void ReadCli::runClosers()
 {
     if (m_closers.empty()) {
         finish();
@@ -373,7 +373,7 @@ void ReadCommand::runClosers()
     }
 }
 
-void ReadCommand::finish()
+void ReadCli::finish()
 {
     if (std::exchange(m_finished, true))
         return;
@@ -381,7 +381,7 @@ void ReadCommand::finish()
     emit finished(m_exitCode);
 }
 
-QString ReadCommand::timeStamp(const QDateTime &time)
+QString ReadCli::timeStamp(const QDateTime &time)
 {
     const int offset = time.offsetFromUtc();
     const int minutes = (offset < 0 ? -offset : offset) / 60;
@@ -391,7 +391,7 @@ QString ReadCommand::timeStamp(const QDateTime &time)
                .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
-void ReadCommand::diagnostic(const QString &text)
+void ReadCli::diagnostic(const QString &text)
 {
     const QString stamp = timeStamp(QDateTime::currentDateTime());
     std::fprintf(stderr, "%s talvo-cli: %s\n", qPrintable(stamp), qPrintable(text));

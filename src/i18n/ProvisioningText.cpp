@@ -1,9 +1,10 @@
-#include "tagcfg/ProvisioningTexts.h"
+#include "i18n/ProvisioningText.h"
 
 #include "i18n/LanguageTable.h"
+#include "i18n/TagFlowText.h"
 #include "tagcfg/ProvisioningCsv.h"
 
-namespace ProvisioningTexts {
+namespace ProvisioningText {
 
 QString progress(Language language, int done, int total, int failures, int secondsLeft)
 {
@@ -27,6 +28,15 @@ QString planRefused(Language language, const QString &why)
     return translate(language, QStringLiteral("The plan was not run: %1")).arg(why);
 }
 
+QString planProblem(const ProvisioningPlan::Problem &problem, Language language)
+{
+    if (problem.line <= 0)
+        return problem.reason;
+    const QString why =
+        problem.invalidUid ? TagFlowText::invalidUid(language, *problem.invalidUid) : problem.reason;
+    return QStringLiteral("%1:%2: %3").arg(problem.path).arg(problem.line).arg(why);
+}
+
 QString notRun(Language language)
 {
     return translate(language, QStringLiteral("Not run"));
@@ -40,4 +50,4 @@ QStringList columnHeaders(Language language)
     return headers;
 }
 
-} // namespace ProvisioningTexts
+} // namespace ProvisioningText

@@ -18,12 +18,12 @@ class QCoreApplication;
 // standard error. Only a reply that passed its check is printed as the reply, with bytes that are
 // not printable written as \xHH. `relay` succeeds when the reader took both outputs' commands; `id`
 // when the reply carries an ID. finished(0) on success, finished(1) on failure or when stopped.
-class ReaderCommand : public QObject
+class ReaderCli : public QObject
 {
     Q_OBJECT
 public:
-    explicit ReaderCommand(const ReaderOptions &options, QObject *parent = nullptr);
-    ~ReaderCommand() override;
+    explicit ReaderCli(const ReaderOptions &options, QObject *parent = nullptr);
+    ~ReaderCli() override;
 
     // The whole sub-command: options (args without the "reader" word), the command, the exit status.
     static int run(QCoreApplication &app, const QStringList &args);
