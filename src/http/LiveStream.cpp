@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <utility>
 
 LiveStream::LiveStream(const Limits &limits, QObject *parent) : QObject(parent), m_limits(limits)
 {
@@ -83,6 +84,10 @@ void LiveStream::appendTag(const QByteArray &eventJson)
 
 void LiveStream::flush()
 {
+    if (m_round.active) {
+        m_flushAgain = true;
+        return;
+    }
     removeClosed();
     if (m_clients.empty()) {
         m_timer.stop();
@@ -92,17 +97,39 @@ void LiveStream::flush()
     }
     emit flushing();
     m_counters.gaps += quint64(m_tags.overflow > 0) + quint64(m_reports.overflow > 0);
-    const QByteArray tags = m_tags.events > 0 ? m_tags.json + ']' : QByteArray();
-    const QByteArray reports = m_reports.events > 0 ? m_reports.json + ']' : QByteArray();
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    for (Client &c : m_clients) {
+    Round &r = m_round;
+    r.tags = std::exchange(m_tags, {});
+    r.reports = std::exchange(m_reports, {});
+    r.tagsMessage = r.tags.events > 0 ? r.tags.json + ']' : QByteArray();
+    r.reportsMessage = r.reports.events > 0 ? r.reports.json + ']' : QByteArray();
+    r.nowMs = QDateTime::currentMSecsSinceEpoch();
+    r.next = 0;
+    r.end = m_clients.size();
+    r.active = true;
+    sendSome();
+}
+
+// Clients are only ever added at the end of the list, and closed ones are removed after a round,
+// so the round's positions stay valid between turns.
+void LiveStream::sendSome()
+{
+    Round &r = m_round;
+    const size_t stop = std::min(r.end, r.next + kClientsPerTurn);
+    for (; r.next < stop; ++r.next) {
+        Client &c = m_clients[r.next];
         if (c.mode == Mode::Tags)
-            sendTo(c, m_tags, tags, now);
+            sendTo(c, r.tags, r.tagsMessage, r.nowMs);
         else
-            sendTo(c, m_reports, reports, now);
+            sendTo(c, r.reports, r.reportsMessage, r.nowMs);
     }
-    m_tags = {};
-    m_reports = {};
+    if (r.next < r.end) {
+        QMetaObject::invokeMethod(this, &LiveStream::sendSome, Qt::QueuedConnection);
+        return;
+    }
+    r = Round{};
+    removeClosed();
+    if (std::exchange(m_flushAgain, false))
+        flush();
 }
 
 void LiveStream::sendTo(Client &c, const Batch &batch, const QByteArray &message, qint64 now)
@@ -134,6 +161,8 @@ void LiveStream::sendTo(Client &c, const Batch &batch, const QByteArray &message
 
 void LiveStream::removeClosed()
 {
+    if (m_round.active)
+        return; // done when the round ends
     const auto gone = std::remove_if(m_clients.begin(), m_clients.end(), [](const Client &c) {
         return c.socket->state() == QAbstractSocket::UnconnectedState;
     });

@@ -12,6 +12,7 @@
 // session produced them. A client chooses what it gets:
 //   - tags (the default): reader state changes and problems, then each tag that changed since the
 //     last batch, once, with its latest values (what a live table needs, whatever the report rate);
+//     at most a set number of tags a batch, the ones that changed last: the others are a gap;
 //   - reports ("?reports=all"): every report entered, in order, and the reader and problem events.
 // The session never waits for a client: a client with more than the backlog still unsent skips whole
 // batches, and is then sent {"type":"gap","skipped":N} before the next batch it does get; a client
@@ -53,6 +54,8 @@ public:
     bool hasClients() const { return !m_clients.empty(); }
     // True while a client takes every report (only then are report events made).
     bool wantsReports() const { return m_reportClients > 0; }
+    // True while a client takes the changed tags.
+    bool wantsTags() const { return int(m_clients.size()) > m_reportClients; }
     int clientCount() const { return int(m_clients.size()); }
     const Counters &counters() const { return m_counters; }
 
@@ -64,6 +67,8 @@ public:
     void appendReport(const QByteArray &eventJson);
     // A changed tag, for the other clients; called from flushing().
     void appendTag(const QByteArray &eventJson);
+    // Changed tags that did not fit in this batch: a gap for the clients that take tags.
+    void skipTags(qint64 count) { m_tags.overflow += count; }
     // Sends the events gathered so far (the batch timer calls it).
     void flush();
 
@@ -76,7 +81,7 @@ private:
     {
         QByteArray json;
         int events = 0;
-        int overflow = 0; // skipped for everyone: the batch was full
+        qint64 overflow = 0; // skipped for everyone: the batch was full
     };
     struct Client
     {
@@ -85,7 +90,23 @@ private:
         quint64 skipped = 0;      // events skipped since its last delivered batch
         qint64 behindSinceMs = 0; // 0: keeping up
     };
+    // A batch on its way: sent to a few clients per turn of the event loop, so that the session's
+    // reports and the API's requests never wait for a whole round of clients.
+    struct Round
+    {
+        Batch tags;
+        Batch reports;
+        QByteArray tagsMessage;
+        QByteArray reportsMessage;
+        qint64 nowMs = 0;
+        size_t next = 0; // the next client to send to
+        size_t end = 0;  // the clients there were when the round began
+        bool active = false;
+    };
+    static constexpr size_t kClientsPerTurn = 8;
+
     void add(Batch &batch, const QByteArray &eventJson);
+    void sendSome();
     void sendTo(Client &client, const Batch &batch, const QByteArray &message, qint64 nowMs);
     void removeClosed();
     void dispose(std::unique_ptr<QWebSocket> socket);
@@ -96,6 +117,8 @@ private:
     int m_reportClients = 0;
     Batch m_tags;
     Batch m_reports;
+    Round m_round;
+    bool m_flushAgain = false; // the batch timer fired during a round
     quint64 m_seq = 0;
     QTimer m_timer;
 };

@@ -46,7 +46,7 @@ LiveStream::Limits streamLimits(const WebViewSettings &s)
 } // namespace
 
 WebView::WebView(ReadingPipeline &pipeline, const WebViewSettings &settings, QObject *parent)
-    : QObject(parent), m_pipeline(pipeline), m_settings(settings),
+    : QObject(parent), m_pipeline(pipeline), m_settings(settings), m_tags(*pipeline.tables().allTags()),
       m_stream(std::make_unique<LiveStream>(streamLimits(settings)))
 {
     WebServer::Policy policy{settings.token, settings.corsOrigin.toUtf8(), settings.maxHeaders};
@@ -137,15 +137,15 @@ QUrl WebView::url() const
 void WebView::enterReport(const TTagReport &report, const QString &label)
 {
     const qint64 now = nowMs();
-    const TagDirectory::Entry &entry = m_tags.enter(report, label, now);
+    const TagDirectory::Entry *entry = m_tags.enter(report, label, now);
     const bool stateChanged = m_readers.report(label, now);
     if (!m_stream->hasClients())
         return;
     if (stateChanged)
         readerStateChanged(label, ReaderDirectory::State::Reporting);
-    if (m_stream->wantsReports() && !m_tamperPending) // a tamper-bearing one goes out once marked
+    if (entry && m_stream->wantsReports() && !m_tamperPending) // a tamper-bearing one goes out once marked
         m_stream->appendReport(ApiJson::tag(
-            entry, m_time, "\"type\":\"report\",\"seq\":" + QByteArray::number(m_stream->nextSeq()) + ','));
+            *entry, m_time, "\"type\":\"report\",\"seq\":" + QByteArray::number(m_stream->nextSeq()) + ','));
 }
 
 // The decoder says that a report raised the tamper alarm just before it hands the report on; the
@@ -188,13 +188,18 @@ void WebView::noteProblem(const Problem &problem)
     m_stream->append(QJsonDocument(event).toJson(QJsonDocument::Compact));
 }
 
-// Each tag that changed since the last batch goes out once, with its latest values.
+// Each tag that changed since the last batch goes out once, with its latest values. When more
+// changed than a batch takes, the ones that changed last go and the rest are a gap: a client then
+// catches up from /api/v1/tags.
 void WebView::appendChangedTags()
 {
-    m_tags.takeChanged([this](const TagDirectory::Entry &e) {
+    const qsizetype max = m_stream->wantsTags() ? m_settings.streamBatchTags : 0;
+    const qsizetype left = m_tags.takeChanged(max, [this](const TagDirectory::Entry &e) {
         m_stream->appendTag(ApiJson::tag(
             e, m_time, "\"type\":\"tag\",\"seq\":" + QByteArray::number(m_stream->nextSeq()) + ','));
     });
+    if (max > 0)
+        m_stream->skipTags(left);
 }
 
 void WebView::acceptLiveClient()
@@ -256,15 +261,14 @@ WebServer::Reply WebView::tagList(const QHttpServerRequest &request)
         return failure(400, error);
     QByteArray body = "[";
     int n = 0;
-    for (const TagDirectory::Entry &e : m_tags.entries()) {
-        if (n >= query->limit)
-            break;
+    m_tags.forEachWithPrefix(query->uidPrefix, [&](const TagDirectory::Entry &e) {
         if (!query->matches(e))
-            continue;
+            return true;
         if (n++ > 0)
             body += ',';
         body += ApiJson::tag(e, m_time);
-    }
+        return n < query->limit;
+    });
     body += ']';
     return {200, "application/json", body};
 }

@@ -20,6 +20,7 @@ struct WebViewSettings
     int requestTimeoutMs = 10000;        // a request must arrive whole within this: 408
     int idleTimeoutMs = 60000;           // a connection with no request for this long is closed
     int streamBatchMs = 100;             // live events go out in batches this often
+    int streamBatchTags = 500;           // changed tags in one batch at most; the rest are a gap
     qint64 streamBacklogBytes = 1 << 20; // a client with more than this unsent skips batches (a gap)
     int streamStallMs = 10000;           // a client that stays behind this long is dropped
 };

@@ -5,7 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
-#include <vector>
+#include <deque>
 
 struct TTagReport;
 
@@ -92,7 +92,7 @@ private:
 
     Kind m_kind;
     QStringList m_headers;
-    std::vector<TagRow> m_rows;
+    std::deque<TagRow> m_rows; // a deque: a new row never moves a million rows at once
     UidIndex m_index;
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;

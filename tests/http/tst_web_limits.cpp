@@ -252,6 +252,125 @@ private slots:
         QVERIFY(view->stream().counters().skippedEvents > 0);
         QVERIFY(view->stream().counters().gaps > 0);
     }
+
+    // The directory follows a bounded table row for row: a tag that leaves the table leaves the
+    // API with it, and the one taking its row starts afresh. A UID prefix is found in any case,
+    // short or long.
+    void followsABoundedTable()
+    {
+        ReadingPipeline pipeline{m_clock, m_tones};
+        pipeline.tables().setMaxTags(3);
+        WebView view(pipeline, WebViewSettings{});
+        const QStringList uids{QStringLiteral("0000000000001E01"), QStringLiteral("0000000000001e02"),
+                               QStringLiteral("00000000000000012345"), QStringLiteral("0000000000000002")};
+        for (const QString &uid : uids) {
+            TTagReport r = report(1);
+            r.uid = uid;
+            pipeline.enterReport(r, QStringLiteral("R1"));
+            pipeline.enterReport(r, QStringLiteral("R1"));
+        }
+        const TagDirectory &tags = view.tags();
+        const TagTableModel &table = *pipeline.tables().allTags();
+        QCOMPARE(tags.size(), 3);
+        QVERIFY(!tags.find(uids[0])); // the least recently seen left
+        QCOMPARE(tags.find(uids[3])->count, 2);
+        for (int row = 0; row < table.size(); ++row)
+            QCOMPARE(tags.entries()[size_t(row)].report.uid, table.row(row).uid);
+
+        const auto matching = [&](const QString &prefix) {
+            QStringList out;
+            tags.forEachWithPrefix(prefix, [&](const TagDirectory::Entry &e) {
+                out << e.report.uid;
+                return true;
+            });
+            out.sort();
+            return out;
+        };
+        QCOMPARE(matching(QStringLiteral("0000000000001E")), QStringList{uids[1]});
+        QCOMPARE(matching(QStringLiteral("00000000000000")), (QStringList{uids[2], uids[3]}));
+        QCOMPARE(matching(QStringLiteral("000000000000000123")), QStringList{uids[2]});
+        QCOMPARE(matching(QStringLiteral("0\u00e9")), QStringList{});
+        QCOMPARE(matching(QString()).size(), 3);
+
+        pipeline.tables().clear();
+        QCOMPARE(tags.size(), 0);
+    }
+
+    // More changed tags than a batch takes: the ones that changed last go out, the rest are a gap
+    // the client is told of first.
+    void capsTheChangedTagsOfABatch()
+    {
+        ReadingPipeline pipeline{m_clock, m_tones};
+        WebViewSettings settings;
+        settings.streamBatchTags = 10;
+        settings.streamBatchMs = 50;
+        const auto view = std::make_unique<WebView>(pipeline, settings);
+        QString error;
+        QVERIFY2(view->start(&error), qPrintable(error));
+        QWebSocket client;
+        QList<QJsonArray> batches;
+        connect(&client, &QWebSocket::binaryMessageReceived, this,
+                [&](const QByteArray &message) { batches << QJsonDocument::fromJson(message).array(); });
+        QSignalSpy connected(&client, &QWebSocket::connected);
+        client.open(streamUrl(*view));
+        QVERIFY(connected.wait(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(view->stream().clientCount(), 1, 10000);
+        batches.clear();
+
+        for (int n = 1; n <= 100; ++n) // within one batch: nothing runs the event loop
+            pipeline.enterReport(report(n), QStringLiteral("R1"));
+        QTRY_VERIFY_WITH_TIMEOUT(batches.size() >= 2, 10000);
+        const QJsonArray gap = batches[0];
+        QCOMPARE(gap.size(), 1);
+        QCOMPARE(gap[0][QStringLiteral("type")].toString(), QStringLiteral("gap"));
+        const QJsonArray sent = batches[1];
+        QStringList tagUids;
+        for (const QJsonValue &v : sent)
+            if (v[QStringLiteral("type")].toString() == QLatin1String("tag"))
+                tagUids << v[QStringLiteral("uid")].toString();
+        QCOMPARE(tagUids.size(), 10);
+        QCOMPARE(tagUids.first(), report(91).uid);
+        QCOMPARE(tagUids.last(), report(100).uid);
+        QCOMPARE(gap[0][QStringLiteral("skipped")].toInt(), 90);
+        QCOMPARE(view->stream().counters().skippedEvents, 90u);
+    }
+
+    // A batch reaches more clients than one turn of the event loop serves, each in order.
+    void servesManyClientsOverSeveralTurns()
+    {
+        ReadingPipeline pipeline{m_clock, m_tones};
+        WebViewSettings settings;
+        settings.streamBatchMs = 20;
+        const auto view = std::make_unique<WebView>(pipeline, settings);
+        QString error;
+        QVERIFY2(view->start(&error), qPrintable(error));
+        constexpr int kClients = 20;
+        std::vector<std::unique_ptr<QWebSocket>> clients;
+        std::vector<int> tagEvents(kClients, 0);
+        bool inOrder = true;
+        for (int i = 0; i < kClients; ++i) {
+            clients.push_back(std::make_unique<QWebSocket>());
+            connect(clients.back().get(), &QWebSocket::binaryMessageReceived, this,
+                    [&, i, lastSeq = 0.0](const QByteArray &message) mutable {
+                        for (const QJsonValue &v : QJsonDocument::fromJson(message).array()) {
+                            inOrder = inOrder && v[QStringLiteral("seq")].toDouble() > lastSeq;
+                            lastSeq = v[QStringLiteral("seq")].toDouble();
+                            tagEvents[size_t(i)] +=
+                                v[QStringLiteral("type")].toString() == QLatin1String("tag");
+                        }
+                    });
+            clients.back()->open(streamUrl(*view));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(view->stream().clientCount(), kClients, 10000);
+        for (int round = 1; round <= 3; ++round) {
+            for (int n = 1; n <= 5; ++n)
+                pipeline.enterReport(report(n), QStringLiteral("R1"));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                std::all_of(tagEvents.begin(), tagEvents.end(), [&](int got) { return got == 5 * round; }),
+                10000);
+        }
+        QVERIFY(inOrder);
+    }
 };
 
 QTEST_MAIN(TestWebLimits)

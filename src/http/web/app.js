@@ -25,11 +25,13 @@ const TEXTS = {
   },
 };
 const MAX_ROWS = 1000; // rows drawn at once; the filter narrows the rest
+const RELOAD_MS = 5000; // after a gap the table is fetched again, at most this often
 const NUMERIC = new Set(['rssi', 'lqi', 'count']);
 
 const state = {
   lang: 'en', tags: new Map(), readers: [], stats: null, skipped: 0,
   sortKey: null, sortDesc: false, filter: '', drawPending: false, socket: null,
+  loadedAt: 0, reloadTimer: null,
 };
 
 function chooseLanguage() {
@@ -180,6 +182,7 @@ async function getJson(path) {
 }
 
 async function loadTags() {
+  state.loadedAt = Date.now();
   const tags = await getJson('api/v1/tags');
   state.tags = new Map(tags.map((tag) => [tag.uid, tag]));
   scheduleDraw();
@@ -206,10 +209,21 @@ function handleEvent(e) {
     state.tags.set(e.uid, e);
   } else if (e.type === 'gap') {
     state.skipped += e.skipped;
-    loadTags().catch(() => {});
+    reloadAfterGap();
   } else if (e.type === 'reader' || e.type === 'problem') {
     loadStatus();
   }
+}
+
+// Under a flood of new tags every batch may come with a gap: catch up, but not more often than
+// RELOAD_MS, so that the page never asks for the whole table many times a second.
+function reloadAfterGap() {
+  if (state.reloadTimer) return;
+  const wait = Math.max(0, state.loadedAt + RELOAD_MS - Date.now());
+  state.reloadTimer = setTimeout(() => {
+    state.reloadTimer = null;
+    loadTags().catch(() => {});
+  }, wait);
 }
 
 function connectStream() {
