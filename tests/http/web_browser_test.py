@@ -24,6 +24,7 @@ def skip(why):
 try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
+    from selenium.common.exceptions import StaleElementReferenceException
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import Select, WebDriverWait
 except ImportError:
@@ -60,6 +61,10 @@ def rows(driver):
     return driver.find_elements(By.CSS_SELECTOR, "#tag-rows tr")
 
 
+def shows(css, text):
+    return lambda d: d.find_element(By.CSS_SELECTOR, css).text == text
+
+
 def main():
     cli, screenshot = sys.argv[1], sys.argv[2]
     session = subprocess.Popen([cli, "read", "--replay", "-", "--label", "SITE1/R1", "--http", "127.0.0.1:0"],
@@ -79,24 +84,25 @@ def main():
             options.add_argument(argument)
         options.add_experimental_option("prefs", {"intl.accept_languages": "en-US"})
         driver = webdriver.Chrome(service=Service(DRIVER), options=options)
-        wait = WebDriverWait(driver, 30)
+        # The table is drawn again as reports stream in, so an element found a moment ago can be gone:
+        # every check looks again until it holds.
+        wait = WebDriverWait(driver, 30, ignored_exceptions=(StaleElementReferenceException,))
         driver.get(url)
 
         wait.until(lambda d: len(rows(d)) == 7)
         assert driver.find_element(By.ID, "title").text == "Talvo Utility web view"
 
-        tamper_row = driver.find_element(By.CSS_SELECTOR, '#tag-rows tr[data-uid="0000000000000102"]')
-        assert "alarm" in tamper_row.get_attribute("class").split()
-        flag = tamper_row.find_element(By.CSS_SELECTOR, ".alarm-tamper")
-        assert flag.text == "Tamper Alarm", flag.text
-        assert flag.value_of_css_property("background-color") not in ("rgba(0, 0, 0, 0)", "transparent")
-        battery = driver.find_element(By.CSS_SELECTOR, '#tag-rows tr[data-uid="0000000000000203"] .alarm-battery')
-        assert battery.text == "Low battery", battery.text
+        tamper_row = '#tag-rows tr[data-uid="0000000000000102"]'
+        wait.until(lambda d: "alarm" in d.find_element(By.CSS_SELECTOR, tamper_row).get_attribute("class").split())
+        wait.until(shows(tamper_row + " .alarm-tamper", "Tamper Alarm"))
+        wait.until(lambda d: d.find_element(By.CSS_SELECTOR, tamper_row + " .alarm-tamper")
+                   .value_of_css_property("background-color") not in ("rgba(0, 0, 0, 0)", "transparent"))
+        wait.until(shows('#tag-rows tr[data-uid="0000000000000203"] .alarm-battery', "Low battery"))
 
         box = driver.find_element(By.ID, "uid-filter")
         box.send_keys("00000000000002")
-        wait.until(lambda d: len(rows(d)) == 3)
-        assert all(r.get_attribute("data-uid").startswith("00000000000002") for r in rows(driver))
+        wait.until(lambda d: len(rows(d)) == 3 and
+                   all(r.get_attribute("data-uid").startswith("00000000000002") for r in rows(d)))
         box.clear()
         box.send_keys(" ")  # an input event with an empty filter
         wait.until(lambda d: len(rows(d)) == 7)
@@ -116,11 +122,12 @@ def main():
         language = Select(driver.find_element(By.ID, "lang"))
         language.select_by_value("zh-Hant")
         wait.until(lambda d: d.find_element(By.ID, "title").text == "Talvo Utility 網頁檢視")
-        assert driver.find_element(By.CSS_SELECTOR, ".alarm-tamper").text == "防拆警示"
+        wait.until(shows(".alarm-tamper", "防拆警示"))
         language.select_by_value("zh-Hans")
         wait.until(lambda d: d.find_element(By.ID, "title").text == "Talvo Utility 网页视图")
-        assert driver.find_element(By.CSS_SELECTOR, ".alarm-tamper").text == "防拆警示"
-        assert driver.find_element(By.CSS_SELECTOR, '#tags th[data-key="count"]').text.startswith("读取次数")
+        wait.until(shows(".alarm-tamper", "防拆警示"))
+        count_header = '#tags th[data-key="count"]'
+        wait.until(lambda d: d.find_element(By.CSS_SELECTOR, count_header).text.startswith("读取次数"))
         language.select_by_value("en")
         wait.until(lambda d: d.find_element(By.ID, "title").text == "Talvo Utility web view")
         uid_header.click()  # back to ascending for the picture
