@@ -9,7 +9,7 @@ struct Tone
     int ms;
 };
 
-// The tones the configuration code plays, each defined once.
+// The tones the reading and configuration code play, each defined once.
 namespace Tones {
 // A command failed, its link could not be opened, or a tag button was refused.
 constexpr Tone kFailure{300, 300};
@@ -17,7 +17,7 @@ constexpr Tone kFailure{300, 300};
 constexpr Tone kReply{1000, 10};
 // A tag command succeeded; the tag read loop starts or stops.
 constexpr Tone kDone{1000, 300};
-// The tag read loop entered a report.
+// A report entered the tables with the beep on; the tag read loop entered a report.
 constexpr Tone kReport{1000, 5};
 
 inline void play(TonePlayer &player, Tone tone)

@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/TonePlayer.h"
+#include "base/Tones.h"
 #include "reading/SelectionListFile.h"
 #include "reading/TagReport.h"
 
@@ -141,7 +142,7 @@ void TagTables::applyReport(const TTagReport &report, const QString &label)
         return;
     }
     if (m_beep)
-        m_tones.play(kBeepHz, kBeepMs);
+        Tones::play(m_tones, Tones::kReport);
 
     const qint64 tick = m_clock.tickMs();
     m_lastReportTick = tick;

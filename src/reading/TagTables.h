@@ -30,8 +30,6 @@ class TagTables : public QObject
     Q_OBJECT
 public:
     static constexpr int kRefreshIntervalMs = 66;
-    static constexpr int kBeepHz = 1000;
-    static constexpr int kBeepMs = 5;
 
     TagTables(Clock &clock, TonePlayer &tones, QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(TagTables)
