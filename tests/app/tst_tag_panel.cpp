@@ -146,6 +146,18 @@ class TestTagPanel : public QObject
         return currentPage(m_w.get(), "pcMain") == QLatin1String("tsSetTAG");
     }
 
+    // The panel open for the tag of a serial reader whose tags never answer, with a 30 s tag window.
+    bool openPanelOnSilentTag(TfrmModule *w)
+    {
+        if (!startSim(QStringLiteral("serial"), true))
+            return false;
+        Timing t = fastTiming(kReplyWaitMs);
+        t.tagWindowMs = 30000;
+        w->tagPanel()->setTiming(t);
+        typeTagId(simUid());
+        return openPanel();
+    }
+
     QMessageBox *messageBox() const { return m_w->findChild<QMessageBox *>(QStringLiteral("dlgMessage")); }
 
     SendTagCommand::Result runButton(const char *name)
@@ -407,12 +419,7 @@ private slots:
     {
         QFETCH(bool, escape);
         TfrmModule *w = window();
-        QVERIFY(startSim(QStringLiteral("serial"), true));
-        Timing t = fastTiming(kReplyWaitMs);
-        t.tagWindowMs = 30000;
-        w->tagPanel()->setTiming(t);
-        typeTagId(simUid());
-        QVERIFY(openPanel());
+        QVERIFY(openPanelOnSilentTag(w));
         QSignalSpy finished(&w->tagPanel()->sequence(), &SendTagCommand::finished);
         control<QPushButton>(w, "btnSetTagTime")->click();
         QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
@@ -436,12 +443,7 @@ private slots:
     void closingTheWindowEndsTheTagSession()
     {
         TfrmModule *w = window();
-        QVERIFY(startSim(QStringLiteral("serial"), true));
-        Timing t = fastTiming(kReplyWaitMs);
-        t.tagWindowMs = 30000;
-        w->tagPanel()->setTiming(t);
-        typeTagId(simUid());
-        QVERIFY(openPanel());
+        QVERIFY(openPanelOnSilentTag(w));
         QSignalSpy finished(&w->tagPanel()->sequence(), &SendTagCommand::finished);
         QSignalSpy sent(&w->tagPanel()->sequence(), &SendTagCommand::commandSent);
         control<QPushButton>(w, "btnSetTagTime")->click();

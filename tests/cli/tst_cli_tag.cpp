@@ -164,15 +164,9 @@ private slots:
         s.reader.noAck = true;
         const QStringList link = startSim(QStringLiteral("serial"), s);
         QProcess p;
-        p.start(cliPath(), QStringList{"tag"} + link + QStringList{"--uid", uid(), "get-active-time"});
-        QVERIFY(p.waitForStarted(10000));
         QByteArray err;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                err += p.readAllStandardError();
-                return err.contains("Getting TAG......30");
-            },
-            20000));
+        QVERIFY(startUntilSaid(p, link + QStringList{"--uid", uid(), "get-active-time"},
+                               "Getting TAG......30", &err));
         p.terminate();
         QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 20000));
         QCOMPARE(p.exitCode(), 1);
@@ -278,6 +272,18 @@ private slots:
         QCOMPARE(r.exitCode, 1); // the malformed row stays malformed
         QVERIFY(r.err.contains("2/2 rows done, 1 failed"));
         QCOMPARE(m_tags.tag(2).registers[0x41], quint8(7));
+    }
+
+    // Starts "tag" with `args` and reads its error output until it says `text`; false if it never does.
+    static bool startUntilSaid(QProcess &p, const QStringList &args, const QByteArray &text, QByteArray *err)
+    {
+        p.start(cliPath(), QStringList{QStringLiteral("tag")} + args);
+        return p.waitForStarted(10000) && QTest::qWaitFor(
+                                              [&] {
+                                                  *err += p.readAllStandardError();
+                                                  return err->contains(text);
+                                              },
+                                              20000);
     }
 
     static QString writePlan(const QString &path, const QList<QByteArray> &uids)
@@ -403,16 +409,10 @@ private slots:
         const QString plan = writePlan(dir.filePath("plan.csv"), uids);
         const QString result = dir.filePath("result.csv");
         QProcess p;
-        p.start(cliPath(), QStringList{"tag"} + link +
-                               QStringList{"--timing-scale", "5", "--plan", plan, "--result", result});
-        QVERIFY(p.waitForStarted(10000));
         QByteArray err;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                err += p.readAllStandardError();
-                return err.contains("1/8 rows done");
-            },
-            20000));
+        QVERIFY(startUntilSaid(p,
+                               link + QStringList{"--timing-scale", "5", "--plan", plan, "--result", result},
+                               "1/8 rows done", &err));
         p.terminate();
         QVERIFY(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 20000));
         err += p.readAllStandardError();
@@ -441,16 +441,9 @@ private slots:
         s.reader.noAck = true;
         const QStringList link = startSim(QStringLiteral("tcp"), s);
         QProcess p;
-        p.start(cliPath(), QStringList{"tag"} + link +
-                               QStringList{"--uid", uid(), "--format", "json", "get-active-time"});
-        QVERIFY(p.waitForStarted(10000));
         QByteArray err;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                err += p.readAllStandardError();
-                return err.contains("Getting TAG......30");
-            },
-            20000));
+        QVERIFY(startUntilSaid(p, link + QStringList{"--uid", uid(), "--format", "json", "get-active-time"},
+                               "Getting TAG......30", &err));
         const qsizetype heard = m_heard.size();
         QElapsedTimer clock;
         clock.start();

@@ -239,7 +239,7 @@ private slots:
         auto publish = [&](int count) {
             for (int i = 0; i < count; ++i, ++n)
                 publisher.publishReport(ReportLines::report(QString::number(n + 1).rightJustified(16, '0')),
-                                        QStringLiteral("COM01"));
+                                        QStringLiteral("COM03"));
         };
         connect(&publisher, &ReportPublisher::problem, this, [&](const MqttProblem &p) {
             if (p.kind != MqttProblem::Kind::ReportsDropped)
